@@ -1,0 +1,64 @@
+// Vandrel, the plug-in object that the wrapper drives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/wrapper.h"
+#include "dialog/plugin.h"
+#include "disposal/act.h"
+#include "hotkey/hook.h"
+
+namespace vandrel::core {
+
+class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::Target {
+ public:
+  Vandrel() = default;
+  ~Vandrel() override;
+  Vandrel(const Vandrel&) = delete;
+  Vandrel& operator=(const Vandrel&) = delete;
+
+  // The wrapper's three calls. Failures throw vandrel::Error.
+  void IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper);
+  void IZekWinAmpGenPlugin_Configure();
+  void IZekWinAmpGenPlugin_Quit();
+
+  // The object's own interface.
+  disposal::ActOutcome Act() override;
+  void Info();
+  std::int32_t Key() override { return key_; }
+  void SetKey(std::int32_t newKey) override;
+  bool moveToFolder() override { return moveToFolder_; }
+  void SetmoveToFolder(bool theValue) override { moveToFolder_ = theValue; }
+  std::wstring savingPlace() override { return savingPlace_; }
+  void SetsavingPlace(const std::wstring& newPath) override;
+  bool sortingOption() override { return sortingOption_; }
+  void SetsortingOption(bool theValue) override { sortingOption_ = theValue; }
+  bool createArtistFolder() override { return createArtistFolder_; }
+  void SetcreateArtistFolder(bool theValue) override { createArtistFolder_ = theValue; }
+  void MoveToPlaylistStart() override;
+
+  platform::WindowHandle WinAmpWindowHandle() override;
+
+ private:
+  void OnHotKey() override;
+  Wrapper& RequireWrapper();
+  void LoadLastUsedProfile();
+
+  std::shared_ptr<Wrapper> wrapper_;
+  std::int32_t key_ = 0;
+  std::wstring savingPlace_;
+  bool moveToFolder_ = false;
+  bool sortingOption_ = false;
+  bool createArtistFolder_ = false;
+};
+
+// The module-wide slot: the one plug-in instance, or null.
+Vandrel* PluginInstance();
+
+// Settings file path for a module path: the final ".dll" (any case) becomes
+// ".ini"; a module without it gets ".ini" appended.
+std::wstring SettingsPathForModule(const std::wstring& modulePath);
+
+}  // namespace vandrel::core

@@ -1,0 +1,29 @@
+// The plug-in as the configuration dialog and the whole-playlist run see it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "disposal/act.h"
+
+namespace vandrel::dialog {
+
+class Plugin {
+ public:
+  virtual ~Plugin() = default;
+  virtual std::int32_t Key() = 0;
+  virtual void SetKey(std::int32_t newKey) = 0;
+  virtual bool moveToFolder() = 0;
+  virtual void SetmoveToFolder(bool theValue) = 0;
+  virtual std::wstring savingPlace() = 0;
+  virtual void SetsavingPlace(const std::wstring& newPath) = 0;
+  virtual bool sortingOption() = 0;
+  virtual void SetsortingOption(bool theValue) = 0;
+  virtual bool createArtistFolder() = 0;
+  virtual void SetcreateArtistFolder(bool theValue) = 0;
+  // Throws vandrel::Error when a delete or move fails.
+  virtual disposal::ActOutcome Act() = 0;
+  virtual void MoveToPlaylistStart() = 0;
+};
+
+}  // namespace vandrel::dialog

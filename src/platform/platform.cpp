@@ -1,0 +1,10 @@
+#include "platform/platform.h"
+
+namespace vandrel::platform {
+
+Services& Current() {
+  static Services services;
+  return services;
+}
+
+}  // namespace vandrel::platform

@@ -1,0 +1,153 @@
+// The named operations the plug-in's logic needs from Windows. The logic
+// never includes <windows.h>; it calls these. platform/win32 implements them
+// for real, tests install fakes.
+//
+// Text is wide inside the plug-in; implementations convert to the ANSI code
+// page at every call into Windows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vandrel::platform {
+
+using WindowHandle = std::intptr_t;
+using ProcAddress = std::intptr_t;
+using ProcessHandle = std::intptr_t;
+
+// Result of a file operation: 0 when it worked, else the system's error code
+// and its message text.
+struct OpResult {
+  std::uint32_t code = 0;
+  std::wstring message;
+  bool ok() const { return code == 0; }
+};
+
+// Windows, hotkeys, Winamp's messages and memory.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // Window procedure replacement (GWL_WNDPROC).
+  virtual ProcAddress GetWindowProc(WindowHandle window) = 0;
+  virtual void SetWindowProc(WindowHandle window, ProcAddress proc) = 0;
+  virtual std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message,
+                                       std::uintptr_t wParam, std::intptr_t lParam) = 0;
+
+  // The address of a real window procedure that hands every message to the
+  // handler installed with SetHookHandler (catching anything it throws).
+  using HookHandler = std::intptr_t (*)(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
+  virtual ProcAddress HookProcAddress(HookHandler handler) = 0;
+
+  // Global atoms and hotkeys.
+  virtual std::uint16_t GlobalAddAtom(const std::wstring& name) = 0;
+  virtual void GlobalDeleteAtom(std::uint16_t atom) = 0;
+  virtual bool RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) = 0;
+  virtual void UnregisterHotKey(WindowHandle window, std::int32_t id) = 0;
+
+  // Finding Winamp and talking to it.
+  virtual WindowHandle FindWindowByClass(const std::wstring& className) = 0;
+  virtual std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) = 0;
+  virtual std::uint32_t GetWindowProcessId(WindowHandle window) = 0;
+  virtual ProcessHandle OpenProcessForRead(std::uint32_t processId) = 0;  // 0 on failure
+  // Reads up to `size` bytes at `address`; returns how many bytes arrived.
+  virtual std::size_t ReadProcessMemory(ProcessHandle process, std::uintptr_t address, char* buffer,
+                                        std::size_t size) = 0;
+  virtual void CloseProcess(ProcessHandle process) = 0;
+
+  // Full path of the plug-in's own module (GetModuleFileNameA, 512 chars).
+  virtual std::wstring OwnModuleFileName() = 0;
+};
+
+enum class Icon { Information, Question, Exclamation, Critical };
+enum class Buttons { Ok, OkCancel };
+enum class Answer { Ok, Cancel };
+
+// Modal message boxes and the system's text rules.
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  virtual Answer MessageBox(const std::wstring& text, const std::wstring& title, Icon icon,
+                            Buttons buttons) = 0;
+  // Lower-cases by the system's rules (so "Ä" becomes "ä").
+  virtual std::wstring Lower(const std::wstring& text) = 0;
+};
+
+// The file system as the disposal action and the settings file use it.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Existence test through the file's last-modified time: 0 when the file or
+  // folder is there, 53 when nothing of that name is there, 76 when a folder
+  // on the way is missing, 68 when the drive is not available, other numbers
+  // for other failures.
+  virtual int FileModifiedTime(const std::wstring& path) = 0;
+  // Makes the drive named by the path's first character current.
+  virtual OpResult ChangeDrive(const std::wstring& path) = 0;
+  // Creates one folder whose parent exists.
+  virtual OpResult MakeFolder(const std::wstring& path) = 0;
+  virtual OpResult ClearFileAttributes(const std::wstring& path) = 0;
+  virtual OpResult RemoveFile(const std::wstring& path) = 0;
+  // Moves a file, across volumes too (copy and delete); never replaces an
+  // existing destination; a failed copy leaves the source where it was.
+  virtual OpResult MoveFile(const std::wstring& from, const std::wstring& to) = 0;
+  // Whole-file text access for the settings file (8-bit bytes as stored).
+  virtual OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) = 0;
+  // Writes the bytes beside the file and replaces the file in one step.
+  virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
+};
+
+// The private-profile functions, as Windows offers them. Buffers come back as
+// wide text of the given size, NULs included, exactly as Windows fills them.
+class ProfileApi {
+ public:
+  virtual ~ProfileApi() = default;
+  virtual std::uint32_t GetString(const std::wstring& section, const std::wstring& key,
+                                  const std::wstring& defaultValue, std::wstring& buffer,
+                                  std::uint32_t size, const std::wstring& file) = 0;
+  virtual std::uint32_t GetSection(const std::wstring& section, std::wstring& buffer,
+                                   std::uint32_t size, const std::wstring& file) = 0;
+  virtual std::uint32_t GetSectionNames(std::wstring& buffer, std::uint32_t size,
+                                        const std::wstring& file) = 0;
+  virtual bool WriteString(const std::wstring& section, const std::wstring& key,
+                           const std::wstring& value, const std::wstring& file) = 0;
+  // `entries` is key=value pairs, each closed by NUL, the list by a further NUL.
+  virtual bool WriteSection(const std::wstring& section, const std::wstring& entries,
+                            const std::wstring& file) = 0;
+  virtual std::uint32_t LastError() = 0;
+  // FormatMessageA(0x1200, ...) into 255 chars; empty when the system has none.
+  virtual std::wstring FormatMessage(std::uint32_t code) = 0;
+};
+
+// The set of services in force. The DLL installs the Win32 ones at load;
+// tests install fakes.
+struct Services {
+  WindowSystem* windows = nullptr;
+  UserInterface* ui = nullptr;
+  FileSystem* files = nullptr;
+  ProfileApi* profile = nullptr;
+};
+
+Services& Current();
+
+// Installs a set of services for a scope and restores the previous set.
+class ScopedServices {
+ public:
+  explicit ScopedServices(const Services& services) : saved_(Current()) { Current() = services; }
+  ~ScopedServices() { Current() = saved_; }
+  ScopedServices(const ScopedServices&) = delete;
+  ScopedServices& operator=(const ScopedServices&) = delete;
+
+ private:
+  Services saved_;
+};
+
+inline WindowSystem& Windows() { return *Current().windows; }
+inline UserInterface& Ui() { return *Current().ui; }
+inline FileSystem& Files() { return *Current().files; }
+inline ProfileApi& Profile() { return *Current().profile; }
+
+}  // namespace vandrel::platform

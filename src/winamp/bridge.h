@@ -1,0 +1,28 @@
+// Reaching Winamp's playlist through its main window and its memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vandrel::winamp {
+
+inline constexpr wchar_t kWinampClass[] = L"Winamp v1.x";
+inline constexpr unsigned kWmUser = 0x400;
+inline constexpr unsigned kWmCommand = 0x111;
+inline constexpr std::intptr_t kIpcGetListPos = 125;
+inline constexpr std::intptr_t kIpcGetPlaylistFile = 211;
+inline constexpr std::intptr_t kIpcGetListLength = 124;
+inline constexpr std::intptr_t kIpcDelete = 101;
+inline constexpr std::uintptr_t kCmdStop = 40047;
+inline constexpr std::uintptr_t kCmdNextTrack = 40048;
+inline constexpr std::uintptr_t kCmdPlay = 40045;
+inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
+
+std::wstring GetCurrentFileName();
+std::int32_t GetPlaylistLength();
+void ClearPlaylist();
+
+// The text before the first NUL; throws vandrel::Error when there is none.
+std::wstring TrimAtNul(const std::wstring& text);
+
+}  // namespace vandrel::winamp
