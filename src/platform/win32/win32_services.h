@@ -1,0 +1,18 @@
+// The Win32 implementations of the platform's operations. Each returns one
+// process-wide object; InstallServices puts them all in force.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace vandrel::platform::win32 {
+
+WindowSystem& Win32Windows();
+UserInterface& Win32Ui();
+FileSystem& Win32Files();
+ProfileApi& Win32Profile();
+
+// Installs every Win32 service into platform::Current(). `module` is the
+// plug-in's own module handle (for its file name).
+void InstallServices(void* module);
+
+}  // namespace vandrel::platform::win32
