@@ -74,6 +74,10 @@ class UserInterface {
                             Buttons buttons) = 0;
   // Lower-cases by the system's rules (so "Ä" becomes "ä").
   virtual std::wstring Lower(const std::wstring& text) = 0;
+  // 8-bit text in the system's ANSI code page, as Windows, Winamp's memory and
+  // the settings file hold it. Embedded NULs are kept.
+  virtual std::wstring FromAnsi(const std::string& bytes) = 0;
+  virtual std::string ToAnsi(const std::wstring& text) = 0;
 };
 
 // The file system as the disposal action and the settings file use it.

@@ -24,4 +24,16 @@ std::wstring FakeUi::Lower(const std::wstring& text) {
   return out;
 }
 
+std::wstring FakeUi::FromAnsi(const std::string& bytes) {
+  std::wstring out(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  return out;
+}
+
+std::string FakeUi::ToAnsi(const std::wstring& text) {
+  std::string out(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = text[i] <= 0xFF ? static_cast<char>(text[i]) : '?';
+  return out;
+}
+
 }  // namespace vandrel::testing

@@ -26,6 +26,9 @@ class FakeUi : public platform::UserInterface {
   platform::Answer MessageBox(const std::wstring& text, const std::wstring& title, platform::Icon icon,
                               platform::Buttons buttons) override;
   std::wstring Lower(const std::wstring& text) override;
+  // Latin-1 stands in for the ANSI code page.
+  std::wstring FromAnsi(const std::string& bytes) override;
+  std::string ToAnsi(const std::wstring& text) override;
 };
 
 }  // namespace vandrel::testing
