@@ -22,7 +22,7 @@ std::wstring GetCurrentFileName();
 std::int32_t GetPlaylistLength();
 void ClearPlaylist();
 
-// The text before the first NUL; throws vandrel::Error when there is none.
-std::wstring TrimAtNul(const std::wstring& text);
+// The bytes before the first NUL; throws vandrel::Error when there is none.
+std::string TrimAtNul(const std::string& text);
 
 }  // namespace vandrel::winamp

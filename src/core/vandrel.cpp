@@ -1,0 +1,219 @@
+#include "core/vandrel.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "dialog/config.h"
+#include "platform/error.h"
+#include "settings/ini_class.h"
+#include "settings/profile.h"
+#include "settings/values.h"
+#include "winamp/bridge.h"
+
+namespace vandrel::core {
+
+namespace {
+
+Vandrel* g_pluginInstance = nullptr;
+
+constexpr wchar_t kTitle[] = L"Vandrel";
+constexpr wchar_t kErrorTitle[] = L"Vandrel Error";
+constexpr std::int32_t kLastLetterKey = 26;
+
+std::wstring Hex(std::intptr_t value) {
+  // A value that fits in 32 bits is shown as such (a negative one as its
+  // eight-digit two's complement); a wider handle in full.
+  unsigned long long shown;
+  if (value >= INT32_MIN && value <= INT32_MAX) {
+    shown = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  } else {
+    shown = static_cast<unsigned long long>(value);
+  }
+  wchar_t buffer[32];
+  std::swprintf(buffer, 32, L"%llX", shown);
+  return buffer;
+}
+
+}  // namespace
+
+Vandrel* PluginInstance() { return g_pluginInstance; }
+
+std::wstring SettingsPathForModule(const std::wstring& modulePath) {
+  // Only the file's own extension is replaced, whatever its case, so a folder
+  // named like "songs.dll" on the way keeps its name, and the settings file
+  // can never be the module itself.
+  std::size_t slash = modulePath.find_last_of(L"\\/");
+  std::size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+  if (modulePath.size() >= nameStart + 4) {
+    std::wstring ext = modulePath.substr(modulePath.size() - 4);
+    for (wchar_t& c : ext) {
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    }
+    if (ext == L".dll") return modulePath.substr(0, modulePath.size() - 4) + L".ini";
+  }
+  return modulePath + L".ini";
+}
+
+Vandrel::~Vandrel() {
+  if (g_pluginInstance == this) {
+    g_pluginInstance = nullptr;
+    hotkey::SetTarget(nullptr);
+  }
+}
+
+Wrapper& Vandrel::RequireWrapper() {
+  if (!wrapper_) throw Error(errors::kUnexpected, L"The plug-in has not been initialized");
+  return *wrapper_;
+}
+
+platform::WindowHandle Vandrel::WinAmpWindowHandle() { return RequireWrapper().WinAmpWindowHandle(); }
+
+void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
+  if (g_pluginInstance != nullptr) throw Error(errors::kAlreadyInstance, L"Already have a plugin instance");
+  g_pluginInstance = this;
+  hotkey::SetTarget(this);
+  wrapper_ = std::move(wrapper);
+
+  RequireWrapper().SetPluginDescription(L"Vandrel");
+  hotkey::HookWinampWindow(RequireWrapper().WinAmpWindowHandle());
+  SetKey(0);
+
+  settings::IniClass& ini = settings::SettingsIni();
+  ini.SetFileName(SettingsPathForModule(platform::Windows().OwnModuleFileName()));
+  LoadLastUsedProfile();
+}
+
+void Vandrel::LoadLastUsedProfile() {
+  auto& ui = platform::Ui();
+  settings::IniClass& ini = settings::SettingsIni();
+  std::wstring lastUsed;
+  if (!ini.ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed)) {
+    ui.MessageBox(L"Seems like the first time you are running [Vandrel], please configure the plugin!", kTitle,
+                  platform::Icon::Information, platform::Buttons::Ok);
+    return;
+  }
+  std::vector<std::wstring> keys;
+  std::vector<std::wstring> values;
+  if (!ini.ReadSection(lastUsed, keys, values)) {
+    ui.MessageBox(ini.LastErrorDescription(), kTitle, platform::Icon::Critical, platform::Buttons::Ok);
+    return;
+  }
+  // Entries are matched by position only; all five positions must be there.
+  auto entry = [&](std::size_t position) -> bool {
+    if (position >= keys.size() || position >= values.size()) {
+      throw Error(errors::kSubscriptRange, L"Subscript out of range");
+    }
+    return ui.Lower(keys[position]) == settings::kProfileReadNames[position];
+  };
+  if (entry(0)) SetKey(settings::ToInt32(values[0]));
+  if (entry(1)) SetmoveToFolder(settings::ProfileBoolean(values[1]));
+  if (entry(2)) SetsavingPlace(values[2]);
+  if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
+  if (entry(4)) SetcreateArtistFolder(settings::ProfileBoolean(values[4]));
+}
+
+void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
+
+void Vandrel::IZekWinAmpGenPlugin_Quit() {
+  // An object whose Initialize was refused (a second instance) owns nothing:
+  // its Quit must not take the first instance's hook or hotkey away.
+  if (g_pluginInstance != this) return;
+  if (dialog::ConfigDialogOpen()) {
+    dialog::UnloadConfig();
+    dialog::ConfigDialogOpen() = false;
+  }
+  platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
+  hotkey::UnhookWinampWindow(window);
+  // Release the hotkey, its atom and the instance slot, so that a new
+  // instance can start later in the same process.
+  hotkey::SetHotKey(window, 0);
+  hotkey::ForgetPrevWndProc();
+  hotkey::SetTarget(nullptr);
+  g_pluginInstance = nullptr;
+}
+
+void Vandrel::SetKey(std::int32_t newKey) {
+  platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
+  std::int32_t code = 0;
+  if (__builtin_add_overflow(newKey, 64, &code)) throw Error(errors::kOverflow, L"Overflow");
+  if (newKey == 0) code = 0;
+
+  if (newKey < 0 || newKey > kLastLetterKey) {
+    // Only the letters A to Z can be the hotkey; any other number (possible
+    // in a settings file edited by hand) turns the hotkey off, and says so.
+    platform::Ui().MessageBox(L"Hotkey number " + std::to_wstring(newKey) +
+                                  L" is not one of the letters A to Z (1 to 26).\r\n\r\nNo hotkey is set.",
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    newKey = 0;
+    code = 0;
+  }
+
+  if (hotkey::SetHotKey(window, static_cast<unsigned>(code)) != 0) {
+    platform::Ui().MessageBox(
+        L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
+        L"(eg D, E, F, M and R are reserved by Explorer).",
+        kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    key_ = 0;
+    return;
+  }
+  key_ = newKey;
+  if (newKey != 0) {
+    RequireWrapper().SetPluginDescription(std::wstring(L"Vandrel [Win+") + static_cast<wchar_t>(code) + L"]");
+  } else {
+    RequireWrapper().SetPluginDescription(L"Vandrel [No HotKey]");
+  }
+}
+
+void Vandrel::SetsavingPlace(const std::wstring& newPath) {
+  if (newPath.empty()) {
+    savingPlace_.clear();
+    return;
+  }
+  std::wstring path = newPath;
+  if (path.size() == 2 && path[1] == L':') path += L'\\';
+  bool invalid = path.size() < 3 || path.find_first_not_of(L' ') == std::wstring::npos;
+  if (invalid) {
+    platform::Ui().MessageBox(path + L"\r\nInvalid path!", kTitle, platform::Icon::Information,
+                              platform::Buttons::Ok);
+    return;
+  }
+  savingPlace_ = path;
+}
+
+void Vandrel::Info() {
+  Wrapper& wrapper = RequireWrapper();
+  std::wstring description = wrapper.PluginDescription();
+  std::wstring wrapperDescription = wrapper.WrapperDescription();
+  platform::WindowHandle window = wrapper.WinAmpWindowHandle();
+  std::intptr_t dll = wrapper.WrapperDllHandle();
+  std::int32_t major = wrapper.WrapperVersion() / 65536;
+  std::int32_t minor = wrapper.WrapperVersion() & 0xFFFF;
+  std::wstring text = L"Plugin Description: \r\n" + description + L"\r\n\r\nWrapper Description: \r\n" +
+                      wrapperDescription + L"\r\n\r\nWinAmp Window Handle: 0x" + Hex(window) +
+                      L"\r\nWrapper DLL Handle: 0x" + Hex(dll) + L"\r\nWrapper Version: " +
+                      std::to_wstring(major) + L"." + std::to_wstring(minor);
+  platform::Ui().MessageBox(text, kTitle, platform::Icon::Information, platform::Buttons::Ok);
+}
+
+void Vandrel::MoveToPlaylistStart() {
+  platform::Windows().SendMessage(RequireWrapper().WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop, 0);
+  platform::Windows().SendMessage(RequireWrapper().WinAmpWindowHandle(), winamp::kWmCommand,
+                                  winamp::kCmdStartOfPlaylist, 0);
+}
+
+disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
+
+void Vandrel::OnHotKey() {
+  // The hotkey arrives inside Winamp's window procedure: whatever goes wrong
+  // is told to the user here and goes no further.
+  try {
+    Act();
+  } catch (const Error& error) {
+    platform::Ui().MessageBox(error.Description(), kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  } catch (const std::exception&) {
+    platform::Ui().MessageBox(L"An unexpected error stopped the action.", kTitle, platform::Icon::Critical,
+                              platform::Buttons::Ok);
+  }
+}
+
+}  // namespace vandrel::core

@@ -1,0 +1,144 @@
+// Windows, hotkeys and Winamp's window and memory, for real.
+#include <windows.h>
+
+#include <exception>
+
+#include "platform/win32/win32_services.h"
+
+namespace vandrel::platform::win32 {
+
+namespace {
+
+HMODULE g_module = nullptr;
+WindowSystem::HookHandler g_hookHandler = nullptr;
+
+HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+LRESULT CALLBACK HookTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Nothing may leave a window procedure: Winamp would go down with it.
+  try {
+    if (g_hookHandler != nullptr) {
+      return g_hookHandler(reinterpret_cast<WindowHandle>(window), message, wParam, lParam);
+    }
+  } catch (...) {
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  ProcAddress GetWindowProc(WindowHandle window) override {
+    return static_cast<ProcAddress>(GetWindowLongPtrA(H(window), GWLP_WNDPROC));
+  }
+  void SetWindowProc(WindowHandle window, ProcAddress proc) override {
+    SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(proc));
+  }
+  std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override {
+    return CallWindowProcA(reinterpret_cast<WNDPROC>(proc), H(window), message, wParam, lParam);
+  }
+  ProcAddress HookProcAddress(HookHandler handler) override {
+    g_hookHandler = handler;
+    return reinterpret_cast<ProcAddress>(&HookTrampoline);
+  }
+  std::uint16_t GlobalAddAtom(const std::wstring& name) override {
+    return ::GlobalAddAtomA(Win32Ui().ToAnsi(name).c_str());
+  }
+  void GlobalDeleteAtom(std::uint16_t atom) override { ::GlobalDeleteAtom(atom); }
+  bool RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) override {
+    return ::RegisterHotKey(H(window), id, modifiers, vk) != FALSE;
+  }
+  void UnregisterHotKey(WindowHandle window, std::int32_t id) override { ::UnregisterHotKey(H(window), id); }
+  WindowHandle FindWindowByClass(const std::wstring& className) override {
+    return reinterpret_cast<WindowHandle>(FindWindowA(Win32Ui().ToAnsi(className).c_str(), nullptr));
+  }
+  std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override {
+    if (window == 0) return 0;
+    return SendMessageA(H(window), message, wParam, lParam);
+  }
+  std::uint32_t GetWindowProcessId(WindowHandle window) override {
+    DWORD processId = 0;
+    if (window != 0) GetWindowThreadProcessId(H(window), &processId);
+    return processId;
+  }
+  ProcessHandle OpenProcessForRead(std::uint32_t processId) override {
+    if (processId == 0) return 0;
+    return reinterpret_cast<ProcessHandle>(OpenProcess(PROCESS_VM_READ, FALSE, processId));
+  }
+  std::size_t ReadProcessMemory(ProcessHandle process, std::uintptr_t address, char* buffer,
+                                std::size_t size) override {
+    if (process == 0) return 0;
+    SIZE_T read = 0;
+    if (!::ReadProcessMemory(reinterpret_cast<HANDLE>(process), reinterpret_cast<LPCVOID>(address), buffer, size,
+                             &read)) {
+      return 0;
+    }
+    return read;
+  }
+  void CloseProcess(ProcessHandle process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+  std::wstring OwnModuleFileName() override {
+    char path[512];
+    DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
+    return Win32Ui().FromAnsi(std::string(path, length));
+  }
+};
+
+class Win32UserInterface final : public UserInterface {
+ public:
+  Answer MessageBox(const std::wstring& text, const std::wstring& title, Icon icon, Buttons buttons) override {
+    UINT flags = MB_SETFOREGROUND;
+    switch (icon) {
+      case Icon::Information: flags |= MB_ICONINFORMATION; break;
+      case Icon::Question: flags |= MB_ICONQUESTION; break;
+      case Icon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
+      case Icon::Critical: flags |= MB_ICONERROR; break;
+    }
+    flags |= buttons == Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
+    int answer = MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
+    return answer == IDOK ? Answer::Ok : Answer::Cancel;
+  }
+  std::wstring Lower(const std::wstring& text) override {
+    std::wstring out = text;
+    if (!out.empty()) CharLowerBuffW(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+  }
+  std::wstring FromAnsi(const std::string& bytes) override {
+    if (bytes.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+    return out;
+  }
+  std::string ToAnsi(const std::wstring& text) override {
+    if (text.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+  }
+};
+
+}  // namespace
+
+WindowSystem& Win32Windows() {
+  static Win32WindowSystem windows;
+  return windows;
+}
+
+UserInterface& Win32Ui() {
+  static Win32UserInterface ui;
+  return ui;
+}
+
+void InstallServices(void* module) {
+  g_module = static_cast<HMODULE>(module);
+  Services& services = Current();
+  services.windows = &Win32Windows();
+  services.ui = &Win32Ui();
+  services.files = &Win32Files();
+  services.profile = &Win32Profile();
+}
+
+}  // namespace vandrel::platform::win32

@@ -1,0 +1,58 @@
+#include "winamp/bridge.h"
+
+#include "platform/error.h"
+#include "platform/platform.h"
+
+namespace vandrel::winamp {
+
+namespace {
+
+constexpr std::size_t kNameBufferSize = 256;
+
+platform::WindowHandle FindWinamp() { return platform::Windows().FindWindowByClass(kWinampClass); }
+
+}  // namespace
+
+std::string TrimAtNul(const std::string& text) {
+  std::size_t nul = text.find('\0');
+  if (nul == std::wstring::npos) throw Error(errors::kInvalidArgument, L"Invalid procedure call or argument");
+  return text.substr(0, nul);
+}
+
+std::wstring GetCurrentFileName() {
+  auto& windows = platform::Windows();
+  platform::WindowHandle window = FindWinamp();
+  std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
+  auto address = static_cast<std::uintptr_t>(
+      windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcGetPlaylistFile));
+  std::uint32_t processId = windows.GetWindowProcessId(window);
+  platform::ProcessHandle process = windows.OpenProcessForRead(processId);
+
+  char nameBuffer[kNameBufferSize];
+  for (char& c : nameBuffer) c = ' ';
+  std::size_t got = windows.ReadProcessMemory(process, address, nameBuffer, kNameBufferSize);
+  if (got > kNameBufferSize) got = kNameBufferSize;
+  if (process != 0) windows.CloseProcess(process);
+
+  // Without a NUL among the 256 bytes (a name of 256 bytes or more, or
+  // nothing read) there is no name.
+  try {
+    return platform::Ui().FromAnsi(TrimAtNul(std::string(nameBuffer, kNameBufferSize)));
+  } catch (const Error&) {
+    return std::wstring();
+  }
+}
+
+std::int32_t GetPlaylistLength() {
+  platform::WindowHandle window = FindWinamp();
+  return static_cast<std::int32_t>(platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListLength));
+}
+
+void ClearPlaylist() {
+  auto& windows = platform::Windows();
+  platform::WindowHandle window = FindWinamp();
+  std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
+  windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcDelete);
+}
+
+}  // namespace vandrel::winamp
