@@ -126,6 +126,8 @@ class ProfileApi {
   virtual std::wstring FormatMessage(std::uint32_t code) = 0;
 };
 
+class Toolkit;  // windows and controls: platform/toolkit.h
+
 // The set of services in force. The DLL installs the Win32 ones at load;
 // tests install fakes.
 struct Services {
@@ -133,6 +135,7 @@ struct Services {
   UserInterface* ui = nullptr;
   FileSystem* files = nullptr;
   ProfileApi* profile = nullptr;
+  Toolkit* toolkit = nullptr;
 };
 
 Services& Current();

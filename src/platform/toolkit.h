@@ -1,0 +1,147 @@
+// A small windowing toolkit: one top-level window (a form) holding generic
+// controls. The form knows nothing of what its controls mean; its owner places
+// them, reads and sets their state, and handles their events.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vandrel::platform {
+
+// Controls are named by the number AddControl gives them (1, 2, ...). The
+// form's client area is 0 and is the parent of the outermost controls.
+using ControlId = int;
+inline constexpr ControlId kClientArea = 0;
+
+enum class ControlKind {
+  Group,          // a frame with a caption, holding other controls
+  Label,          // static text
+  List,           // a list box: single selection
+  DropDown,       // a drop-down list: the user can only pick an entry
+  CheckBox,       // ticks itself when clicked
+  TextBox,        // one line of text
+  Button,         // a push button
+  DriveSelector,  // a drop-down of the machine's drives
+  FolderList,     // the current folder, the folders above it and its sub-folders
+};
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+struct FontSpec {
+  std::wstring face;
+  double points = 8.25;
+  bool bold = false;
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+struct ControlSpec {
+  ControlKind kind = ControlKind::Label;
+  ControlId parent = kClientArea;           // the client area or a group
+  int x = 0, y = 0, width = 0, height = 0;  // relative to the parent
+  std::wstring caption;
+  std::optional<FontSpec> font;   // none: the system's dialog font
+  std::optional<Rgb> background;  // none: the system's colours
+  bool transparent = false;       // drawn over its parent's background
+  int tabIndex = 0;               // place in the keyboard order, from 0
+};
+
+struct FormSpec {
+  std::wstring caption;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  Rgb background;
+};
+
+// Events of a form's controls, handed to the form's owner. The handlers run
+// inside the form's window procedure, which catches whatever they throw.
+class FormEvents {
+ public:
+  virtual ~FormEvents() = default;
+  // A button was clicked.
+  virtual void OnClick(ControlId control) = 0;
+  // A mouse button was released over a list or a folder list.
+  virtual void OnMouseUp(ControlId control) = 0;
+  // The user picked a drive in a drive selector (not sent when set by SetDrive).
+  virtual void OnDriveChanged(ControlId control) = 0;
+  // The form went away, by whatever means (close box, Close, the system).
+  virtual void OnClosed() = 0;
+};
+
+// SetPosition's window order and flags, as the system numbers them.
+inline constexpr WindowHandle kTopMost = -1;
+inline constexpr unsigned kNoActivate = 0x0010;
+inline constexpr unsigned kShowWindow = 0x0040;
+
+// One top-level window with its controls. Destroying the object destroys the
+// window and releases every font and brush it made. Once the window is gone
+// every operation is harmless: reads give empty results, writes do nothing.
+class Form {
+ public:
+  virtual ~Form() = default;
+
+  // Creates a control; 0 when the system refuses.
+  virtual ControlId AddControl(const ControlSpec& spec) = 0;
+
+  virtual WindowHandle Handle() = 0;
+  virtual bool IsOpen() = 0;
+  // SetWindowPos: `insertAfter` is a window or kTopMost; the size is the outer size.
+  virtual bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) = 0;
+  // Shows the form and returns when it has closed. `owner` (may be 0) is
+  // disabled meanwhile and enabled again before the form goes away.
+  virtual void RunModal(WindowHandle owner) = 0;
+  // Closes the form (OnClosed follows); a closed form ignores it.
+  virtual void Close() = 0;
+
+  // Caption of a label, group, button or check box; contents of a text box.
+  virtual std::wstring Text(ControlId control) = 0;
+  virtual void SetText(ControlId control, const std::wstring& text) = 0;
+
+  // Lists and drop-downs. Indexes count from 0; -1 is "no entry".
+  virtual void AddItem(ControlId control, const std::wstring& text) = 0;
+  virtual void RemoveItem(ControlId control, int index) = 0;
+  virtual void ClearItems(ControlId control) = 0;
+  virtual int ItemCount(ControlId control) = 0;
+  virtual std::wstring ItemText(ControlId control, int index) = 0;
+  virtual int SelectedIndex(ControlId control) = 0;
+  // Selects an entry (-1 clears the selection); false for an index out of range.
+  virtual bool Select(ControlId control, int index) = 0;
+
+  virtual bool Checked(ControlId control) = 0;
+  virtual void SetChecked(ControlId control, bool checked) = 0;
+
+  // Drive selector. Drives are named "c:", "d:", ... in lower case.
+  virtual std::vector<std::wstring> Drives(ControlId control) = 0;
+  // Shows the drive named by the first letter of `path`; false (nothing
+  // changed) when there is no such drive or it is not ready.
+  virtual bool SetDrive(ControlId control, const std::wstring& path) = 0;
+  virtual std::wstring Drive(ControlId control) = 0;
+
+  // Folder list. A drive alone ("d:") means that drive's current folder.
+  // SetFolder fails (nothing changed) when the folder cannot be opened.
+  virtual bool SetFolder(ControlId control, const std::wstring& path) = 0;
+  virtual std::wstring FolderPath(ControlId control) = 0;
+  // The highlighted entry's path; the current folder when none is highlighted.
+  virtual std::wstring HighlightedPath(ControlId control) = 0;
+  // Reads the current folder's listing again.
+  virtual void Refresh(ControlId control) = 0;
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+  // A hidden form; null when the system refuses to make the window. `events`
+  // must outlive the form.
+  virtual std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events) = 0;
+};
+
+inline Toolkit& Widgets() { return *Current().toolkit; }
+
+}  // namespace vandrel::platform
