@@ -11,6 +11,9 @@ UserInterface& Win32Ui();
 FileSystem& Win32Files();
 ProfileApi& Win32Profile();
 
+// The module whose file name OwnModuleFileName reports (null: the program).
+void SetOwnModule(void* module);
+
 // Installs every Win32 service into platform::Current(). `module` is the
 // plug-in's own module handle (for its file name).
 void InstallServices(void* module);

@@ -132,13 +132,6 @@ UserInterface& Win32Ui() {
   return ui;
 }
 
-void InstallServices(void* module) {
-  g_module = static_cast<HMODULE>(module);
-  Services& services = Current();
-  services.windows = &Win32Windows();
-  services.ui = &Win32Ui();
-  services.files = &Win32Files();
-  services.profile = &Win32Profile();
-}
+void SetOwnModule(void* module) { g_module = static_cast<HMODULE>(module); }
 
 }  // namespace vandrel::platform::win32
