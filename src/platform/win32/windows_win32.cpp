@@ -1,5 +1,5 @@
 // Windows, hotkeys and Winamp's window and memory, for real.
-#include <windows.h>
+#include "platform/win32/win32.h"
 
 #include <exception>
 
@@ -35,7 +35,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
   std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message, std::uintptr_t wParam,
                                std::intptr_t lParam) override {
-    return CallWindowProcA(reinterpret_cast<WNDPROC>(proc), H(window), message, wParam, lParam);
+    return ::CallWindowProcA(reinterpret_cast<WNDPROC>(proc), H(window), message, wParam, lParam);
   }
   ProcAddress HookProcAddress(HookHandler handler) override {
     g_hookHandler = handler;
@@ -55,7 +55,7 @@ class Win32WindowSystem final : public WindowSystem {
   std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     if (window == 0) return 0;
-    return SendMessageA(H(window), message, wParam, lParam);
+    return ::SendMessageA(H(window), message, wParam, lParam);
   }
   std::uint32_t GetWindowProcessId(WindowHandle window) override {
     DWORD processId = 0;
@@ -95,7 +95,7 @@ class Win32UserInterface final : public UserInterface {
       case Icon::Critical: flags |= MB_ICONERROR; break;
     }
     flags |= buttons == Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
-    int answer = MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
+    int answer = ::MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
     return answer == IDOK ? Answer::Ok : Answer::Cancel;
   }
   std::wstring Lower(const std::wstring& text) override {
