@@ -26,6 +26,10 @@ std::wstring CleanName(std::wstring& text);
 // on failure it stays whole and the result carries the system's reason.
 platform::OpResult RemoveSectionHeader(const std::wstring& header);
 
+// The text of the "Vandrel" box shown when RemoveSectionHeader failed for the
+// profile `name`: what stayed behind and the system's reason.
+std::wstring HeaderNotRemovedMessage(const std::wstring& name, const platform::OpResult& result);
+
 // True for the text "1" only.
 inline bool ProfileBoolean(const std::wstring& value) { return value == L"1"; }
 

@@ -1,0 +1,72 @@
+#include "settings/profile.h"
+
+#include "settings/ini_class.h"
+
+namespace vandrel::settings {
+namespace {
+
+void RemoveEvery(std::wstring& text, wchar_t c) { std::erase(text, c); }
+
+// Characters a profile or folder name may not hold, removed in this order.
+constexpr wchar_t kRemoved[] = {L'\'', L'\u00E4', L'\u00F6', L'\u00FC', L' ', L'\u00DF', L'-', L']',
+                                L'[',  L'/',      L'\\',     L'\u00B4', L'`', L'}',      L'{', L'%'};
+
+}  // namespace
+
+std::wstring CleanName(std::wstring& text) {
+  std::wstring name = text;
+  RemoveEvery(name, L'"');
+  name = platform::Ui().Lower(name);
+  for (wchar_t c : kRemoved) RemoveEvery(name, c);
+
+  // The text is lower case now, so the reserved name is looked for in lower
+  // case. Taking one occurrence out can join two halves into a new one
+  // ("iniiniconfigconfig"), which would name the bookkeeping section itself,
+  // so this repeats until none is left.
+  const std::wstring reserved = platform::Ui().Lower(kConfigSection);
+  for (std::size_t at = name.find(reserved); at != std::wstring::npos; at = name.find(reserved)) {
+    name.erase(at, reserved.size());
+  }
+  text = name;
+  return name;
+}
+
+platform::OpResult RemoveSectionHeader(const std::wstring& header) {
+  const std::wstring path = SettingsIni().FileName();
+  std::string text;
+  platform::OpResult read = platform::Files().ReadAllBytes(path, text);
+  if (!read.ok()) return read;
+
+  // The file's bytes are kept as they are; only the header is converted, to
+  // the same 8-bit code page the profile functions wrote it in.
+  std::string line = platform::Ui().ToAnsi(header);
+  if (line.empty()) return {};
+  if (!line.ends_with("\r\n")) line += "\r\n";  // always a whole line
+
+  // Walk the text line by line (lines end with CR LF); a line is dropped when
+  // it is exactly the header, its CR LF included.
+  std::string kept;
+  kept.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (text.compare(pos, line.size(), line) == 0) {
+      pos += line.size();
+      continue;
+    }
+    std::size_t end = text.find("\r\n", pos);
+    end = end == std::string::npos ? text.size() : end + 2;
+    kept.append(text, pos, end - pos);
+    pos = end;
+  }
+  return platform::Files().ReplaceAllBytes(path, kept);
+}
+
+std::wstring HeaderNotRemovedMessage(const std::wstring& name, const platform::OpResult& result) {
+  std::wstring reason = result.message;
+  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
+  if (reason.empty()) reason = L"Error " + std::to_wstring(result.code) + L".";
+  return L"The settings \"" + name + L"\" were deleted, but their header could not be removed from " +
+         SettingsIni().FileName() + L":\r\n\r\n" + reason;
+}
+
+}  // namespace vandrel::settings
