@@ -19,19 +19,27 @@ class ActHost {
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
 };
 
+// The texts of the action's information boxes, titled "Vandrel".
+inline constexpr wchar_t kNetworkRefused[] = L"Can't move file from network!";
+inline constexpr wchar_t kNoTargetFolder[] =
+    L"No target folder is set.\r\n\r\nChoose the folder to move files to in the configuration dialog, save "
+    L"the settings as a profile and load it.";
+
 // How one call of Act ended.
 enum class ActOutcome {
-  Disposed,       // deleted, or moved
-  MoveSkipped,    // destination exists or equals the source; Winamp moved on
-  NetworkRefused, // network path, box shown, nothing sent
-  NotThere,       // no such file (or empty name): nothing done
-  NoTarget,       // moving with no target folder: box shown, nothing touched
-  FolderFailed,   // letter/artist folder creation failed: box shown, nothing moved
+  Disposed,        // deleted, or moved
+  MoveSkipped,     // destination exists or equals the source; Winamp moved on
+  NetworkRefused,  // network path, box shown, nothing sent
+  NotThere,        // no such file (or empty name): nothing done
+  NoTarget,        // moving with no target folder: box shown, nothing touched
+  FolderFailed,    // letter/artist folder creation failed: box shown, nothing moved
 };
 
-// Runs the action. A failed delete or move throws vandrel::Error whose
-// description names the file and the system's reason; Winamp then stays
-// stopped and nothing more is sent.
+// Runs the action. A failed attribute change, delete or move throws
+// vandrel::Error: the number is the system's code as an HRESULT, the
+// description names the step and the file, then the system's reason, e.g.
+// "Could not delete the file\r\nC:\\Music\\x.mp3\r\n\r\n<reason>". Winamp then
+// stays stopped, the file stays where it was, and nothing more is sent.
 ActOutcome Act(ActHost& host);
 
 }  // namespace vandrel::disposal

@@ -1,0 +1,106 @@
+#include "disposal/rules.h"
+
+#include "platform/platform.h"
+
+namespace vandrel::disposal {
+
+namespace {
+
+// The numbers of the file-time query that mean nothing is there.
+constexpr int kFileNotFound = 53;
+constexpr int kDeviceUnavailable = 68;
+constexpr int kPathNotFound = 76;
+
+bool MeansAbsent(int number) {
+  return number == kFileNotFound || number == kDeviceUnavailable || number == kPathNotFound;
+}
+
+std::wstring TrimSpaces(const std::wstring& text) {
+  std::size_t first = text.find_first_not_of(L' ');
+  if (first == std::wstring::npos) return {};
+  std::size_t last = text.find_last_not_of(L' ');
+  return text.substr(first, last - first + 1);
+}
+
+// The artist folder name: the part before the first " - ", trimmed,
+// lower-cased and without ".mp3"; empty when there is no such part.
+std::wstring ArtistName(const std::wstring& fileName) {
+  std::size_t dash = fileName.find(L" - ");
+  if (dash == std::wstring::npos) return {};
+  auto& ui = platform::Ui();
+  std::wstring artist = ReplaceAll(ui.Lower(TrimSpaces(fileName.substr(0, dash))), L".mp3", L"");
+  if (!artist.empty()) artist = ReplaceAll(ui.Lower(artist), L".mp3", L"");
+  return artist;
+}
+
+// Makes the folder unless it is there already.
+bool EnsureFolder(const std::wstring& path) {
+  if (FolderAvailable(path)) return true;
+  return platform::Files().MakeFolder(path).ok();
+}
+
+}  // namespace
+
+std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
+  if (from.empty()) return text;
+  std::wstring out;
+  std::size_t pos = 0;
+  for (std::size_t hit; (hit = text.find(from, pos)) != std::wstring::npos; pos = hit + from.size()) {
+    out.append(text, pos, hit - pos);
+    out += to;
+  }
+  out.append(text, pos, std::wstring::npos);
+  return out;
+}
+
+bool FolderAvailable(const std::wstring& path) {
+  std::wstring p = path;
+  if (!p.empty()) p = ReplaceAll(p, L"\\\\", L"\\");
+  if (p.size() == 2) p += L"\\";
+  if (p.size() == 3) return platform::Files().ChangeDrive(p).ok();
+  return !MeansAbsent(platform::Files().FileModifiedTime(p));
+}
+
+bool FileExists(const std::wstring& path) { return !MeansAbsent(platform::Files().FileModifiedTime(path)); }
+
+std::wstring SortingLetter(const std::wstring& fileName) {
+  if (fileName.empty()) return {};
+  std::wstring first = platform::Ui().Lower(fileName.substr(0, 1));
+  if (first.size() != 1) return {};
+  wchar_t c = first[0];
+  if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) return first;
+  return {};
+}
+
+std::wstring BuildDestinationPath(const std::wstring& songPath, const std::wstring& savingPlace,
+                                  bool sortingOption, bool createArtistFolder) {
+  std::size_t lastSeparator = songPath.rfind(L'\\');
+  std::wstring fileName = lastSeparator == std::wstring::npos ? songPath : songPath.substr(lastSeparator + 1);
+
+  bool made = true;
+  std::wstring folder = savingPlace + L"\\";
+  if (sortingOption) {
+    std::wstring letter = SortingLetter(fileName);
+    if (!letter.empty()) {
+      folder = savingPlace + L"\\" + letter;
+      made = EnsureFolder(folder);
+    }
+  }
+
+  std::wstring artist;
+  if (made && createArtistFolder) {
+    artist = ArtistName(fileName);
+    if (!artist.empty()) made = EnsureFolder(folder + L"\\" + artist);
+  }
+
+  if (!made) {
+    platform::Ui().MessageBox(kFolderCreationFailed, L"Vandrel", platform::Icon::Information,
+                              platform::Buttons::Ok);
+    return {};
+  }
+
+  std::wstring path = artist.empty() ? folder + L"\\" + fileName : folder + L"\\" + artist + L"\\" + fileName;
+  return ReplaceAll(path, L"\\\\", L"\\");
+}
+
+}  // namespace vandrel::disposal
