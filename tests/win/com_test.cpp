@@ -1,0 +1,388 @@
+// vandrel.dll as a COM server under Wine: registration through regsvr32,
+// creation through DllGetClassObject, its interfaces, the refusal of a second
+// instance and how errors travel back to the caller.
+#include <objbase.h>
+#include <oleauto.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "com/interfaces.h"
+#include "pair_support.h"
+
+namespace vandrel::testing {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// The wrapper object, as a test sees it: Winamp's window and a record of
+// the descriptions written; can fail the next description write.
+class FakeWrapper final : public IGenWrapper, public ISupportErrorInfo {
+ public:
+  explicit FakeWrapper(HWND window) : window_(window) {}
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IGenWrapper)) {
+      *object = static_cast<IGenWrapper*>(this);
+    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+      *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }  // lives on the test's stack
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
+    return IsEqualIID(iid, IID_IGenWrapper) ? S_OK : S_FALSE;
+  }
+
+  STDMETHODIMP get_PluginDescription(BSTR* value) override {
+    *value = SysAllocString(description.c_str());
+    return S_OK;
+  }
+  STDMETHODIMP put_PluginDescription(BSTR value) override {
+    ++writes;
+    if (FAILED(failNextWrite)) {
+      const HRESULT hr = failNextWrite;
+      failNextWrite = S_OK;
+      ComPtr<ICreateErrorInfo> create;
+      CreateErrorInfo(&create);
+      create->SetDescription(const_cast<LPOLESTR>(L"The plug-in list is gone"));
+      ComPtr<IErrorInfo> info;
+      create.As(&info);
+      SetErrorInfo(0, info.Get());
+      return hr;
+    }
+    description = value == nullptr ? L"" : value;
+    return S_OK;
+  }
+  STDMETHODIMP get_WinAmpWindowHandle(INT_PTR* value) override {
+    *value = reinterpret_cast<INT_PTR>(window_);
+    return S_OK;
+  }
+  STDMETHODIMP get_WrapperVersion(LONG* value) override {
+    *value = 0x00020005;
+    return S_OK;
+  }
+  STDMETHODIMP get_WrapperDescription(BSTR* value) override {
+    *value = SysAllocString(L"test wrapper");
+    return S_OK;
+  }
+  STDMETHODIMP get_WrapperDllHandle(INT_PTR* value) override {
+    *value = 0x1234;
+    return S_OK;
+  }
+
+  ULONG refs = 0;
+  int writes = 0;
+  HRESULT failNextWrite = S_OK;
+  std::wstring description;
+
+ private:
+  HWND window_;
+};
+
+// The thread's error object: its description and source.
+struct ErrorText {
+  std::wstring description;
+  std::wstring source;
+  bool present = false;
+};
+
+ErrorText TakeErrorInfo() {
+  ErrorText result;
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return result;
+  result.present = true;
+  BSTR text = nullptr;
+  if (SUCCEEDED(info->GetDescription(&text)) && text != nullptr) result.description = text;
+  SysFreeString(text);
+  text = nullptr;
+  if (SUCCEEDED(info->GetSource(&text)) && text != nullptr) result.source = text;
+  SysFreeString(text);
+  return result;
+}
+
+std::wstring DefaultValue(const std::wstring& key, const wchar_t* name = nullptr) {
+  wchar_t buffer[1024] = {};
+  DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
+      ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return buffer;
+}
+
+bool KeyExists(const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+DWORD RunAndWait(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::string command = commandLine;
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return GetLastError() | 0x10000000;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using ServerFn = HRESULT(STDAPICALLTYPE*)();
+
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+class ComServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_TRUE(folder_.ok());
+    ASSERT_TRUE(CopyBuiltFile(folder_, "vandrel.dll"));
+    folder_.File("vandrel.ini", kQuietSettings);
+    dllPath_ = folder_.Path("vandrel.dll");
+    module_ = LoadLibraryA(dllPath_.c_str());
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+    CoUninitialize();
+  }
+
+  ComPtr<IZekWinAmpGenPlugin> Create() {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(Export<GetClassObjectFn>(module_, "DllGetClassObject")(CLSID_Vandrel, IID_PPV_ARGS(&factory)),
+              S_OK);
+    ComPtr<IZekWinAmpGenPlugin> plugin;
+    if (factory) {
+      EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&plugin)), S_OK);
+    }
+    return plugin;
+  }
+  HRESULT CanUnloadNow() { return Export<ServerFn>(module_, "DllCanUnloadNow")(); }
+
+  BoxWatcher boxes_;
+  TempFolder folder_;
+  std::string dllPath_;
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(ComServerTest, Regsvr32RegistersTheClassAndUnregisteringRemovesEveryKey) {
+  const std::wstring clsidKey = std::wstring(L"CLSID\\") + kVandrelClsidText;
+  ASSERT_FALSE(KeyExists(clsidKey)) << "left over from an earlier run";
+
+  ASSERT_EQ(RunAndWait("regsvr32.exe /s \"" + dllPath_ + "\""), 0u);
+  EXPECT_EQ(DefaultValue(clsidKey), L"Vandrel");
+  const std::wstring server = DefaultValue(clsidKey + L"\\InprocServer32");
+  EXPECT_EQ(CompareStringOrdinal(server.c_str(), -1, std::wstring(dllPath_.begin(), dllPath_.end()).c_str(),
+                                 -1, TRUE),
+            CSTR_EQUAL)
+      << std::string(server.begin(), server.end());
+  EXPECT_EQ(DefaultValue(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(DefaultValue(L"Vandrel.Vandrel\\CLSID"), kVandrelClsidText);
+
+  CLSID fromProgId{};
+  EXPECT_EQ(CLSIDFromProgID(kVandrelProgId, &fromProgId), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(fromProgId, CLSID_Vandrel));
+  {
+    ComPtr<IVandrel> created;
+    EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)), S_OK);
+  }
+
+  ASSERT_EQ(RunAndWait("regsvr32.exe /u /s \"" + dllPath_ + "\""), 0u);
+  for (const std::wstring& key :
+       {clsidKey + L"\\InprocServer32", clsidKey + L"\\ProgID", clsidKey,
+        std::wstring(L"Vandrel.Vandrel\\CLSID"), std::wstring(L"Vandrel.Vandrel")}) {
+    EXPECT_FALSE(KeyExists(key)) << std::string(key.begin(), key.end());
+  }
+  EXPECT_TRUE(KeyExists(L"CLSID"));
+  ComPtr<IVandrel> none;
+  EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
+            REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(ComServerTest, UnregisteringLeavesAProgIdThatNamesAnotherClass) {
+  auto reg = Export<ServerFn>(module_, "DllRegisterServer");
+  auto unreg = Export<ServerFn>(module_, "DllUnregisterServer");
+  ASSERT_EQ(reg(), S_OK);
+  const wchar_t other[] = L"{00000000-1111-2222-3333-444444444444}";
+  ASSERT_EQ(
+      RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID", nullptr, REG_SZ, other, sizeof(other)),
+      ERROR_SUCCESS);
+  EXPECT_EQ(unreg(), S_OK);
+  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kVandrelClsidText));
+  EXPECT_EQ(DefaultValue(L"Vandrel.Vandrel\\CLSID"), other);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID");
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel");
+}
+
+TEST_F(ComServerTest, ClassFactoryMakesObjectsWithTheirInterfacesAndCountsThem) {
+  auto getClassObject = Export<GetClassObjectFn>(module_, "DllGetClassObject");
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(getClassObject(IID_IGenWrapper, IID_PPV_ARGS(&factory)), CLASS_E_CLASSNOTAVAILABLE);
+  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
+
+  ComPtr<IUnknown> outer;
+  ComPtr<IUnknown> aggregated;
+  factory.As(&outer);
+  EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_PPV_ARGS(&aggregated)), CLASS_E_NOAGGREGATION);
+
+  ComPtr<IUnknown> object;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
+  ComPtr<IZekWinAmpGenPlugin> plugin;
+  ComPtr<IVandrel> own;
+  ComPtr<ISupportErrorInfo> supports;
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(object.As(&plugin), S_OK);
+  ASSERT_EQ(object.As(&own), S_OK);
+  ASSERT_EQ(object.As(&supports), S_OK);
+  EXPECT_EQ(object.As(&dispatch), E_NOINTERFACE);
+  ComPtr<IUnknown> identity;
+  own.As(&identity);
+  EXPECT_EQ(identity.Get(), object.Get());
+  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IZekWinAmpGenPlugin), S_OK);
+  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IVandrel), S_OK);
+  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+
+  EXPECT_EQ(CanUnloadNow(), S_FALSE);
+  factory.Reset();
+  outer.Reset();
+  EXPECT_EQ(CanUnloadNow(), S_FALSE);  // the object still lives
+  object.Reset();
+  plugin.Reset();
+  own.Reset();
+  supports.Reset();
+  identity.Reset();
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+
+  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
+  factory->LockServer(TRUE);
+  factory.Reset();
+  EXPECT_EQ(CanUnloadNow(), S_FALSE);
+  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
+  factory->LockServer(FALSE);
+  factory.Reset();
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(ComServerTest, SecondInstanceIsRefusedWithItsNumberAndTextAndTheFirstStaysHooked) {
+  WinampWindow winamp;
+  ASSERT_NE(winamp.get(), nullptr);
+  FakeWrapper firstWrapper(winamp.get());
+  FakeWrapper secondWrapper(winamp.get());
+  ComPtr<IZekWinAmpGenPlugin> first = Create();
+  ComPtr<IZekWinAmpGenPlugin> second = Create();
+  ASSERT_TRUE(first && second);
+
+  ASSERT_EQ(first->Initialize(&firstWrapper), S_OK);
+  const LONG_PTR hooked = WindowProcOf(winamp.get());
+  EXPECT_NE(hooked, winamp.OwnProc());
+  EXPECT_EQ(firstWrapper.description, L"Vandrel [No HotKey]");
+  const int firstWrites = firstWrapper.writes;
+
+  EXPECT_EQ(second->Initialize(&secondWrapper), static_cast<HRESULT>(0x80040001));
+  const ErrorText error = TakeErrorInfo();
+  EXPECT_TRUE(error.present);
+  EXPECT_EQ(error.description, L"Already have a plugin instance");
+  EXPECT_EQ(error.source, L"");
+  EXPECT_EQ(secondWrapper.writes, 0);
+
+  // The refused object's Quit leaves the first instance alone.
+  EXPECT_EQ(second->Quit(), S_OK);
+  second.Reset();
+  EXPECT_EQ(WindowProcOf(winamp.get()), hooked);
+  EXPECT_EQ(firstWrapper.writes, firstWrites);
+  ComPtr<IVandrel> own;
+  ASSERT_EQ(first.As(&own), S_OK);
+  LONG key = -1;
+  EXPECT_EQ(own->get_Key(&key), S_OK);
+  EXPECT_EQ(key, 0);
+
+  EXPECT_EQ(first->Quit(), S_OK);
+  EXPECT_EQ(WindowProcOf(winamp.get()), winamp.OwnProc());
+  own.Reset();
+  first.Reset();
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+  EXPECT_EQ(firstWrapper.refs, 0u) << "the object keeps the wrapper only for its own life";
+  EXPECT_EQ(secondWrapper.refs, 0u);
+
+  // With the first instance gone, a new one may start.
+  ComPtr<IZekWinAmpGenPlugin> third = Create();
+  ASSERT_EQ(third->Initialize(&secondWrapper), S_OK);
+  EXPECT_EQ(third->Quit(), S_OK);
+}
+
+TEST_F(ComServerTest, FailuresReachTheCallerWithNumberAndDescription) {
+  WinampWindow winamp;
+  FakeWrapper wrapper(winamp.get());
+  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
+  ComPtr<IVandrel> own;
+  ASSERT_EQ(plugin.As(&own), S_OK);
+
+  // Before Initialize there is no wrapper to register a hotkey with.
+  const HRESULT early = own->put_Key(1);
+  EXPECT_TRUE(FAILED(early));
+  ErrorText error = TakeErrorInfo();
+  EXPECT_FALSE(error.description.empty());
+  EXPECT_EQ(error.source, L"Vandrel.Vandrel");
+
+  // A failed wrapper call ends Initialize with the wrapper's number and text.
+  wrapper.failNextWrite = E_ACCESSDENIED;
+  EXPECT_EQ(plugin->Initialize(&wrapper), E_ACCESSDENIED);
+  error = TakeErrorInfo();
+  EXPECT_EQ(error.description, L"The plug-in list is gone");
+  EXPECT_EQ(plugin->Quit(), S_OK);
+
+  EXPECT_EQ(own->get_Key(nullptr), E_POINTER);
+  EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
+}
+
+TEST_F(ComServerTest, PropertiesTravelThroughTheInterface) {
+  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
+  ComPtr<IVandrel> own;
+  ASSERT_EQ(plugin.As(&own), S_OK);
+
+  BSTR drive = SysAllocString(L"C:");
+  EXPECT_EQ(own->put_savingPlace(drive), S_OK);
+  SysFreeString(drive);
+  BSTR stored = nullptr;
+  EXPECT_EQ(own->get_savingPlace(&stored), S_OK);
+  EXPECT_STREQ(stored, L"C:\\");
+  SysFreeString(stored);
+  EXPECT_EQ(own->put_savingPlace(nullptr), S_OK);
+  EXPECT_EQ(own->get_savingPlace(&stored), S_OK);
+  EXPECT_EQ(SysStringLen(stored), 0u);
+  SysFreeString(stored);
+
+  VARIANT_BOOL value = VARIANT_FALSE;
+  EXPECT_EQ(own->put_moveToFolder(1), S_OK);  // any non-zero value is true
+  EXPECT_EQ(own->get_moveToFolder(&value), S_OK);
+  EXPECT_EQ(value, VARIANT_TRUE);
+  EXPECT_EQ(own->put_sortingOption(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(own->get_sortingOption(&value), S_OK);
+  EXPECT_EQ(value, VARIANT_TRUE);
+  EXPECT_EQ(own->put_createArtistFolder(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(own->get_createArtistFolder(&value), S_OK);
+  EXPECT_EQ(value, VARIANT_FALSE);
+}
+
+}  // namespace
+}  // namespace vandrel::testing

@@ -1,0 +1,215 @@
+// gen_vandrel.dll under Wine, loaded the way Winamp loads a general-purpose
+// plug-in: the struct, init/config/quit, where it finds vandrel.dll, and how
+// it shows a failed call.
+#include <objbase.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../../wrapper/winamp_gen.h"
+#include "pair_support.h"
+
+namespace vandrel::testing {
+namespace {
+
+using GetPluginFn = winampGeneralPurposePlugin*(__cdecl*)();
+using ServerFn = HRESULT(STDAPICALLTYPE*)();
+
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// One loaded copy of the wrapper, with Winamp's side of the struct filled in.
+class LoadedWrapper {
+ public:
+  LoadedWrapper(const std::string& path, HWND winamp) : module_(LoadLibraryA(path.c_str())) {
+    if (module_ == nullptr) return;
+    auto get = Export<GetPluginFn>(module_, "winampGetGeneralPurposePlugin");
+    plugin_ = get != nullptr ? get() : nullptr;
+    if (plugin_ == nullptr) return;
+    plugin_->hwndParent = winamp;
+    plugin_->hDllInstance = module_;
+  }
+  ~LoadedWrapper() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  LoadedWrapper(const LoadedWrapper&) = delete;
+  LoadedWrapper& operator=(const LoadedWrapper&) = delete;
+
+  winampGeneralPurposePlugin* operator->() const { return plugin_; }
+  explicit operator bool() const { return plugin_ != nullptr; }
+
+ private:
+  HMODULE module_;
+  winampGeneralPurposePlugin* plugin_ = nullptr;
+};
+
+bool Loaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }
+
+bool Contains(const std::vector<std::string>& texts, const std::string& part) {
+  for (const std::string& text : texts) {
+    if (text.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+class WrapperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.ok());
+    ASSERT_NE(winamp_.get(), nullptr);
+  }
+  // gen_vandrel.dll (under `as`) and, unless told otherwise, vandrel.dll with
+  // its settings file, in `folder`.
+  void Install(TempFolder& folder, bool withPlugin = true, const std::string& as = "gen_vandrel.dll") {
+    ASSERT_TRUE(CopyBuiltFile(folder, "gen_vandrel.dll", as));
+    if (!withPlugin) return;
+    ASSERT_TRUE(CopyBuiltFile(folder, "vandrel.dll"));
+    folder.File("vandrel.ini", kQuietSettings);
+  }
+
+  BoxWatcher boxes_;
+  WinampWindow winamp_;
+  TempFolder folder_;
+};
+
+TEST_F(WrapperTest, RunsThePluginBesideItFromInitToQuit) {
+  Install(folder_);
+  const std::string pluginPath = folder_.Path("vandrel.dll");
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
+  ASSERT_TRUE(wrapper);
+  EXPECT_EQ(wrapper->version, 0x10);
+  ASSERT_NE(wrapper->description, nullptr);
+
+  ASSERT_EQ(wrapper->init(), 0);
+  EXPECT_TRUE(Loaded(pluginPath));
+  EXPECT_NE(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  EXPECT_STREQ(wrapper->description, "Vandrel [No HotKey]");
+
+  wrapper->quit();
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  EXPECT_FALSE(Loaded(pluginPath)) << "vandrel.dll is released at quit";
+  EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+TEST_F(WrapperTest, ShowsARefusedInitializeAndStillQuitsThatObject) {
+  // Two wrappers in one folder share one vandrel.dll, and so its one instance slot.
+  Install(folder_);
+  ASSERT_TRUE(CopyBuiltFile(folder_, "gen_vandrel.dll", "gen_second.dll"));
+  LoadedWrapper first(folder_.Path("gen_vandrel.dll"), winamp_.get());
+  LoadedWrapper second(folder_.Path("gen_second.dll"), winamp_.get());
+  ASSERT_TRUE(first && second);
+
+  ASSERT_EQ(first->init(), 0);
+  const LONG_PTR hooked = WindowProcOf(winamp_.get());
+  boxes_.Clear();
+  EXPECT_EQ(second->init(), 0) << "the object exists, so the plug-in stays";
+  const auto texts = boxes_.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(Contains(texts, "0x80040001")) << texts[0];
+  EXPECT_TRUE(Contains(texts, "Already have a plugin instance")) << texts[0];
+
+  second->quit();
+  EXPECT_EQ(WindowProcOf(winamp_.get()), hooked);
+  EXPECT_STREQ(first->description, "Vandrel [No HotKey]");
+  first->quit();
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  EXPECT_FALSE(Loaded(folder_.Path("vandrel.dll")));
+}
+
+TEST_F(WrapperTest, ReportsAMissingPluginAndGivesUp) {
+  Install(folder_, /*withPlugin=*/false);
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
+  ASSERT_TRUE(wrapper);
+  EXPECT_NE(wrapper->init(), 0);
+  const auto texts = boxes_.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(Contains(texts, "0x80040154")) << texts[0];  // class not registered
+  EXPECT_TRUE(Contains(texts, "vandrel.dll")) << texts[0];
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  wrapper->config();  // nothing to configure, nothing happens
+  wrapper->quit();
+}
+
+TEST_F(WrapperTest, FallsBackToTheRegisteredClassWhenThePluginIsNotBesideIt) {
+  TempFolder registered;
+  Install(registered);
+  const std::string pluginPath = registered.Path("vandrel.dll");
+  {
+    HMODULE server = LoadLibraryA(pluginPath.c_str());
+    ASSERT_NE(server, nullptr);
+    ASSERT_EQ(Export<ServerFn>(server, "DllRegisterServer")(), S_OK);
+    FreeLibrary(server);
+  }
+  Install(folder_, /*withPlugin=*/false);
+  {
+    LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
+    ASSERT_TRUE(wrapper);
+    EXPECT_EQ(wrapper->init(), 0);
+    EXPECT_TRUE(Loaded(pluginPath));
+    EXPECT_NE(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+    EXPECT_STREQ(wrapper->description, "Vandrel [No HotKey]");
+    wrapper->quit();
+    EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  }
+  HMODULE server = LoadLibraryA(pluginPath.c_str());
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(Export<ServerFn>(server, "DllUnregisterServer")(), S_OK);
+  FreeLibrary(server);
+  EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+// Winamp shutting down while the settings dialog is open: quit arrives
+// inside config's modal loop.
+struct NestedQuit {
+  winampGeneralPurposePlugin* plugin = nullptr;
+  std::string pluginPath;
+  bool inConfig = false;
+  bool ran = false;
+  bool ranInsideConfig = false;
+  bool loadedAfterQuit = false;
+} g_nested;
+
+constexpr UINT kQuitNow = WM_APP + 7;
+
+LRESULT CALLBACK ShuttingDownWinamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kQuitNow) {
+    g_nested.ran = true;
+    g_nested.ranInsideConfig = g_nested.inConfig;
+    g_nested.plugin->quit();
+    g_nested.loadedAfterQuit = Loaded(g_nested.pluginPath);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(WrapperTest, QuitInsideConfigReleasesOnlyWhenConfigReturns) {
+  WinampWindow winamp(ShuttingDownWinamp);
+  Install(folder_);
+  g_nested = NestedQuit{};
+  g_nested.pluginPath = folder_.Path("vandrel.dll");
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp.get());
+  ASSERT_TRUE(wrapper);
+  g_nested.plugin = wrapper.operator->();
+  ASSERT_EQ(wrapper->init(), 0);
+
+  // The posted message is handled by the dialog's modal loop, if there is one.
+  PostMessageA(winamp.get(), kQuitNow, 0, 0);
+  g_nested.inConfig = true;
+  wrapper->config();
+  g_nested.inConfig = false;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  ASSERT_TRUE(g_nested.ran);
+  if (!g_nested.ranInsideConfig) GTEST_SKIP() << "Configure showed no modal dialog";
+
+  EXPECT_TRUE(g_nested.loadedAfterQuit) << "released while Configure was still running";
+  EXPECT_EQ(WindowProcOf(winamp.get()), winamp.OwnProc());
+  EXPECT_FALSE(Loaded(g_nested.pluginPath)) << "released once Configure returned";
+}
+
+}  // namespace
+}  // namespace vandrel::testing

@@ -1,0 +1,43 @@
+// Creating the plug-in object: from vandrel.dll beside this DLL, or through
+// the class's registration when that file is missing.
+#pragma once
+
+#include <wrl/client.h>
+
+#include <string>
+
+#include "com/interfaces.h"
+
+namespace vandrel::wrapper {
+
+// Owns vandrel.dll when the wrapper loaded it itself. The library is freed
+// only when it says it can be unloaded, so a leaked object never outlives its code.
+class PluginLibrary {
+ public:
+  PluginLibrary() = default;
+  ~PluginLibrary();
+  PluginLibrary(const PluginLibrary&) = delete;
+  PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+  HMODULE Load(const std::wstring& path);
+  HMODULE Get() const { return module_; }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+// A failed creation: the number and a text for the user.
+struct Failure {
+  HRESULT hr = S_OK;
+  std::wstring description;
+};
+
+// Creates the plug-in object for the wrapper module `self`.
+Failure CreatePlugin(HMODULE self, PluginLibrary& library,
+                     Microsoft::WRL::ComPtr<IZekWinAmpGenPlugin>& plugin);
+
+// The description of a failed call on `object` through `iid` (its IErrorInfo,
+// or the system's text for the number).
+std::wstring FailureDescription(IUnknown* object, REFIID iid, HRESULT hr);
+
+}  // namespace vandrel::wrapper
