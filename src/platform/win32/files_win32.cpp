@@ -1,0 +1,277 @@
+// The file system through the ANSI Win32 file functions.
+#include <string>
+
+#include "platform/win32/win32.h"
+#include "platform/win32/win32_services.h"
+
+namespace vandrel::platform::win32 {
+
+namespace {
+
+// The numbers the file-time query reports.
+constexpr int kBadFileName = 52;
+constexpr int kFileNotFound = 53;
+constexpr int kDeviceUnavailable = 68;
+constexpr int kPathFileAccessError = 75;
+constexpr int kPathNotFound = 76;
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+  // Closes now; false when closing failed.
+  bool Close() {
+    bool ok = !valid() || CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string Ansi(const std::wstring& text) { return Win32Ui().ToAnsi(text); }
+
+// The system's text for an error code, without the line break it ends with.
+std::wstring SystemText(DWORD code) {
+  char buffer[512] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                           buffer, sizeof buffer, nullptr);
+  std::string text(buffer, n);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  if (text.empty()) return L"System error " + std::to_wstring(code) + L".";
+  return Win32Ui().FromAnsi(text);
+}
+
+OpResult Result(BOOL ok) {
+  if (ok) return {};
+  DWORD code = GetLastError();
+  if (code == 0) code = ERROR_GEN_FAILURE;
+  return {code, SystemText(code)};
+}
+
+OpResult Failure(DWORD code) { return {code, SystemText(code)}; }
+
+bool Present(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+// For a path that begins with a drive letter: false when that drive's root
+// cannot be reached (no such drive, or nothing behind it).
+bool DriveMissing(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  char letter = path[0];
+  if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) return false;
+  return !Present(std::string(1, letter) + ":\\");
+}
+
+// What the file-time query reports for a failed attribute query. Windows
+// says "no such drive" and "drive not ready" outright; Wine says "file not
+// found" or "path not found" for both, so those two are checked against the
+// drive's root before they count as a missing file or folder.
+int TimeQueryNumber(DWORD code, const std::string& path) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_NO_MORE_FILES:
+      return DriveMissing(path) ? kDeviceUnavailable : kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:
+      return DriveMissing(path) ? kDeviceUnavailable : kPathNotFound;
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_UNRECOGNIZED_VOLUME:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_DEV_TYPE:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_NO_NETWORK:
+    case ERROR_NO_NET_OR_BAD_PATH:
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_NOT_CONNECTED:
+      return kDeviceUnavailable;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return kBadFileName;
+    default:
+      return kPathFileAccessError;
+  }
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  int FileModifiedTime(const std::wstring& path) override {
+    if (path.empty()) return kFileNotFound;
+    std::string p = Ansi(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &data)) return 0;
+    DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION) {
+      // A few system files refuse even the attribute query; the folder
+      // listing still knows them.
+      WIN32_FIND_DATAA found;
+      FindHandle find(FindFirstFileA(p.c_str(), &found));
+      if (find.valid()) return 0;
+    }
+    return TimeQueryNumber(code, p);
+  }
+
+  OpResult ChangeDrive(const std::wstring& path) override {
+    if (path.empty()) return Failure(ERROR_INVALID_DRIVE);
+    std::wstring root = path.substr(0, 1) + L":\\";
+    return Result(SetCurrentDirectoryA(Ansi(root).c_str()));
+  }
+
+  OpResult MakeFolder(const std::wstring& path) override {
+    return Result(CreateDirectoryA(Ansi(path).c_str(), nullptr));
+  }
+
+  OpResult ClearFileAttributes(const std::wstring& path) override {
+    return Result(SetFileAttributesA(Ansi(path).c_str(), FILE_ATTRIBUTE_NORMAL));
+  }
+
+  OpResult RemoveFile(const std::wstring& path) override { return Result(DeleteFileA(Ansi(path).c_str())); }
+
+  // A rename when both paths are on one volume. Across volumes the file is
+  // copied and the source deleted here, rather than by MoveFileEx's copy
+  // option: that one reports success when the source cannot be deleted
+  // after the copy, leaving the file in both places. Here the copy is taken
+  // back instead and the failure reported, so the file is where it was.
+  OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
+    std::string source = Ansi(from);
+    std::string destination = Ansi(to);
+    if (MoveFileExA(source.c_str(), destination.c_str(), 0)) return {};
+    DWORD code = GetLastError();
+    if (code != ERROR_NOT_SAME_DEVICE) return Failure(code);
+
+    if (!CopyFileA(source.c_str(), destination.c_str(), TRUE)) {
+      code = GetLastError();
+      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+        // The destination did not exist before: whatever part of it was
+        // written goes.
+        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(destination.c_str());
+      }
+      return Failure(code);
+    }
+    if (!DeleteSource(source)) {
+      code = GetLastError();
+      SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(destination.c_str());
+      return Failure(code);
+    }
+    return {};
+  }
+
+  OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
+    FileHandle file(CreateFileA(Ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Result(FALSE);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return Result(FALSE);
+    if (size.QuadPart > 0x7FFFFFFF) return Failure(ERROR_FILE_TOO_LARGE);
+    std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < data.size()) {
+      DWORD got = 0;
+      if (!ReadFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &got, nullptr)) {
+        return Result(FALSE);
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    data.resize(done);
+    bytes = std::move(data);
+    return {};
+  }
+
+  // Writes a temporary file beside the target, flushes it and puts it in the
+  // target's place in one step; on any failure the target is as it was and
+  // the temporary file is gone.
+  OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
+    std::string target = Ansi(path);
+    std::size_t cut = target.find_last_of("\\/");
+    std::string folder = cut == std::string::npos ? "." : target.substr(0, cut + 1);
+    char temp[MAX_PATH + 1] = {};
+    if (!GetTempFileNameA(folder.c_str(), "vdl", 0, temp)) return Result(FALSE);
+
+    OpResult result = WriteTemp(temp, bytes);
+    if (result.ok()) {
+      result = Result(MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    }
+    if (!result.ok()) DeleteFileA(temp);
+    return result;
+  }
+
+ private:
+  // Deletes the source of a copied file. A read-only source may go (its copy
+  // keeps the attribute); on failure its attributes are as they were.
+  static bool DeleteSource(const std::string& source) {
+    if (DeleteFileA(source.c_str())) return true;
+    DWORD code = GetLastError();
+    DWORD attributes = GetFileAttributesA(source.c_str());
+    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        SetFileAttributesA(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+      if (DeleteFileA(source.c_str())) return true;
+      code = GetLastError();
+      SetFileAttributesA(source.c_str(), attributes);
+    }
+    SetLastError(code);
+    return false;
+  }
+
+  static OpResult WriteTemp(const char* temp, const std::string& bytes) {
+    FileHandle file(
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Result(FALSE);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD wrote = 0;
+      if (!WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote,
+                     nullptr)) {
+        return Result(FALSE);
+      }
+      if (wrote == 0) return Failure(ERROR_WRITE_FAULT);
+      done += wrote;
+    }
+    if (!FlushFileBuffers(file.get())) return Result(FALSE);
+    if (!file.Close()) return Result(FALSE);
+    return {};
+  }
+};
+
+}  // namespace
+
+FileSystem& Win32Files() {
+  static Win32FileSystem files;
+  return files;
+}
+
+}  // namespace vandrel::platform::win32
