@@ -5,6 +5,7 @@
 #include <string>
 
 #include "disposal/act.h"
+#include "platform/platform.h"
 
 namespace vandrel::dialog {
 
@@ -23,6 +24,12 @@ class Plugin {
   virtual void SetcreateArtistFolder(bool theValue) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
+  // Act, except that a network path is refused without its message box (the
+  // outcome still says NetworkRefused): the whole-playlist run shows that box
+  // once per run. The default looks at the current entry before acting.
+  virtual disposal::ActOutcome ActQuietly();
+  // Winamp's main window as the wrapper reports it; commands go there.
+  virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;
 };
 

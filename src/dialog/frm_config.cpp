@@ -1,0 +1,298 @@
+#include "dialog/frm_config.h"
+
+#include <exception>
+#include <vector>
+
+#include "dialog/config.h"
+#include "dialog/messages.h"
+#include "platform/error.h"
+#include "settings/ini_class.h"
+#include "settings/profile.h"
+
+namespace vandrel::dialog {
+
+namespace {
+
+using platform::ControlKind;
+using platform::FontSpec;
+using platform::Rgb;
+
+constexpr Rgb kBackground{224, 224, 224};
+constexpr Rgb kPaleYellow{255, 255, 192};
+constexpr Rgb kWhite{255, 255, 255};
+
+const FontSpec kVerdana{L"Verdana", 8.25, false};
+const FontSpec kVerdanaBold{L"Verdana", 8.25, true};
+const FontSpec kVerdanaLargeBold{L"Verdana", 9.75, true};
+
+struct Placement {
+  platform::ControlId FrmConfig::Controls::*id;
+  ControlKind kind;
+  platform::ControlId FrmConfig::Controls::*parent;  // null: the client area
+  int x, y, width, height;
+  const wchar_t* caption;
+  std::optional<FontSpec> font;
+  std::optional<Rgb> background;
+  bool transparent;
+  int tab;
+};
+
+using C = FrmConfig::Controls;
+
+// Every control, parents before their contents.
+const std::vector<Placement>& Layout() {
+  static const std::vector<Placement> layout = {
+      {&C::Frame2, ControlKind::Group, nullptr, 8, 8, 321, 169, L" Settings ", kVerdana, kBackground, false,
+       3},
+      {&C::List1, ControlKind::List, &C::Frame2, 8, 16, 153, 147, L"", kVerdana, std::nullopt, false, 4},
+      {&C::Command1, ControlKind::Button, &C::Frame2, 168, 16, 145, 25, L"Load Settings", kVerdana,
+       std::nullopt, false, 5},
+      {&C::Command2, ControlKind::Button, &C::Frame2, 168, 48, 145, 25, L"Delete Settings", kVerdana,
+       std::nullopt, false, 6},
+      {&C::Frame3, ControlKind::Group, &C::Frame2, 168, 80, 145, 81, L" Save Settings As ", std::nullopt,
+       kBackground, false, 7},
+      {&C::saveAS, ControlKind::TextBox, &C::Frame3, 8, 16, 129, 25, L"", kVerdana, std::nullopt, false, 8},
+      {&C::Command3, ControlKind::Button, &C::Frame3, 8, 48, 129, 25, L"Save Settings", kVerdana, kPaleYellow,
+       false, 9},
+      {&C::Frame1, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground, false,
+       0},
+      {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 33,
+       L"File will be deleted when the Windows key and the following key are pressed together", kVerdana,
+       kBackground, false, 2},
+      {&C::Label2, ControlKind::Label, &C::Frame1, 88, 64, 49, 17, L"WIN + ", kVerdanaLargeBold, std::nullopt,
+       true, 22},
+      {&C::cmbKey, ControlKind::DropDown, &C::Frame1, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite, false,
+       1},
+      {&C::Frame5, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana, kBackground,
+       false, 11},
+      {&C::chkmoveToFolder, ControlKind::CheckBox, &C::Frame5, 8, 16, 305, 33,
+       L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 12},
+      {&C::chkSortingOption, ControlKind::CheckBox, &C::Frame5, 8, 48, 305, 33,
+       L"Check this to move the files to folders from A to Z and 0 to 9 (for sorting)", kVerdana, kBackground,
+       false, 13},
+      {&C::chkCreateArtistFolder, ControlKind::CheckBox, &C::Frame5, 8, 80, 305, 33,
+       L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 14},
+      {&C::Frame4, ControlKind::Group, nullptr, 336, 8, 249, 281, L" Location (Where to move the files?) ",
+       kVerdana, kBackground, false, 10},
+      {&C::Drive1, ControlKind::DriveSelector, &C::Frame4, 8, 24, 233, 21, L"", std::nullopt, std::nullopt,
+       false, 20},
+      {&C::Dir1, ControlKind::FolderList, &C::Frame4, 8, 56, 233, 186, L"", std::nullopt, std::nullopt, false,
+       21},
+      {&C::txtnewfolder, ControlKind::TextBox, &C::Frame4, 8, 248, 153, 25, L"", kVerdana, std::nullopt,
+       false, 24},
+      {&C::Command4, ControlKind::Button, &C::Frame4, 168, 248, 73, 25, L"new folder", kVerdana, std::nullopt,
+       false, 23},
+      {&C::Frame6, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt, kBackground,
+       false, 15},
+      {&C::cmdSort, ControlKind::Button, &C::Frame6, 8, 16, 177, 25, L"Perform whole Playlist", kVerdana,
+       kPaleYellow, false, 16},
+      {&C::Command7, ControlKind::Button, &C::Frame6, 192, 16, 49, 25, L"?", kVerdanaLargeBold, kPaleYellow,
+       false, 17},
+      {&C::Frame7, ControlKind::Group, nullptr, 336, 352, 249, 49, L" Close (Saved all your changes?) ",
+       std::nullopt, kBackground, false, 18},
+      {&C::Command5, ControlKind::Button, &C::Frame7, 8, 16, 233, 25, L"Close Configuration Dialog",
+       kVerdanaBold, kWhite, false, 19},
+  };
+  return layout;
+}
+
+// Runs one step of the opening sequence; a failing step is skipped silently.
+template <typename Step>
+void Skippable(Step step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && folder.back() == L'\\') return folder + name;
+  return folder + L"\\" + name;
+}
+
+}  // namespace
+
+FrmConfig::~FrmConfig() = default;
+
+bool FrmConfig::Load() {
+  platform::FormSpec spec;
+  spec.caption = L"nearly new Vandrel";
+  spec.clientWidth = 591;
+  spec.clientHeight = 408;
+  spec.background = kBackground;
+  form_ = platform::Widgets().CreateForm(spec, *this);
+  if (!form_) return false;
+  CreateControls();
+  OpeningSequence();
+  return true;
+}
+
+void FrmConfig::CreateControls() {
+  for (const Placement& p : Layout()) {
+    platform::ControlSpec spec;
+    spec.kind = p.kind;
+    spec.parent = p.parent ? c_.*(p.parent) : platform::kClientArea;
+    spec.x = p.x;
+    spec.y = p.y;
+    spec.width = p.width;
+    spec.height = p.height;
+    spec.caption = p.caption;
+    spec.font = p.font;
+    spec.background = p.background;
+    spec.transparent = p.transparent;
+    spec.tabIndex = p.tab;
+    c_.*(p.id) = form_->AddControl(spec);
+  }
+}
+
+void FrmConfig::OpeningSequence() {
+  platform::Form& f = *form_;
+  f.SetPosition(platform::kTopMost, 100, 100, 597, 430, platform::kNoActivate | platform::kShowWindow);
+  if (!plugin_) return;
+
+  f.AddItem(c_.cmbKey, L"<None>");
+  for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) f.AddItem(c_.cmbKey, std::wstring(1, letter));
+
+  Skippable([&] { f.Select(c_.cmbKey, plugin_->Key()); });
+  Skippable([&] {
+    std::vector<std::wstring> names;
+    if (settings::SettingsIni().Enum_SectionNames(names)) {
+      for (const std::wstring& name : names) f.AddItem(c_.List1, name);
+    }
+  });
+  Skippable([&] {
+    for (int i = f.ItemCount(c_.List1) - 1; i >= 0; --i) {
+      if (f.ItemText(c_.List1, i) == settings::kConfigSection) f.RemoveItem(c_.List1, i);
+    }
+  });
+  Skippable([&] {
+    std::wstring lastUsed;
+    if (!settings::SettingsIni().ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed))
+      return;
+    f.SetText(c_.saveAS, lastUsed);
+    int count = f.ItemCount(c_.List1);
+    for (int i = 0; i < count; ++i) {
+      if (f.ItemText(c_.List1, i) == lastUsed) {
+        f.Select(c_.List1, i);
+        break;
+      }
+    }
+  });
+  std::wstring savingPlace;
+  Skippable([&] { savingPlace = plugin_->savingPlace(); });
+  if (!savingPlace.empty()) {
+    Skippable([&] { f.SetFolder(c_.Dir1, savingPlace); });
+    Skippable([&] { f.SetDrive(c_.Drive1, savingPlace); });
+    Skippable([&] { f.SetChecked(c_.chkmoveToFolder, plugin_->moveToFolder()); });
+    Skippable([&] { f.SetChecked(c_.chkSortingOption, plugin_->sortingOption()); });
+    Skippable([&] { f.SetChecked(c_.chkCreateArtistFolder, plugin_->createArtistFolder()); });
+    Skippable([&] { f.Select(c_.cmbKey, plugin_->Key()); });
+  }
+  ConfigDialogOpen() = true;
+}
+
+void FrmConfig::Show(platform::WindowHandle owner) {
+  if (form_) form_->RunModal(owner);
+}
+
+void FrmConfig::Unload() {
+  if (form_) form_->Close();
+}
+
+void FrmConfig::List1_MouseUp() {
+  platform::Form& f = *form_;
+  int selected = f.SelectedIndex(c_.List1);
+  f.SetText(c_.saveAS, selected < 0 ? std::wstring() : f.ItemText(c_.List1, selected));
+}
+
+void FrmConfig::Drive1_Change() {
+  if (!form_->SetFolder(c_.Dir1, form_->Drive(c_.Drive1))) {
+    ShowBox(L"Drive not ready!", platform::Icon::Critical);
+  }
+}
+
+void FrmConfig::Dir1_MouseUp() {
+  std::wstring path = form_->HighlightedPath(c_.Dir1);
+  if (!form_->SetFolder(c_.Dir1, path)) {
+    ShowBox(L"Can't open the folder " + path + L".", platform::Icon::Exclamation);
+  }
+}
+
+void FrmConfig::Command4_Click() {
+  platform::Form& f = *form_;
+  std::wstring name = f.Text(c_.txtnewfolder);
+  settings::CleanName(name);
+  f.SetText(c_.txtnewfolder, name);
+  if (name.empty()) return;
+  // From here on a failure leaves the folder list where it is, silently.
+  platform::Files().MakeFolder(JoinPath(f.HighlightedPath(c_.Dir1), name));
+  f.Refresh(c_.Dir1);
+  f.SetFolder(c_.Dir1, JoinPath(f.HighlightedPath(c_.Dir1), name));
+}
+
+void FrmConfig::cmdSort_Click() { PERFORMFULLPLAYLIST(); }
+
+void FrmConfig::Command7_Click() { helpbox(); }
+
+void FrmConfig::helpbox() {
+  ShowBox(
+      L"This will automatically go through your entire playlist, performing the specified action you defined "
+      L"- "
+      L"either moves all files or deletes all files!",
+      platform::Icon::Information);
+}
+
+void FrmConfig::Command5_Click() {
+  ConfigDialogOpen() = false;
+  Unload();
+}
+
+void FrmConfig::Form_Unload() { ConfigDialogOpen() = false; }
+
+void FrmConfig::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const Error& error) {
+    ShowBox(error.Description(), platform::Icon::Exclamation);
+  } catch (const std::exception&) {
+    ShowBox(L"An unexpected error stopped this command.", platform::Icon::Critical);
+  }
+}
+
+void FrmConfig::OnClick(platform::ControlId control) {
+  Guarded([&] {
+    if (control == c_.Command1)
+      Command1_Click();
+    else if (control == c_.Command2)
+      Command2_Click();
+    else if (control == c_.Command3)
+      Command3_Click();
+    else if (control == c_.Command4)
+      Command4_Click();
+    else if (control == c_.Command5)
+      Command5_Click();
+    else if (control == c_.cmdSort)
+      cmdSort_Click();
+    else if (control == c_.Command7)
+      Command7_Click();
+  });
+}
+
+void FrmConfig::OnMouseUp(platform::ControlId control) {
+  Guarded([&] {
+    if (control == c_.List1)
+      List1_MouseUp();
+    else if (control == c_.Dir1)
+      Dir1_MouseUp();
+  });
+}
+
+void FrmConfig::OnDriveChanged(platform::ControlId control) {
+  Guarded([&] {
+    if (control == c_.Drive1) Drive1_Change();
+  });
+}
+
+void FrmConfig::OnClosed() { Form_Unload(); }
+
+}  // namespace vandrel::dialog

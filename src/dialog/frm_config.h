@@ -1,0 +1,80 @@
+// frmConfig: the configuration dialog. It lays out the toolkit's controls,
+// runs the opening sequence and handles one event per control.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "dialog/plugin.h"
+#include "platform/toolkit.h"
+
+namespace vandrel::dialog {
+
+inline constexpr wchar_t kTitle[] = L"Vandrel";
+
+class FrmConfig : public platform::FormEvents {
+ public:
+  // `pluginInstance` may be null: the dialog then opens empty.
+  explicit FrmConfig(Plugin* pluginInstance) : plugin_(pluginInstance) {}
+  ~FrmConfig() override;
+  FrmConfig(const FrmConfig&) = delete;
+  FrmConfig& operator=(const FrmConfig&) = delete;
+
+  // Builds the window and runs the opening sequence; false when the system
+  // refused to make the window.
+  bool Load();
+  // Shows the dialog modally over `owner`; returns once it has been unloaded.
+  void Show(platform::WindowHandle owner);
+  // Unloads the dialog (clears ConfigDialogOpen through Form_Unload).
+  void Unload();
+  bool IsLoaded() const { return form_ && form_->IsOpen(); }
+
+  platform::Form& form() { return *form_; }
+
+  // The controls, as the toolkit numbers them.
+  struct Controls {
+    platform::ControlId Frame1 = 0, Label1 = 0, Label2 = 0, cmbKey = 0;
+    platform::ControlId Frame2 = 0, List1 = 0, Command1 = 0, Command2 = 0, Frame3 = 0, saveAS = 0,
+                        Command3 = 0;
+    platform::ControlId Frame5 = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
+    platform::ControlId Frame4 = 0, Drive1 = 0, Dir1 = 0, txtnewfolder = 0, Command4 = 0;
+    platform::ControlId Frame6 = 0, cmdSort = 0, Command7 = 0, Frame7 = 0, Command5 = 0;
+  };
+  const Controls& controls() const { return c_; }
+
+  // One handler per control event.
+  void List1_MouseUp();
+  void Drive1_Change();
+  void Dir1_MouseUp();
+  void Command4_Click();  // new folder
+  void Command1_Click();  // load settings
+  void Command2_Click();  // delete settings
+  void Command3_Click();  // save settings
+  void cmdSort_Click();   // whole playlist
+  void Command7_Click();  // "?"
+  void Command5_Click();  // close
+  void Form_Unload();
+
+  void PERFORMFULLPLAYLIST();
+  void helpbox();
+
+  // platform::FormEvents
+  void OnClick(platform::ControlId control) override;
+  void OnMouseUp(platform::ControlId control) override;
+  void OnDriveChanged(platform::ControlId control) override;
+  void OnClosed() override;
+
+ private:
+  void CreateControls();
+  void OpeningSequence();
+  // Runs a handler; what it throws is told to the user and goes no further.
+  void Guarded(const std::function<void()>& handler);
+  void NextTrack();
+
+  Plugin* plugin_;
+  std::unique_ptr<platform::Form> form_;
+  Controls c_;
+};
+
+}  // namespace vandrel::dialog

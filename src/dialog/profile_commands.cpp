@@ -1,0 +1,178 @@
+// The profile commands: Load Settings, Save Settings, Delete Settings.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "dialog/frm_config.h"
+#include "dialog/messages.h"
+#include "platform/error.h"
+#include "settings/ini_class.h"
+#include "settings/profile.h"
+#include "settings/values.h"
+
+namespace vandrel::dialog {
+
+namespace {
+
+std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
+
+}  // namespace
+
+// Load Settings: applies the selected profile to the plug-in, entry by entry
+// at its own position, and shows what the plug-in holds afterwards.
+void FrmConfig::Command1_Click() {
+  platform::Form& f = *form_;
+  int selected = f.SelectedIndex(c_.List1);
+  if (selected < 0 || !plugin_) return;
+  const std::wstring name = f.ItemText(c_.List1, selected);
+
+  settings::IniClass& ini = settings::SettingsIni();
+  std::vector<std::wstring> keys, values;
+  if (!ini.ReadSection(name, keys, values)) {
+    ShowBox(ini.LastErrorDescription(), platform::Icon::Critical);
+    return;
+  }
+  ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name);
+
+  // A profile edited by hand may hold fewer entries or a hotkey that is no
+  // number: what can be applied is, and the user hears about the rest.
+  std::vector<std::wstring> notes;
+  const std::size_t count = std::min(keys.size(), values.size());
+  if (count < settings::kProfileKeys.size()) {
+    notes.push_back(L"The settings " + Quoted(name) + L" hold " + std::to_wstring(count) +
+                    L" of their 5 entries; the missing ones were left as they were.");
+  }
+  auto at = [&](std::size_t position) {
+    return position < count && platform::Ui().Lower(keys[position]) == settings::kProfileReadNames[position];
+  };
+
+  if (at(0)) {
+    std::int32_t key = 0;
+    bool isNumber = true;
+    try {
+      key = settings::ToInt32(values[0]);
+    } catch (const Error& error) {
+      isNumber = false;
+      notes.push_back(L"The hotkey entry " + Quoted(values[0]) + L" is not a usable number (" +
+                      error.Description() + L"); the hotkey was left as it was.");
+    }
+    if (isNumber) {
+      plugin_->SetKey(key);
+      f.Select(c_.cmbKey, plugin_->Key());
+    }
+  }
+  if (at(1)) {
+    bool value = settings::ProfileBoolean(values[1]);
+    plugin_->SetmoveToFolder(value);
+    f.SetChecked(c_.chkmoveToFolder, value);
+  }
+  if (at(2)) {
+    plugin_->SetsavingPlace(values[2]);
+    if (!f.SetFolder(c_.Dir1, plugin_->savingPlace()) || !f.SetDrive(c_.Drive1, plugin_->savingPlace())) {
+      ShowBox(L"Seems like the folder does not exist!", platform::Icon::Information);
+    }
+  }
+  if (at(3)) {
+    bool value = settings::ProfileBoolean(values[3]);
+    plugin_->SetsortingOption(value);
+    f.SetChecked(c_.chkSortingOption, value);
+  }
+  if (at(4)) {
+    bool value = settings::ProfileBoolean(values[4]);
+    plugin_->SetcreateArtistFolder(value);
+    f.SetChecked(c_.chkCreateArtistFolder, value);
+  }
+
+  if (!notes.empty()) {
+    std::wstring text;
+    for (const std::wstring& note : notes) text += (text.empty() ? L"" : L"\r\n\r\n") + note;
+    ShowBox(text, platform::Icon::Exclamation);
+  }
+}
+
+// Save Settings: stores the controls' values as a profile under the cleaned
+// name, makes it the profile last used and shows it selected in the list.
+void FrmConfig::Command3_Click() {
+  platform::Form& f = *form_;
+  std::wstring name = f.Text(c_.saveAS);
+  settings::CleanName(name);
+  f.SetText(c_.saveAS, name);
+  if (name.empty()) {
+    ShowBox(L"Please enter a name for this setting", platform::Icon::Information);
+    return;
+  }
+  int count = f.ItemCount(c_.List1);
+  for (int i = 0; i < count; ++i) {
+    if (f.ItemText(c_.List1, i) != name) continue;
+    if (ShowBox(L"Overwrite settings " + Quoted(name) + L"?", platform::Icon::Question,
+                platform::Buttons::OkCancel) != platform::Answer::Ok) {
+      return;
+    }
+  }
+
+  auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
+  std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
+  std::vector<std::wstring> values = {std::to_wstring(f.SelectedIndex(c_.cmbKey)), flag(c_.chkmoveToFolder),
+                                      f.FolderPath(c_.Dir1), flag(c_.chkSortingOption),
+                                      flag(c_.chkCreateArtistFolder)};
+
+  settings::IniClass& ini = settings::SettingsIni();
+  if (!ini.WriteSection(name, keys, values)) {
+    ShowBox(L"Error: " + ini.LastErrorDescription(), platform::Icon::Exclamation);
+    return;
+  }
+  ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name);
+
+  std::vector<std::wstring> names;
+  if (ini.Enum_SectionNames(names)) {
+    f.ClearItems(c_.List1);
+    for (const std::wstring& section : names) f.AddItem(c_.List1, section);
+  }
+  for (int i = 0; i < f.ItemCount(c_.List1);) {
+    std::wstring entry = f.ItemText(c_.List1, i);
+    if (entry == settings::kConfigSection) {
+      f.RemoveItem(c_.List1, i);
+      continue;
+    }
+    if (entry == name) f.Select(c_.List1, i);
+    ++i;
+  }
+}
+
+// Delete Settings: takes the selected profile out of the file and the list,
+// once the user has confirmed. "LastUsed" is emptied only then, and only when
+// it names that profile.
+void FrmConfig::Command2_Click() {
+  platform::Form& f = *form_;
+  int selected = f.SelectedIndex(c_.List1);
+  if (f.ItemCount(c_.List1) == 0 || selected < 0) return;
+  const std::wstring name = f.ItemText(c_.List1, selected);
+  if (ShowBox(L"Are you sure you want to delete settings " + Quoted(name) + L"?", platform::Icon::Question,
+              platform::Buttons::OkCancel) != platform::Answer::Ok) {
+    return;
+  }
+
+  settings::IniClass& ini = settings::SettingsIni();
+  std::wstring lastUsed;
+  if (!ini.ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed)) lastUsed.clear();
+  ini.DeleteSection(name);
+  platform::OpResult removed = settings::RemoveSectionHeader(L"[" + name + L"]\r\n");
+  // The profile's entries are gone either way, so it can no longer be loaded.
+  if (!lastUsed.empty() && lastUsed == name) {
+    ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, L"");
+  }
+  if (!removed.ok()) {
+    // The empty section's header is still in the file, so the list keeps
+    // showing it: deleting it again retries the removal.
+    std::wstring reason =
+        removed.message.empty() ? L"error " + std::to_wstring(removed.code) : removed.message;
+    ShowBox(L"The entries of the settings " + Quoted(name) +
+                L" were deleted, but their header could not be removed from the settings file:\r\n\r\n" +
+                reason,
+            platform::Icon::Exclamation);
+    return;
+  }
+  f.RemoveItem(c_.List1, selected);
+}
+
+}  // namespace vandrel::dialog
