@@ -122,29 +122,28 @@ void SetValue(Section& section, const std::string& key, const std::string& value
   section.lines.push_back({key, value});
 }
 
-// Fills a list buffer: every item closed by NUL, the list by a further NUL;
-// cut to size with two closing NULs and size - 2 returned when too long.
+// Fills a list buffer: every item closed by NUL, the list by a further NUL.
+// A list that does not fit with room to spare (a list exactly as long as the
+// buffer counts as too long, as with the real functions) is cut to size - 2
+// characters followed by two NULs, and size - 2 is returned.
 std::uint32_t FillList(const std::vector<std::string>& items, std::wstring& buffer, std::uint32_t size) {
   buffer.assign(size, kJunk);
-  if (size < 2) {
-    if (size == 1) buffer[0] = L'\0';
+  std::string list;
+  for (const std::string& item : items) list += item + '\0';
+  if (list.empty()) {
+    for (std::uint32_t i = 0; i < size && i < 2; ++i) buffer[i] = L'\0';
     return 0;
   }
-  std::size_t pos = 0;
-  for (const std::string& item : items) {
-    if (pos + item.size() + 2 > size) {
-      std::size_t room = size - 2 - pos;
-      for (std::size_t i = 0; i < room; ++i) buffer[pos + i] = static_cast<unsigned char>(item[i]);
-      buffer[size - 2] = L'\0';
-      buffer[size - 1] = L'\0';
-      return size - 2;
-    }
-    for (char c : item) buffer[pos++] = static_cast<unsigned char>(c);
-    buffer[pos++] = L'\0';
+  list += '\0';
+  if (list.size() < size) {
+    for (std::size_t i = 0; i < list.size(); ++i) buffer[i] = static_cast<unsigned char>(list[i]);
+    return static_cast<std::uint32_t>(list.size() - 1);
   }
-  buffer[pos] = L'\0';
-  if (pos == 0) buffer[1] = L'\0';
-  return static_cast<std::uint32_t>(pos);
+  if (size < 2) return 0;
+  for (std::size_t i = 0; i < size - 2; ++i) buffer[i] = static_cast<unsigned char>(list[i]);
+  buffer[size - 2] = L'\0';
+  buffer[size - 1] = L'\0';
+  return size - 2;
 }
 
 }  // namespace

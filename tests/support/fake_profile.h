@@ -13,8 +13,8 @@
 //   around names and values trimmed), no blank line added between sections,
 //   every line ended by CR LF;
 // - list buffers (section entries, section names) hold NUL-closed items and
-//   a closing NUL; a list too long for the buffer is cut, ends with two NULs
-//   and the count returned is size - 2.
+//   a closing NUL; a list that fills the buffer or is longer is cut to
+//   size - 2 characters, followed by two NULs, and size - 2 is returned.
 //
 // Characters past the ones the functions write are left as junk ('~'), as a
 // real buffer holds whatever was there, so a reader that looks past the count
