@@ -32,3 +32,6 @@ target_link_options(gen_vandrel PRIVATE ${STATIC_RUNTIME})
 if(VANDREL_TESTS)
   include(cmake/windows-tests.cmake)
 endif()
+
+# The installer and the zip (cmake/installer.cmake).
+include(cmake/installer.cmake)

@@ -1,0 +1,218 @@
+; Vandrel setup: puts vandrel.dll and gen_vandrel.dll into Winamp's Plugins
+; folder and leaves an uninstaller beside them. It registers nothing: Winamp
+; loads every gen_*.dll of its Plugins folder, and gen_vandrel.dll loads
+; vandrel.dll from beside itself.
+;
+; Built by cmake/installer.cmake:
+;   makensis -DVERSION=1.0.0 -DARCH=x86|x64 -DBIN_DIR=<folder holding the two DLLs>
+;            -DOUT_FILE=<setup.exe> vandrel.nsi
+;
+; Silent use: setup.exe /S [/D=C:\Program Files\Winamp]
+;             vandrel-uninstall.exe /S   (keeps vandrel.ini)
+; Exit code 0 on success, 2 when refused or failed (e.g. Winamp is running).
+
+!ifndef VERSION | ARCH | BIN_DIR | OUT_FILE
+  !error "define VERSION, ARCH, BIN_DIR and OUT_FILE (see the top of this file)"
+!endif
+
+Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+!else
+  Target x86-unicode
+!endif
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!define PRODUCT "Vandrel"
+!define UNINSTALLER "vandrel-uninstall.exe"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vandrel"
+; Where Winamp's own installer records its folder: the default value of
+; HKCU\Software\Winamp holds the folder itself; the uninstall entry's
+; UninstallString names the uninstaller inside it.
+!define WINAMP_KEY "Software\Winamp"
+!define WINAMP_UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp"
+!define WINAMP_CLASS "Winamp v1.x"
+!define EXIT_REFUSED 2
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUT_FILE}"
+; Empty on purpose: .onInit tells a folder given with /D= from none.
+InstallDir ""
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup (Winamp plug-in)"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define MUI_ABORTWARNING
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will copy ${PRODUCT} into the Plugins folder of your Winamp installation.$\r$\n$\r$\nThis is the folder that holds winamp.exe. If Winamp lives somewhere else, click Browse and choose that folder."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Winamp folder"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckWinampFolder
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "${PRODUCT} is installed"
+!define MUI_FINISHPAGE_TEXT "Start Winamp, then open Options > Preferences > Plug-ins > General Purpose, select $\"Vandrel [No HotKey]$\" and click Configure to choose your hotkey and what it does.$\r$\n$\r$\nTo remove ${PRODUCT}, use Add or Remove Programs, or run ${UNINSTALLER} in Winamp's Plugins folder."
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+; Winamp keeps its plug-ins loaded while it runs: old DLLs cannot be
+; replaced or removed then. Asks the user to close it; gives up on Cancel
+; (and at once in silent mode) with a non-zero exit code.
+!macro REFUSE_WHILE_WINAMP_RUNS PREFIX
+Function ${PREFIX}RefuseWhileWinampRuns
+  Push $0
+  ${Do}
+    FindWindow $0 "${WINAMP_CLASS}"
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Winamp is running.$\r$\n$\r$\nWinamp keeps its plug-ins open while it runs, so ${PRODUCT} cannot be changed now. Close Winamp, then click Retry." /SD IDCANCEL IDRETRY retry
+    SetErrorLevel ${EXIT_REFUSED}
+    Quit
+  retry:
+  ${Loop}
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro REFUSE_WHILE_WINAMP_RUNS ""
+!insertmacro REFUSE_WHILE_WINAMP_RUNS "un."
+
+; $0 := the folder that holds the file named by an uninstall string such as
+; "C:\Program Files\Winamp\UninstWA.exe" (quotes and arguments dropped).
+Function FolderOfCommand
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $1 $0 1
+  ${If} $1 == '"'
+    StrCpy $0 $0 "" 1
+    StrCpy $1 0
+    ${Do}
+      StrCpy $2 $0 1 $1
+      ${IfThen} $2 == '"' ${|} ${Break} ${|}
+      ${IfThen} $2 == "" ${|} ${Break} ${|}
+      IntOp $1 $1 + 1
+    ${Loop}
+    StrCpy $0 $0 $1
+  ${EndIf}
+  ${GetParent} $0 $0
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; $INSTDIR := Winamp's folder as Winamp's installer recorded it: first the
+; per-user value (written by every Winamp 5 install, newest first), then the
+; machine's uninstall entry; a recorded folder that no longer exists is
+; passed over. Falls back to the usual place.
+Function FindWinamp
+  Push $0
+  ReadRegStr $0 HKCU "${WINAMP_KEY}" ""
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\*.*"
+    StrCpy $INSTDIR $0
+    Goto found
+  ${EndIf}
+  ReadRegStr $0 HKLM "${WINAMP_UNINST_KEY}" "UninstallString"
+  ${If} $0 != ""
+    Push $0
+    Call FolderOfCommand
+    Pop $0
+    ${If} $0 != ""
+    ${AndIf} ${FileExists} "$0\*.*"
+      StrCpy $INSTDIR $0
+      Goto found
+    ${EndIf}
+  ${EndIf}
+  StrCpy $INSTDIR "$PROGRAMFILES\Winamp"
+found:
+  Pop $0
+FunctionEnd
+
+Function .onInit
+  Call RefuseWhileWinampRuns
+  ${If} $INSTDIR == ""
+    Call FindWinamp
+  ${EndIf}
+FunctionEnd
+
+; Leaving the folder page: a folder without winamp.exe is most likely a
+; mistake, but a portable or renamed player may live there, so ask.
+Function CheckWinampFolder
+  ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+    MessageBox MB_YESNO|MB_ICONQUESTION "There is no winamp.exe in$\r$\n$INSTDIR$\r$\n$\r$\nInstall ${PRODUCT} into its Plugins folder anyway?" IDYES accepted
+    Abort
+  accepted:
+  ${EndIf}
+FunctionEnd
+
+Section "${PRODUCT}"
+  ; Winamp may have been started while the pages were shown.
+  Call RefuseWhileWinampRuns
+  SetOverwrite on
+  AllowSkipFiles off
+  SetOutPath "$INSTDIR\Plugins"
+  File "${BIN_DIR}/vandrel.dll"
+  File "${BIN_DIR}/gen_vandrel.dll"
+  WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (Winamp plug-in)"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR\Plugins"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+SectionEnd
+
+Function .onInstFailed
+  SetErrorLevel ${EXIT_REFUSED}
+FunctionEnd
+
+; The uninstaller runs from <Winamp>\Plugins, so $INSTDIR is that folder.
+Function un.onInit
+  Call un.RefuseWhileWinampRuns
+FunctionEnd
+
+Section "Uninstall"
+  Call un.RefuseWhileWinampRuns
+  Delete "$INSTDIR\gen_vandrel.dll"
+  Delete "$INSTDIR\vandrel.dll"
+  ${If} ${FileExists} "$INSTDIR\gen_vandrel.dll"
+  ${OrIf} ${FileExists} "$INSTDIR\vandrel.dll"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} could not be removed from$\r$\n$INSTDIR$\r$\n$\r$\nA program may be using its files. Close Winamp and run the uninstaller again." /SD IDOK
+    SetErrorLevel ${EXIT_REFUSED}
+    Quit
+  ${EndIf}
+
+  ; vandrel.ini holds the user's profiles: kept unless the user says otherwise.
+  ${If} ${FileExists} "$INSTDIR\vandrel.ini"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also delete your ${PRODUCT} settings and profiles (vandrel.ini)?$\r$\n$\r$\nChoose No to keep them for a later install." /SD IDNO IDNO keep
+    Delete "$INSTDIR\vandrel.ini"
+  keep:
+  ${EndIf}
+
+  ; The entry in Add or Remove Programs, when it is this folder's.
+  Push $0
+  ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    DeleteRegKey HKLM "${UNINST_KEY}"
+  ${EndIf}
+  Pop $0
+  Delete "$INSTDIR\${UNINSTALLER}"
+SectionEnd
