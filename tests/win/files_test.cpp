@@ -1,0 +1,258 @@
+// The Win32 file system against the real file functions (Wine): the numbers
+// the time query reports for each way a path can be missing, the drive and
+// folder operations, and what happens to files that another program holds.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "disposal/rules.h"
+#include "platform/win32/win32_services.h"
+#include "support/win/temp_files.h"
+
+namespace vandrel {
+namespace {
+
+namespace win32 = platform::win32;
+using testing::ReadWholeFile;
+using testing::TempFolder;
+
+std::wstring W(const std::string& text) { return win32::Win32Ui().FromAnsi(text); }
+platform::FileSystem& Files() { return win32::Win32Files(); }
+int TimeOf(const std::string& path) { return Files().FileModifiedTime(W(path)); }
+
+// A drive letter that names no drive, e.g. "Q:".
+std::string UnknownDrive() {
+  DWORD drives = GetLogicalDrives();
+  for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+    if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
+  }
+  return "";
+}
+
+// Holds a file open the way a player does that shares nothing.
+class HeldOpen {
+ public:
+  explicit HeldOpen(const std::string& path, DWORD share = 0)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldOpen() {
+    if (ok()) CloseHandle(handle_);
+  }
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Names in a folder, "." and ".." left out.
+int CountEntries(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") ++n;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return n;
+}
+
+class FilesWineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folder_.ok()); }
+  TempFolder folder_;
+};
+
+// --- The time query's numbers -------------------------------------------------------
+
+TEST_F(FilesWineTest, TimeQueryTellsTheWaysOfBeingAbsentApart) {
+  std::string file = folder_.File("a.mp3");
+  EXPECT_EQ(TimeOf(file), 0);
+  EXPECT_EQ(TimeOf(folder_.path()), 0);
+  EXPECT_EQ(TimeOf(folder_.path() + "\\"), 0);
+  EXPECT_EQ(TimeOf(folder_.path() + "\\\\a.mp3"), 0) << "a doubled separator counts as one";
+  EXPECT_EQ(TimeOf("C:\\"), 0);
+
+  EXPECT_EQ(TimeOf(folder_.Path("b.mp3")), 53);         // system: 2
+  EXPECT_EQ(TimeOf(folder_.Path("none\\b.mp3")), 76);   // system: 3
+  EXPECT_EQ(TimeOf(""), 53);                            // system: 3
+  EXPECT_EQ(TimeOf("\\\\server\\share\\b.mp3"), 68);    // system: 66 here, 53/67 on Windows
+  EXPECT_EQ(TimeOf(folder_.Path("bad<name.mp3")), 52);  // system: 123; counts as present
+}
+
+TEST_F(FilesWineTest, TimeQueryReportsAMissingDriveAsUnavailable) {
+  std::string unknown = UnknownDrive();
+  ASSERT_FALSE(unknown.empty());
+  EXPECT_EQ(TimeOf(unknown + "\\b.mp3"), 68);  // system: 2
+  EXPECT_EQ(TimeOf(unknown + "\\x\\b.mp3"), 68);
+  EXPECT_EQ(TimeOf(unknown + "\\"), 68);
+
+  std::string notReady = testing::MissingDrive();
+  if (notReady.empty()) GTEST_SKIP() << "this run has no drive without its folder";
+  EXPECT_EQ(TimeOf(notReady + "\\b.mp3"), 68);     // system: 2
+  EXPECT_EQ(TimeOf(notReady + "\\x\\b.mp3"), 68);  // system: 3
+  EXPECT_EQ(TimeOf(notReady + "\\"), 68);          // system: 3
+}
+
+// --- Drives and folders -------------------------------------------------------------
+
+TEST_F(FilesWineTest, ChangeDriveMakesAnExistingDriveCurrent) {
+  char saved[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  EXPECT_TRUE(Files().ChangeDrive(L"C:\\").ok());
+  char now[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, now);
+  EXPECT_EQ(now[0], 'C');
+
+  platform::OpResult unknown = Files().ChangeDrive(W(UnknownDrive() + "\\"));
+  EXPECT_FALSE(unknown.ok());
+  EXPECT_FALSE(unknown.message.empty());
+  std::string notReady = testing::MissingDrive();
+  if (!notReady.empty()) {
+    EXPECT_FALSE(Files().ChangeDrive(W(notReady + "\\")).ok());
+  }
+  EXPECT_FALSE(Files().ChangeDrive(L"").ok());
+  SetCurrentDirectoryA(saved);
+}
+
+TEST_F(FilesWineTest, MakeFolderCreatesOneLevelAndRefusesTheRest) {
+  EXPECT_TRUE(Files().MakeFolder(W(folder_.path() + "\\\\sub")).ok()) << "doubled separator";
+  EXPECT_TRUE(testing::FolderExists(folder_.Path("sub")));
+  platform::OpResult again = Files().MakeFolder(W(folder_.Path("sub")));
+  EXPECT_EQ(again.code, 183u);
+  EXPECT_FALSE(again.message.empty());
+  EXPECT_EQ(Files().MakeFolder(W(folder_.Path("none\\sub"))).code, 3u);
+  EXPECT_FALSE(testing::FolderExists(folder_.Path("none")));
+}
+
+TEST_F(FilesWineTest, DestinationRulesOnRealFolders) {
+  platform::Services services;
+  services.ui = &win32::Win32Ui();
+  services.files = &Files();
+  platform::ScopedServices scope(services);
+  std::string target = folder_.Folder("Sorted");
+  std::wstring result =
+      disposal::BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", W(target), true, true);
+  EXPECT_EQ(result, W(target + "\\a\\artist\\Artist - Title.mp3"));
+  EXPECT_TRUE(testing::FolderExists(target + "\\a\\artist"));
+  // Without a letter folder the artist folder is made through a doubled separator.
+  result = disposal::BuildDestinationPath(L"C:\\Music\\Other - Title.mp3", W(target), false, true);
+  EXPECT_EQ(result, W(target + "\\other\\Other - Title.mp3"));
+  EXPECT_TRUE(testing::FolderExists(target + "\\other"));
+}
+
+// --- Deleting and moving ------------------------------------------------------------
+
+TEST_F(FilesWineTest, ReadOnlyHiddenFileGoesOnceItsAttributesAreCleared) {
+  std::string file = folder_.File("ro.mp3");
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(Files().ClearFileAttributes(W(file)).ok());
+  // Wine keeps reporting the archive bit; the bits that matter are gone.
+  EXPECT_EQ(GetFileAttributesA(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+  EXPECT_TRUE(Files().RemoveFile(W(file)).ok());
+  EXPECT_FALSE(testing::FileExists(file));
+  EXPECT_EQ(Files().RemoveFile(W(file)).code, 2u);
+  EXPECT_EQ(Files().ClearFileAttributes(W(file)).code, 2u);
+}
+
+TEST_F(FilesWineTest, FileHeldOpenIsNeitherDeletedNorMovedNorRewritten) {
+  std::string file = folder_.File("held.mp3", "original");
+  std::string drive = testing::ScratchDrive();
+  std::unique_ptr<TempFolder> other;
+  if (!drive.empty()) other = std::make_unique<TempFolder>(drive + "\\");
+  {
+    HeldOpen held(file);
+    ASSERT_TRUE(held.ok());
+    platform::OpResult removed = Files().RemoveFile(W(file));
+    EXPECT_EQ(removed.code, 32u);
+    EXPECT_FALSE(removed.message.empty());
+    EXPECT_EQ(Files().MoveFile(W(file), W(folder_.Path("moved.mp3"))).code, 32u);
+    std::string bytes;
+    EXPECT_EQ(Files().ReadAllBytes(W(file), bytes).code, 32u);
+    EXPECT_FALSE(Files().ReplaceAllBytes(W(file), "new").ok());
+    if (other) {
+      EXPECT_EQ(Files().MoveFile(W(file), W(other->Path("moved.mp3"))).code, 32u);
+    }
+  }
+  EXPECT_EQ(ReadWholeFile(file), "original");
+  EXPECT_EQ(CountEntries(folder_.path()), 1) << "no copy, no temporary file left";
+  if (!other) GTEST_SKIP() << "this run has no second volume";
+  EXPECT_EQ(CountEntries(other->path()), 0);
+}
+
+TEST_F(FilesWineTest, MoveAcrossVolumesFailsWholeWhenTheSourceCannotBeDeleted) {
+  std::string drive = testing::ScratchDrive();
+  if (drive.empty()) GTEST_SKIP() << "this run has no second volume";
+  TempFolder other(drive + "\\");
+  ASSERT_TRUE(other.ok());
+  std::string file = folder_.File("shared.mp3", "original");
+  HeldOpen held(file, FILE_SHARE_READ);  // readable, but not deletable
+  ASSERT_TRUE(held.ok());
+  platform::OpResult moved = Files().MoveFile(W(file), W(other.Path("shared.mp3")));
+  EXPECT_FALSE(moved.ok());
+  EXPECT_EQ(ReadWholeFile(file), "original");
+  EXPECT_EQ(CountEntries(other.path()), 0) << "no copy left behind";
+}
+
+TEST_F(FilesWineTest, MoveWorksAcrossVolumesAndNeverReplaces) {
+  std::string file = folder_.File("a.mp3", "song");
+  std::string existing = folder_.File("b.mp3", "older");
+  platform::OpResult refused = Files().MoveFile(W(file), W(existing));
+  EXPECT_EQ(refused.code, 183u);
+  EXPECT_EQ(ReadWholeFile(file), "song");
+  EXPECT_EQ(ReadWholeFile(existing), "older");
+  EXPECT_EQ(Files().MoveFile(W(file), W(folder_.Path("none\\a.mp3"))).code, 3u);
+
+  EXPECT_TRUE(Files().MoveFile(W(file), W(folder_.path() + "\\\\c.mp3")).ok());
+  EXPECT_EQ(ReadWholeFile(folder_.Path("c.mp3")), "song");
+  EXPECT_FALSE(testing::FileExists(file));
+
+  std::string drive = testing::ScratchDrive();
+  if (drive.empty()) GTEST_SKIP() << "this run has no second volume";
+  TempFolder other(drive + "\\");
+  ASSERT_TRUE(other.ok());
+  std::string there = other.File("c.mp3", "other");
+  EXPECT_FALSE(Files().MoveFile(W(folder_.Path("c.mp3")), W(there)).ok());
+  EXPECT_EQ(ReadWholeFile(there), "other");
+  EXPECT_EQ(ReadWholeFile(folder_.Path("c.mp3")), "song");
+
+  std::string ro = folder_.File("ro.mp3", "read-only");
+  ASSERT_TRUE(SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(Files().MoveFile(W(folder_.Path("c.mp3")), W(other.Path("d.mp3"))).ok());
+  EXPECT_TRUE(Files().MoveFile(W(ro), W(other.Path("ro.mp3"))).ok());
+  EXPECT_EQ(ReadWholeFile(other.Path("d.mp3")), "song");
+  EXPECT_EQ(ReadWholeFile(other.Path("ro.mp3")), "read-only");
+  EXPECT_EQ(CountEntries(folder_.path()), 1);  // only b.mp3
+}
+
+// --- Whole-file access ---------------------------------------------------------------
+
+TEST_F(FilesWineTest, WholeFileBytesRoundTripAndAFailedRewriteKeepsTheOriginal) {
+  std::string path = folder_.Path("vandrel.ini");
+  std::string bytes("[a]\r\nx=\xE4\xF6\0z\r\n", 12);
+  EXPECT_TRUE(Files().ReplaceAllBytes(W(path), bytes).ok()) << "created when missing";
+  std::string read;
+  EXPECT_TRUE(Files().ReadAllBytes(W(path), read).ok());
+  EXPECT_EQ(read, bytes);
+  EXPECT_TRUE(Files().ReplaceAllBytes(W(path), "shorter").ok());
+  EXPECT_EQ(ReadWholeFile(path), "shorter");
+  EXPECT_EQ(CountEntries(folder_.path()), 1);
+
+  EXPECT_EQ(Files().ReadAllBytes(W(folder_.Path("none.ini")), read).code, 2u);
+  EXPECT_FALSE(Files().ReplaceAllBytes(W(folder_.Path("none\\x.ini")), "x").ok());
+  EXPECT_FALSE(testing::FolderExists(folder_.Path("none")));
+  {
+    HeldOpen held(path);
+    ASSERT_TRUE(held.ok());
+    EXPECT_FALSE(Files().ReplaceAllBytes(W(path), "lost?").ok());
+  }
+  EXPECT_EQ(ReadWholeFile(path), "shorter");
+  EXPECT_EQ(CountEntries(folder_.path()), 1) << "the temporary file is gone";
+}
+
+}  // namespace
+}  // namespace vandrel
