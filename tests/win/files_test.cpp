@@ -1,7 +1,7 @@
 // The Win32 file system against the real file functions (Wine): the numbers
 // the time query reports for each way a path can be missing, the drive and
 // folder operations, and what happens to files that another program holds.
-#include <windows.h>
+#include "platform/win32/win32.h"  // <windows.h> without its A/W name macros
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include "disposal/rules.h"
 #include "platform/win32/win32_services.h"
+#include "support/fake_files.h"
 #include "support/win/temp_files.h"
 
 namespace vandrel {
@@ -20,6 +21,7 @@ using testing::TempFolder;
 
 std::wstring W(const std::string& text) { return win32::Win32Ui().FromAnsi(text); }
 platform::FileSystem& Files() { return win32::Win32Files(); }
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
 int TimeOf(const std::string& path) { return Files().FileModifiedTime(W(path)); }
 
 // A drive letter that names no drive, e.g. "Q:".
@@ -252,6 +254,104 @@ TEST_F(FilesWineTest, WholeFileBytesRoundTripAndAFailedRewriteKeepsTheOriginal) 
   }
   EXPECT_EQ(ReadWholeFile(path), "shorter");
   EXPECT_EQ(CountEntries(folder_.path()), 1) << "the temporary file is gone";
+}
+
+// --- The in-memory file system answers as the real one -------------------------------
+
+TEST_F(FilesWineTest, FakeFileSystemAnswersAsTheRealOne) {
+  std::string unknown = UnknownDrive();
+  std::string notReady = testing::MissingDrive();
+  ASSERT_FALSE(unknown.empty());
+  if (notReady.empty()) notReady = unknown;
+  folder_.File("a.mp3");
+  folder_.Folder("sub");
+  testing::FakeFileSystem fake;
+  fake.AddFile(W(folder_.Path("a.mp3")));
+  fake.AddFolder(W(folder_.Path("sub")));
+  if (notReady != unknown) fake.AddDrive(notReady[0], testing::DriveState::NotReady);
+
+  using Op = testing::FakeFileSystem::Op;
+  struct Case {
+    Op op;
+    std::string path;
+    std::string to;
+    bool exact;  // else only success or failure must agree
+  };
+  std::string f = folder_.path();
+  const Case cases[] = {
+      {Op::FileModifiedTime, f + "\\a.mp3", "", true},
+      {Op::FileModifiedTime, f + "\\sub\\", "", true},
+      {Op::FileModifiedTime, f + "\\\\a.mp3", "", true},
+      {Op::FileModifiedTime, f + "\\b.mp3", "", true},
+      {Op::FileModifiedTime, f + "\\none\\b.mp3", "", true},
+      {Op::FileModifiedTime, f + "\\a.mp3\\b.mp3", "", true},
+      {Op::FileModifiedTime, "", "", true},
+      {Op::FileModifiedTime, "\\\\server\\share\\b.mp3", "", true},
+      {Op::FileModifiedTime, f + "\\bad<name", "", true},
+      {Op::FileModifiedTime, unknown + "\\b.mp3", "", true},
+      {Op::FileModifiedTime, notReady + "\\x\\b.mp3", "", true},
+      {Op::FileModifiedTime, notReady + "\\", "", true},
+      {Op::ChangeDrive, "C:\\", "", true},
+      {Op::ChangeDrive, unknown + "\\", "", false},
+      {Op::ChangeDrive, notReady + "\\", "", false},
+      {Op::MakeFolder, f + "\\sub", "", true},
+      {Op::MakeFolder, f + "\\a.mp3", "", true},
+      {Op::MakeFolder, f + "\\\\new", "", true},
+      {Op::MakeFolder, f + "\\none\\new", "", true},
+      {Op::MakeFolder, notReady + "\\new", "", false},
+      {Op::ClearFileAttributes, f + "\\b.mp3", "", true},
+      {Op::ClearFileAttributes, f + "\\none\\b.mp3", "", true},
+      {Op::RemoveFile, f + "\\b.mp3", "", true},
+      {Op::RemoveFile, f + "\\none\\b.mp3", "", true},
+      {Op::RemoveFile, f + "\\sub", "", true},
+      {Op::MoveFile, f + "\\b.mp3", f + "\\c.mp3", true},
+      {Op::MoveFile, f + "\\a.mp3", f + "\\sub", true},
+      {Op::MoveFile, f + "\\a.mp3", f + "\\none\\a.mp3", true},
+      {Op::MoveFile, f + "\\a.mp3", notReady + "\\a.mp3", false},
+      {Op::MoveFile, f + "\\a.mp3", f + "\\sub\\\\a.mp3", true},
+      {Op::RemoveFile, f + "\\sub\\a.mp3", "", true},
+  };
+  for (const Case& c : cases) {
+    std::uint32_t real = 0, faked = 0;
+    switch (c.op) {
+      case Op::FileModifiedTime:
+        real = static_cast<std::uint32_t>(TimeOf(c.path));
+        faked = static_cast<std::uint32_t>(fake.FileModifiedTime(W(c.path)));
+        break;
+      case Op::ChangeDrive:
+        real = Files().ChangeDrive(W(c.path)).code;
+        faked = fake.ChangeDrive(W(c.path)).code;
+        break;
+      case Op::MakeFolder:
+        real = Files().MakeFolder(W(c.path)).code;
+        faked = fake.MakeFolder(W(c.path)).code;
+        break;
+      case Op::ClearFileAttributes:
+        real = Files().ClearFileAttributes(W(c.path)).code;
+        faked = fake.ClearFileAttributes(W(c.path)).code;
+        break;
+      case Op::RemoveFile:
+        real = Files().RemoveFile(W(c.path)).code;
+        faked = fake.RemoveFile(W(c.path)).code;
+        break;
+      case Op::MoveFile:
+        real = Files().MoveFile(W(c.path), W(c.to)).code;
+        faked = fake.MoveFile(W(c.path), W(c.to)).code;
+        break;
+      default:
+        break;
+    }
+    std::string what = Narrow(testing::FakeFileSystem::OpName(c.op)) + " " + c.path + " " + c.to;
+    if (c.exact) {
+      EXPECT_EQ(faked, real) << what;
+    } else {
+      EXPECT_EQ(faked == 0, real == 0) << what << " real " << real << ", fake " << faked;
+    }
+  }
+  EXPECT_FALSE(testing::FileExists(folder_.Path("sub\\a.mp3")));
+  EXPECT_FALSE(fake.Exists(W(folder_.Path("sub\\a.mp3"))));
+  EXPECT_TRUE(testing::FolderExists(folder_.Path("new")));
+  EXPECT_TRUE(fake.IsFolder(W(folder_.Path("new"))));
 }
 
 }  // namespace
