@@ -12,7 +12,9 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
 
-# A free display number, chosen by Xvfb itself.
+# A free display number, chosen by Xvfb itself (the file is emptied first so
+# that a number left by an earlier run is not read before Xvfb writes its own).
+rm -f "$root/display"
 Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$root/display" >"$root/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 100); do
@@ -26,11 +28,16 @@ if [ ! -s "$root/display" ]; then
 fi
 export DISPLAY=":$(head -n1 "$root/display")"
 
+scratch=
 cleanup() {
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
+  if [ -n "$scratch" ]; then
+    rm -f "$WINEPREFIX/dosdevices/d:" "$WINEPREFIX/dosdevices/e:"
+    rm -rf "$scratch"
+  fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -39,5 +46,23 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$root/wineboot.log" 2>&1
 fi
 wineserver -p >"$root/wineserver.log" 2>&1
+
+# Xvfb has no window manager, and Wine waits up to 2 s for one each time a
+# managed window is hidden or destroyed; unmanaged windows go at once.
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$root/reg.log" 2>&1
+fi
+
+# Two extra drives for the tests: D: on another file system (a fresh folder
+# in /dev/shm, so a move from C: is a copy and a delete) and E:, whose folder
+# does not exist (a drive that is not ready). Windows programs see these
+# variables too (tests/support/win/temp_files.h).
+shm=/dev/shm
+[ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
+scratch=$(mktemp -d "$shm/vandrel-d.XXXXXX")
+mkdir -p "$WINEPREFIX/dosdevices"
+ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
+export VANDREL_SCRATCH_DRIVE=D: VANDREL_SCRATCH_UNIX=$scratch VANDREL_MISSING_DRIVE=E:
 export VANDREL_WINE_READY=1
 "$@"

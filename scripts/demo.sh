@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the plug-in (x64 and x86) and shows it at work: the stand-in Winamp
+# loads the x64 pair from a Plugins folder, plays a small generated playlist
+# under Wine, gets a real Windows key + V press, and the demo prints what
+# became of the files and which commands the player received.
+set -u -o pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+vandrel_install_packages || exit 1
+mkdir -p build
+
+build_windows() {  # arch, targets...
+  local arch=$1 tests=OFF
+  shift
+  [ "$arch" = x64 ] && tests=ON  # the stand-in and the demo program
+  cmake -S . -B "build/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
+    -DVANDREL_TESTS=$tests >"build/$arch-configure.log" 2>&1 || { cat "build/$arch-configure.log"; return 1; }
+  cmake --build "build/$arch" -j2 --target "$@"
+}
+
+echo "== building"
+build_windows x64 vandrel gen_vandrel winamp_standin demo || exit 1
+build_windows x86 vandrel gen_vandrel release || exit 1
+mkdir -p dist/x64 dist/x86
+for arch in x64 x86; do cp "build/$arch/bin/vandrel.dll" "build/$arch/bin/gen_vandrel.dll" "dist/$arch/"; done
+echo "the DLLs to install are in dist/x86 (32-bit Winamp) and dist/x64"
+
+echo "== running the demo under Wine (first start of the Wine prefix takes a while)"
+VANDREL_WINE_ROOT=build/wine scripts/with-wine.sh scripts/wine-run.sh build/x64/bin/demo.exe

@@ -1,0 +1,19 @@
+# Sourced by test.sh and demo.sh: installs the Debian packages the build and
+# the tests need, when some are missing (run as root on Debian 12).
+vandrel_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest clang-format
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick nsis)
+
+vandrel_install_packages() {
+  local missing=() p
+  for p in "${vandrel_packages[@]}"; do
+    dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing Debian packages (${missing[*]}); run as root to install them" >&2
+    return 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q && apt-get install -y -q --no-install-recommends "${missing[@]}"
+}

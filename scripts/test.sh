@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test:
+#   formatting; native unit tests (ASan/UBSan); the MinGW x64 build and its
+#   tests under Wine (one X server and one Wine prefix for the whole run);
+#   the MinGW x86 build; the two DLLs of each architecture copied to dist/
+#   and checked for their imports and exports.
+# Ends with "N passed, N failed" (ctest counts, native + Windows) and exits
+# non-zero when anything failed.
+set -u -o pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+
+failures=0
+passed=0
+failed=0
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Adds the counts of a ctest log ("NN% tests passed, F tests failed out of T").
+count_ctest() {
+  local line total bad
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n1)
+  if [ -z "$line" ]; then
+    fail "ctest gave no summary ($1)"
+    return
+  fi
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+vandrel_install_packages || { echo "0 passed, 0 failed"; exit 1; }
+mkdir -p build
+
+echo "== formatting"
+mapfile -t sources < <(find src tools tests wrapper bench -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
+if [ ${#sources[@]} -gt 0 ]; then
+  clang-format --dry-run --Werror "${sources[@]}" || fail "formatting (run clang-format -i on the files above)"
+fi
+
+echo "== native build and unit tests"
+if cmake -S . -B build/native -G Ninja >build/native-configure.log 2>&1 || { cat build/native-configure.log; false; }; then
+  if cmake --build build/native -j2; then
+    ctest --test-dir build/native -j2 --output-on-failure 2>&1 | tee build/native-ctest.log
+    [ "${PIPESTATUS[0]}" -eq 0 ] || fail "native tests"
+    count_ctest build/native-ctest.log
+  else
+    fail "native build"
+  fi
+else
+  fail "native configure"
+fi
+
+build_windows() {  # arch, extra cmake args...
+  local arch=$1
+  shift
+  cmake -S . -B "build/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" "$@" \
+    >"build/$arch-configure.log" 2>&1 || { cat "build/$arch-configure.log"; return 1; }
+  cmake --build "build/$arch" -j2
+}
+
+echo "== Windows x64 build and tests under Wine"
+if build_windows x64 -DVANDREL_TESTS=ON; then
+  # Windows tests run one at a time: they share the desktop, the global
+  # hotkeys and the "Winamp v1.x" window class.
+  VANDREL_WINE_ROOT=build/wine scripts/with-wine.sh \
+    ctest --test-dir build/x64 --output-on-failure 2>&1 | tee build/x64-ctest.log
+  [ "${PIPESTATUS[0]}" -eq 0 ] || fail "Windows tests"
+  count_ctest build/x64-ctest.log
+else
+  fail "x64 build"
+fi
+
+echo "== Windows x86 build"
+build_windows x86 -DVANDREL_TESTS=OFF || fail "x86 build"
+
+echo "== DLLs"
+scripts/check-dlls.sh || fail "DLL checks"
+
+echo "== installer and zip"
+scripts/check-release.sh || fail "installer and zip checks"
+
+echo "$passed passed, $failed failed"
+[ "$failures" -eq 0 ] && [ "$failed" -eq 0 ]

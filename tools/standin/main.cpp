@@ -1,0 +1,223 @@
+// A stand-in for Winamp's main window, for tests and the demo.
+//
+//   winamp_standin.exe [/playlist=list.m3u] [/plugins=folder] [/play] [file ...]
+//
+// Its window has Winamp's class name and answers the messages a plug-in sends
+// to Winamp (see player.cpp); it loads gen_*.dll plug-ins like Winamp; tests
+// drive and read it through the messages in standin_protocol.h.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "player.h"
+#include "plugins.h"
+#include "standin_protocol.h"
+
+namespace vandrel::standin {
+namespace {
+
+struct App {
+  Player player;
+  Plugins plugins;
+  UINT control_message = 0;
+  bool ready = false;
+  bool closed = false;
+  int exit_code = kExitClean;
+  std::vector<char> state_block;
+};
+
+App* g_app = nullptr;
+
+const char* PlaybackName(Playback playback) {
+  switch (playback) {
+    case Playback::kPlaying:
+      return "playing";
+    case Playback::kPaused:
+      return "paused";
+    default:
+      return "stopped";
+  }
+}
+
+std::string StateText(const App& app) {
+  const Player& player = app.player;
+  std::string text;
+  text += "ready " + std::string(app.ready ? "1" : "0") + "\n";
+  text += "position " + std::to_string(player.position()) + "\n";
+  text += "playback " + std::string(PlaybackName(player.playback())) + "\n";
+  text += "held " + player.held() + "\n";
+  for (int i = 0; i < player.size(); ++i) text += "entry " + player.entry(i) + "\n";
+  for (const std::string& command : player.log()) text += "command " + command + "\n";
+  for (const std::string& plugin : app.plugins.Describe()) text += "plugin " + plugin + "\n";
+  for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
+  return text;
+}
+
+LRESULT QueryState(App& app) {
+  const std::string text = StateText(app);
+  app.state_block.assign(sizeof(StateBlock) + text.size() + 1, '\0');
+  StateBlock header{static_cast<std::uint32_t>(text.size())};
+  std::memcpy(app.state_block.data(), &header, sizeof header);
+  std::memcpy(app.state_block.data() + sizeof header, text.data(), text.size());
+  return reinterpret_cast<LRESULT>(app.state_block.data());
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Winamp calls every plug-in's quit() before its window goes away.
+void Close(App& app, HWND window) {
+  if (app.closed) return;
+  app.closed = true;
+  app.player.Stop();
+  if (!app.plugins.Quit(window, WindowProc)) app.exit_code = kExitHookLeft;
+}
+
+LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
+  switch (control) {
+    case kQueryState:
+      return QueryState(app);
+    case kPlay:
+      app.player.Play();
+      break;
+    case kStop:
+      app.player.Stop();
+      break;
+    case kSetPosition:
+      app.player.SetPosition(static_cast<int>(arg));
+      break;
+    case kClearLog:
+      app.player.ClearLog();
+      break;
+    case kOpenConfig:
+      return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
+    case kShutdown:
+      Close(app, window);
+      DestroyWindow(window);
+      break;
+    default:
+      return 0;
+  }
+  InvalidateRect(window, nullptr, TRUE);
+  return 1;
+}
+
+void OnPaint(App& app, HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT area;
+  GetClientRect(window, &area);
+  InflateRect(&area, -8, -8);
+  const std::string text = StateText(app);
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_NOPREFIX);
+  EndPaint(window, &paint);
+}
+
+LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == app.control_message && message != 0) return OnControl(app, window, wparam, lparam);
+  switch (message) {
+    case WM_USER: {
+      const LRESULT answer = app.player.OnIpc(wparam, lparam);
+      InvalidateRect(window, nullptr, TRUE);
+      return answer;
+    }
+    case WM_COMMAND:
+      app.player.OnCommand(LOWORD(wparam));
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_PAINT:
+      OnPaint(app, window);
+      return 0;
+    case WM_CLOSE:
+      Close(app, window);
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      Close(app, window);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (g_app == nullptr) return DefWindowProcA(window, message, wparam, lparam);
+  try {
+    return HandleMessage(*g_app, window, message, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+struct Options {
+  std::string playlist;
+  std::string plugins;
+  bool play = false;
+  std::vector<std::string> files;
+};
+
+Options ParseArguments(int argc, char** argv) {
+  Options options;
+  const std::string playlist = "/playlist=", plugins = "/plugins=";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(playlist, 0) == 0) {
+      options.playlist = arg.substr(playlist.size());
+    } else if (arg.rfind(plugins, 0) == 0) {
+      options.plugins = arg.substr(plugins.size());
+    } else if (arg == "/play") {
+      options.play = true;
+    } else {
+      options.files.push_back(arg);
+    }
+  }
+  return options;
+}
+
+int Run(HINSTANCE instance) {
+  const Options options = ParseArguments(__argc, __argv);
+  App app;
+  g_app = &app;
+  app.control_message = RegisterWindowMessageA(kControlMessage);
+
+  std::vector<std::string> entries;
+  if (!options.playlist.empty()) ReadM3u(options.playlist, &entries);
+  for (const std::string& file : options.files) entries.push_back(file);
+  for (const std::string& entry : entries) app.player.Append(entry);
+
+  WNDCLASSA window_class = {};
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  window_class.lpszClassName = kWindowClass;
+  if (!RegisterClassA(&window_class)) return kExitNoWindow;
+  HWND window = CreateWindowExA(0, kWindowClass, "Winamp stand-in", WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
+                                nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return kExitNoWindow;
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+
+  if (!options.plugins.empty()) app.plugins.LoadFolder(options.plugins, window);
+  if (options.play) app.player.Play();
+  app.ready = true;
+  InvalidateRect(window, nullptr, TRUE);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  Close(app, nullptr);
+  app.plugins.Free();
+  const int code = app.exit_code;
+  g_app = nullptr;
+  return code;
+}
+
+}  // namespace
+}  // namespace vandrel::standin
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return vandrel::standin::Run(instance); }

@@ -1,0 +1,67 @@
+// General-purpose plug-ins, loaded from a folder the way Winamp loads them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vandrel::standin {
+
+// Winamp's published struct for general-purpose plug-ins (header version 0x10).
+struct GeneralPurposePlugin {
+  int version;
+  char* description;
+  int (*init)();
+  void (*config)();
+  void (*quit)();
+  HWND hwndParent;
+  HINSTANCE hDllInstance;
+};
+
+inline constexpr int kPluginHeaderVersion = 0x10;
+
+class Plugins {
+ public:
+  Plugins() = default;
+  Plugins(const Plugins&) = delete;
+  Plugins& operator=(const Plugins&) = delete;
+  ~Plugins() {
+    Quit();
+    Free();
+  }
+
+  // LoadLibraryA on every gen_*.dll in `folder`, then for each: the entry
+  // point, hwndParent and hDllInstance filled in, init(). A plug-in whose
+  // init() fails is unloaded again without quit().
+  void LoadFolder(const std::string& folder, HWND main_window);
+
+  // quit() of each plug-in in load order (once). Returns false when some
+  // plug-in left `main_window`'s procedure other than `own_proc` after its
+  // quit(); the stand-in's own procedure is then put back.
+  bool Quit(HWND main_window = nullptr, WNDPROC own_proc = nullptr);
+  // FreeLibrary on each plug-in, after Quit. Done once the message loop has
+  // ended: a plug-in's window procedure may still be on the stack at quit().
+  void Free();
+
+  // config() of plug-in `index`; false when there is no such plug-in.
+  bool Configure(size_t index);
+
+  // "FILE|DESCRIPTION" per loaded plug-in, the description read live.
+  std::vector<std::string> Describe() const;
+  // "FILE|REASON" per gen_*.dll that was not loaded.
+  const std::vector<std::string>& failures() const { return failures_; }
+
+ private:
+  struct Loaded {
+    std::string file;
+    HMODULE module;
+    GeneralPurposePlugin* header;
+    bool quit_called;
+  };
+
+  std::vector<Loaded> loaded_;
+  std::vector<std::string> failures_;
+};
+
+}  // namespace vandrel::standin

@@ -1,0 +1,77 @@
+// How tests and the demo talk to the stand-in Winamp.
+//
+// The stand-in registers the window message named kControlMessage. A sender
+// puts one Control value in wParam and an argument in lParam:
+//
+//   kQueryState   (send)  answers the address, in the stand-in's memory, of a
+//                         StateBlock: a 32-bit byte count followed by the state
+//                         text. The block stays valid until the next query.
+//   kPlay/kStop   (send)  start or stop playback at the current position.
+//   kSetPosition  (send)  lParam is the new position; plays it when playing.
+//   kClearLog     (send)  forgets the commands received so far.
+//   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
+//                         usually runs a modal dialog, so never send this.
+//   kShutdown     (post)  closes the player as the user would: every plug-in's
+//                         quit(), FreeLibrary, then the process exits.
+//
+// None of these is written to the command log: the log holds only what
+// arrived through Winamp's own messages.
+//
+// The state text has one item per line, a keyword, a space, and the value:
+//   ready 0|1            1 once the plug-ins are loaded and initialised
+//   position N
+//   playback stopped|playing|paused
+//   held PATH            the file held open (empty when none)
+//   entry PATH           one line per playlist entry, in order
+//   command NAME         one line per command received, in order
+//   plugin FILE|DESC     one line per loaded plug-in, its live description
+//   failed FILE|REASON   a gen_*.dll that was not loaded
+//
+// Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
+// other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
+// IPC_GETPLAYLISTFILE <wParam>, IPC_DELETE <wParam>, IPC <code> <wParam> for
+// other WM_USER codes.
+//
+// Exit codes: 0 after a clean shutdown; 1 when the window could not be made;
+// 2 when a plug-in still had the main window's procedure replaced after its
+// quit() returned (the stand-in puts its own back before unloading it).
+#pragma once
+
+#include <cstdint>
+
+namespace vandrel::standin {
+
+inline constexpr char kWindowClass[] = "Winamp v1.x";
+inline constexpr char kControlMessage[] = "VandrelStandinControl";
+
+enum Control : std::uintptr_t {
+  kQueryState = 1,
+  kPlay = 2,
+  kStop = 3,
+  kSetPosition = 4,
+  kClearLog = 5,
+  kOpenConfig = 6,
+  kShutdown = 7,
+};
+
+struct StateBlock {
+  std::uint32_t size;  // bytes of text that follow
+  // char text[size];
+};
+
+inline constexpr int kExitClean = 0;
+inline constexpr int kExitNoWindow = 1;
+inline constexpr int kExitHookLeft = 2;
+
+// Winamp's message numbers the stand-in answers.
+inline constexpr unsigned kIpcDelete = 101;
+inline constexpr unsigned kIpcGetListLength = 124;
+inline constexpr unsigned kIpcGetListPos = 125;
+inline constexpr unsigned kIpcGetPlaylistFile = 211;
+inline constexpr unsigned kCommandPlay = 40045;
+inline constexpr unsigned kCommandPause = 40046;
+inline constexpr unsigned kCommandStop = 40047;
+inline constexpr unsigned kCommandNext = 40048;
+inline constexpr unsigned kCommandStartOfPlaylist = 40154;
+
+}  // namespace vandrel::standin
