@@ -48,6 +48,22 @@ BOOL CALLBACK FindOwnWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// A stand-in left behind by a test that failed half-way would answer the
+// plug-in's FindWindowA in place of the new one: end it first.
+void EndLeftoverStandins() {
+  for (int i = 0; i < 10; ++i) {
+    HWND window = FindWindowA(standin::kWindowClass, nullptr);
+    if (window == nullptr) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return;
+    TerminateProcess(process, 98);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
 Playback ParsePlayback(const std::string& value) {
   if (value == "playing") return Playback::kPlaying;
   if (value == "paused") return Playback::kPaused;
@@ -121,6 +137,7 @@ bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
     return false;
   }
   control_message_ = RegisterWindowMessageA(standin::kControlMessage);
+  EndLeftoverStandins();
   const std::string exe = ProgramFolder() + "winamp_standin.exe";
   std::string command = Quote(exe);
   if (!options.m3u.empty()) command += " " + Quote("/playlist=" + options.m3u);

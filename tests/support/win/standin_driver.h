@@ -54,7 +54,8 @@ class Standin {
   // Shuts the stand-in down if still running; kills it if it won't go.
   ~Standin();
 
-  // Starts winamp_standin.exe and waits (up to `timeout_ms`) for its window.
+  // Ends any stand-in still running (left by an earlier, failed test), then
+  // starts winamp_standin.exe and waits (up to `timeout_ms`) for its window.
   // False, with a reason in error(), when it did not come up.
   bool Start(const StandinOptions& options, DWORD timeout_ms = 30000);
 
