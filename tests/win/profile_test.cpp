@@ -10,6 +10,7 @@
 
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
+#include "settings/profile.h"
 #include "support/fake_profile.h"
 #include "support/win/temp_files.h"
 
@@ -25,6 +26,7 @@ std::wstring W(const std::string& text) { return win32::Win32Ui().FromAnsi(text)
 platform::Services Win32Services() {
   platform::Services s;
   s.ui = &win32::Win32Ui();
+  s.files = &win32::Win32Files();
   s.profile = &win32::Win32Profile();
   return s;
 }
@@ -160,6 +162,56 @@ TEST_F(ProfileWineTest, RefusedWriteGivesTheSystemText) {
   EXPECT_FALSE(written);
   EXPECT_EQ(ini_.LastErrorDescription(), win32::Win32Profile().FormatMessage(32));
   EXPECT_EQ(Text(), "[s]\r\nk=1\r\n");
+}
+
+class HeaderRemovalWineTest : public ProfileWineTest {
+ protected:
+  void SetUp() override {
+    ProfileWineTest::SetUp();
+    settings::SettingsIni().SetFileName(W(path_));
+  }
+  void TearDown() override { settings::SettingsIni().SetFileName(L""); }
+};
+
+TEST_F(HeaderRemovalWineTest, RemovesOnlyWholeHeaderLines) {
+  Write("[abc]\r\n[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[abc]\r\nx=1\r\n[ABC]\r\n");
+  platform::OpResult result = settings::RemoveSectionHeader(L"[abc]\r\n");
+  EXPECT_TRUE(result.ok()) << result.code;
+  EXPECT_EQ(Text(), "[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\nx=1\r\n[ABC]\r\n");
+}
+
+TEST_F(HeaderRemovalWineTest, DeletingAProfileTakesItOutOfTheSectionNames) {
+  Write("[rockmix]\r\nKey=11\r\n[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\n");
+  ASSERT_TRUE(settings::SettingsIni().DeleteSection(L"rockmix"));
+  ASSERT_TRUE(settings::RemoveSectionHeader(L"[rockmix]\r\n").ok());
+  EXPECT_EQ(Text(), "[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\n");
+  std::vector<std::wstring> names;
+  ASSERT_TRUE(settings::SettingsIni().Enum_SectionNames(names));
+  EXPECT_THAT(names, ElementsAre(L"iniConfig", L"trash"));
+}
+
+TEST_F(HeaderRemovalWineTest, FileHeldByAnotherHandleStaysWhole) {
+  const std::string text = "[abc]\r\nk=1\r\n";
+  Write(text);
+  for (DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const platform::OpResult result = settings::RemoveSectionHeader(L"[abc]\r\n");
+    CloseHandle(held);
+    EXPECT_FALSE(result.ok()) << "sharing " << sharing;
+    if (sharing == 0) {
+      EXPECT_EQ(result.code, 32u);
+    }
+    EXPECT_FALSE(result.message.empty()) << "sharing " << sharing;
+    EXPECT_EQ(Text(), text) << "sharing " << sharing;
+    EXPECT_THAT(settings::HeaderNotRemovedMessage(L"abc", result),
+                ::testing::HasSubstr(result.message.substr(0, 5)));
+  }
+  // Nothing was left beside the file.
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder_.path() + "\\*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 // The in-memory profile functions must answer as the real ones do. Both run
