@@ -48,6 +48,7 @@ struct Session {
   ComPtr<IZekWinAmpGenPlugin> plugin;
   int configDepth = 0;
   bool quitCalled = false;
+  bool quitSucceeded = false;
 };
 
 // Released by quit (or by config, when quit arrived inside it); never by
@@ -70,6 +71,9 @@ void ShowFailure(const wchar_t* what, HRESULT hr, const std::wstring& descriptio
 void ReleaseSession() {
   Session* session = g_session;
   g_session = nullptr;
+  const ULONG left = session->plugin.Reset();
+  session->wrapper.Reset();
+  session->library.Free(left == 0 && session->quitSucceeded);
   delete session;
 }
 
@@ -126,6 +130,7 @@ void Quit() {
     {
       ComPtr<IZekWinAmpGenPlugin> plugin = session->plugin;
       const HRESULT hr = plugin->Quit();
+      session->quitSucceeded = SUCCEEDED(hr);
       if (FAILED(hr)) ShowFailure(L"Quit", hr, FailureDescription(plugin.Get(), IID_IZekWinAmpGenPlugin, hr));
     }
     // Inside config's modal loop the object is still in use: config releases it.

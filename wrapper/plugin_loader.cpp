@@ -55,10 +55,11 @@ HMODULE PluginLibrary::Load(const std::wstring& path) {
   return module_;
 }
 
-PluginLibrary::~PluginLibrary() {
+void PluginLibrary::Free(bool cleanlyDone) {
   if (module_ == nullptr) return;
   auto canUnloadNow = Export<CanUnloadNowFn>(module_, "DllCanUnloadNow");
-  if (canUnloadNow == nullptr || canUnloadNow() == S_OK) FreeLibrary(module_);
+  if (cleanlyDone || canUnloadNow == nullptr || canUnloadNow() == S_OK) FreeLibrary(module_);
+  module_ = nullptr;
 }
 
 Failure CreatePlugin(HMODULE self, PluginLibrary& library, ComPtr<IZekWinAmpGenPlugin>& plugin) {

@@ -10,17 +10,22 @@
 
 namespace vandrel::wrapper {
 
-// Owns vandrel.dll when the wrapper loaded it itself. The library is freed
-// only when it says it can be unloaded, so a leaked object never outlives its code.
+// Owns vandrel.dll when the wrapper loaded it itself. Unless told that its
+// own use ended cleanly, it frees the library only when the library says it
+// can be unloaded, so a leaked object or a window still hooked never outlives
+// its code.
 class PluginLibrary {
  public:
   PluginLibrary() = default;
-  ~PluginLibrary();
+  ~PluginLibrary() { Free(false); }
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
   HMODULE Load(const std::wstring& path);
   HMODULE Get() const { return module_; }
+  // `cleanlyDone`: this wrapper's object is gone and its Quit succeeded, so
+  // whatever else keeps the library busy holds a load reference of its own.
+  void Free(bool cleanlyDone);
 
  private:
   HMODULE module_ = nullptr;
