@@ -120,6 +120,24 @@ TEST_F(WrapperTest, ShowsARefusedInitializeAndStillQuitsThatObject) {
   EXPECT_FALSE(Loaded(folder_.Path("vandrel.dll")));
 }
 
+TEST_F(WrapperTest, KeepsAnObjectWhoseInitializeFailedPartWayAndQuitsIt) {
+  // A profile with fewer than five entries ends Initialize after the hook is in place.
+  Install(folder_);
+  folder_.File("vandrel.ini", "[iniConfig]\r\nLastUsed=short\r\n[short]\r\nKey=0\r\n");
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
+  ASSERT_TRUE(wrapper);
+  EXPECT_EQ(wrapper->init(), 0);
+  const auto texts = boxes_.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(Contains(texts, "Initialize")) << texts[0];
+  EXPECT_TRUE(Contains(texts, "0x800A0009")) << texts[0];
+  EXPECT_NE(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+
+  wrapper->quit();
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  EXPECT_FALSE(Loaded(folder_.Path("vandrel.dll")));
+}
+
 TEST_F(WrapperTest, ReportsAMissingPluginAndGivesUp) {
   Install(folder_, /*withPlugin=*/false);
   LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
