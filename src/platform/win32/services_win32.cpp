@@ -9,6 +9,7 @@ void InstallServices(void* module) {
   services.ui = &Win32Ui();
   services.files = &Win32Files();
   services.profile = &Win32Profile();
+  services.toolkit = &Win32Toolkit();
 }
 
 }  // namespace vandrel::platform::win32

@@ -10,6 +10,7 @@ WindowSystem& Win32Windows();
 UserInterface& Win32Ui();
 FileSystem& Win32Files();
 ProfileApi& Win32Profile();
+Toolkit& Win32Toolkit();
 
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);

@@ -1,0 +1,665 @@
+// The toolkit for Win32: a top-level window with standard controls, a drive
+// selector (a drop-down of the logical drives) and a folder list (a list box
+// of the folders above the current one and its sub-folders). Fonts and
+// brushes belong to the form and go with it.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <type_traits>
+
+#include "platform/toolkit.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/win32_services.h"
+
+#include <commctrl.h>
+
+namespace vandrel::platform::win32 {
+
+namespace {
+
+constexpr char kFormClass[] = "VandrelForm";
+constexpr UINT_PTR kSubclassId = 1;
+
+struct GdiDeleter {
+  void operator()(void* object) const {
+    if (object) DeleteObject(static_cast<HGDIOBJ>(object));
+  }
+};
+using GdiObject = std::unique_ptr<void, GdiDeleter>;
+
+struct FindCloser {
+  void operator()(HANDLE find) const {
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  }
+};
+
+// Keeps the system from asking for a medium while a drive is probed.
+class QuietErrors {
+ public:
+  QuietErrors() : saved_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+  ~QuietErrors() { SetErrorMode(saved_); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  UINT saved_;
+};
+
+HINSTANCE OwnInstance() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&OwnInstance), &module);
+  return module;
+}
+
+std::string Ansi(const std::wstring& text) { return Win32Ui().ToAnsi(text); }
+std::wstring Wide(const std::string& text) { return Win32Ui().FromAnsi(text); }
+
+COLORREF ToColorRef(const Rgb& rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
+
+std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  int got = GetWindowTextA(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+// The full form of a folder path ("d:" is that drive's current folder); empty
+// when the system cannot make one.
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return std::string();
+  std::string full(buffer, length);
+  while (full.size() > 3 && full.back() == '\\') full.pop_back();
+  return full;
+}
+
+std::string WithSlash(const std::string& folder) { return folder.back() == '\\' ? folder : folder + "\\"; }
+
+// The sub-folders of `folder`, sorted without regard to case; false when the
+// folder cannot be opened.
+bool ListSubFolders(const std::string& folder, std::vector<std::string>& names) {
+  QuietErrors quiet;
+  WIN32_FIND_DATAA data;
+  std::unique_ptr<void, FindCloser> find(FindFirstFileA((WithSlash(folder) + "*").c_str(), &data));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    find.release();
+    return false;
+  }
+  do {
+    std::string name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find.get(), &data));
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+  return true;
+}
+
+char LowerLetter(char letter) {
+  return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+}
+
+bool DriveReady(char letter) {
+  QuietErrors quiet;
+  char root[] = {letter, ':', '\\', '\0'};
+  DWORD attributes = GetFileAttributesA(root);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class Win32Form;
+
+struct Control {
+  ControlKind kind = ControlKind::Label;
+  HWND window = nullptr;
+  int left = 0, top = 0;  // in the form's client area
+  int tabIndex = 0;
+  int depth = 0;  // groups inside groups
+  bool transparent = false;
+  GdiObject brush;
+  HFONT font = nullptr;
+  // Drive selector.
+  std::vector<std::string> drives;
+  // Folder list.
+  std::string folder;
+  std::vector<std::string> entries;
+};
+
+class Win32Form : public Form {
+ public:
+  Win32Form(const FormSpec& spec, FormEvents& events) : events_(&events) {
+    instance_ = OwnInstance();
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Win32Form::FormProc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kFormClass;
+    classAtom_ = RegisterClassExA(&wc);
+    if (classAtom_ == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
+
+    background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
+    AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
+    CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, Ansi(spec.caption).c_str(), style, CW_USEDEFAULT,
+                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                    instance_, this);
+  }
+
+  ~Win32Form() override {
+    events_ = nullptr;  // the owner is going away: no more events
+    if (window_) {
+      EnableOwner();
+      DestroyWindow(window_);
+    }
+    if (classAtom_ != 0) UnregisterClassA(kFormClass, instance_);
+  }
+
+  bool Created() const { return window_ != nullptr; }
+
+  ControlId AddControl(const ControlSpec& spec) override {
+    if (!window_) return 0;
+    auto control = std::make_unique<Control>();
+    control->kind = spec.kind;
+    control->tabIndex = spec.tabIndex;
+    control->transparent = spec.transparent;
+    if (Control* parent = Find(spec.parent)) {
+      control->left = parent->left;
+      control->top = parent->top;
+      control->depth = parent->depth + 1;
+    }
+    control->left += spec.x;
+    control->top += spec.y;
+
+    const char* className = "STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    int height = spec.height;
+    switch (spec.kind) {
+      case ControlKind::Group:
+        className = "BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+      case ControlKind::Label:
+        style |= SS_LEFT;
+        break;
+      case ControlKind::List:
+      case ControlKind::FolderList:
+        className = "LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::DropDown:
+      case ControlKind::DriveSelector:
+        className = "COMBOBOX";
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        height += 200;  // room for the list when it drops down
+        break;
+      case ControlKind::CheckBox:
+        className = "BUTTON";
+        style |= BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP;
+        break;
+      case ControlKind::TextBox:
+        className = "EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Button:
+        className = "BUTTON";
+        style |= (spec.background ? BS_OWNERDRAW : BS_PUSHBUTTON) | WS_TABSTOP;
+        break;
+    }
+    const ControlId id = static_cast<ControlId>(controls_.size() + 1);
+    std::string caption = spec.kind == ControlKind::TextBox ? std::string() : Ansi(spec.caption);
+    control->window = CreateWindowExA(exStyle, className, caption.c_str(), style, control->left, control->top,
+                                      spec.width, height, window_,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (!control->window) return 0;
+
+    if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
+    control->font = spec.font ? Font(*spec.font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageA(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
+    if (spec.kind == ControlKind::List || spec.kind == ControlKind::FolderList) {
+      SetWindowSubclass(control->window, &Win32Form::ListProc, kSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
+    }
+    Control& added = *control;
+    controls_.push_back(std::move(control));
+    if (spec.kind == ControlKind::DriveSelector) FillDrives(added, CurrentFolder().front());
+    if (spec.kind == ControlKind::FolderList) ShowFolder(added, CurrentFolder(), std::string());
+    ArrangeOrder();
+    return id;
+  }
+
+  WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(window_); }
+  bool IsOpen() override { return window_ != nullptr && !closing_; }
+
+  bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) override {
+    if (!window_) return false;
+    return SetWindowPos(window_, reinterpret_cast<HWND>(insertAfter), x, y, width, height, flags) != FALSE;
+  }
+
+  void RunModal(WindowHandle owner) override {
+    if (!window_) return;
+    owner_ = reinterpret_cast<HWND>(owner);
+    if (owner_ && IsWindow(owner_)) {
+      SetWindowLongPtrA(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner_));
+      if (IsWindowEnabled(owner_)) {
+        EnableWindow(owner_, FALSE);
+        ownerDisabled_ = true;
+      }
+    }
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    MSG message;
+    while (window_) {
+      BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      if (got == 0) {  // the program is ending: pass the quit on
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      if (got == -1) break;
+      if (!IsDialogMessageA(window_, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    }
+    Close();
+  }
+
+  void Close() override {
+    if (!window_ || closing_) return;
+    EnableOwner();
+    DestroyWindow(window_);
+  }
+
+  std::wstring Text(ControlId id) override {
+    Control* c = Find(id);
+    return c ? Wide(WindowText(c->window)) : std::wstring();
+  }
+  void SetText(ControlId id, const std::wstring& text) override {
+    if (Control* c = Find(id)) SetWindowTextA(c->window, Ansi(text).c_str());
+  }
+
+  void AddItem(ControlId id, const std::wstring& text) override {
+    if (Control* c = Find(id))
+      SendMessageA(c->window, Msg(*c, LB_ADDSTRING, CB_ADDSTRING), 0, AnsiParam(text));
+  }
+  void RemoveItem(ControlId id, int index) override {
+    if (Control* c = Find(id)) SendMessageA(c->window, Msg(*c, LB_DELETESTRING, CB_DELETESTRING), index, 0);
+  }
+  void ClearItems(ControlId id) override {
+    if (Control* c = Find(id)) SendMessageA(c->window, Msg(*c, LB_RESETCONTENT, CB_RESETCONTENT), 0, 0);
+  }
+  int ItemCount(ControlId id) override {
+    Control* c = Find(id);
+    if (!c) return 0;
+    return std::max(0, static_cast<int>(SendMessageA(c->window, Msg(*c, LB_GETCOUNT, CB_GETCOUNT), 0, 0)));
+  }
+  std::wstring ItemText(ControlId id, int index) override {
+    Control* c = Find(id);
+    if (!c || index < 0 || index >= ItemCount(id)) return std::wstring();
+    return Wide(ItemAnsi(*c, index));
+  }
+  int SelectedIndex(ControlId id) override {
+    Control* c = Find(id);
+    if (!c) return -1;
+    auto selected = static_cast<int>(SendMessageA(c->window, Msg(*c, LB_GETCURSEL, CB_GETCURSEL), 0, 0));
+    return selected < 0 ? -1 : selected;
+  }
+  bool Select(ControlId id, int index) override {
+    Control* c = Find(id);
+    if (!c || index < -1 || index >= ItemCount(id)) return false;
+    SendMessageA(c->window, Msg(*c, LB_SETCURSEL, CB_SETCURSEL), static_cast<WPARAM>(index), 0);
+    return true;
+  }
+
+  bool Checked(ControlId id) override {
+    Control* c = Find(id);
+    return c && SendMessageA(c->window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void SetChecked(ControlId id, bool checked) override {
+    if (Control* c = Find(id)) SendMessageA(c->window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+  std::vector<std::wstring> Drives(ControlId id) override {
+    std::vector<std::wstring> drives;
+    if (Control* c = Find(id)) {
+      for (const std::string& d : c->drives) drives.push_back(Wide(d));
+    }
+    return drives;
+  }
+  bool SetDrive(ControlId id, const std::wstring& path) override {
+    Control* c = Find(id);
+    if (!c || c->kind != ControlKind::DriveSelector || path.size() < 2 || path[1] != L':') return false;
+    char letter = LowerLetter(Ansi(path.substr(0, 1)).front());
+    FillDrives(*c, 0);
+    auto it = std::find(c->drives.begin(), c->drives.end(), std::string{letter, ':'});
+    if (it == c->drives.end() || !DriveReady(letter)) return false;
+    SendMessageA(c->window, CB_SETCURSEL, static_cast<WPARAM>(it - c->drives.begin()), 0);
+    return true;
+  }
+  std::wstring Drive(ControlId id) override {
+    Control* c = Find(id);
+    if (!c) return std::wstring();
+    int selected = SelectedIndex(id);
+    if (selected < 0 || selected >= static_cast<int>(c->drives.size())) return std::wstring();
+    return Wide(c->drives[static_cast<std::size_t>(selected)]);
+  }
+
+  bool SetFolder(ControlId id, const std::wstring& path) override {
+    Control* c = Find(id);
+    if (!c || c->kind != ControlKind::FolderList || path.empty()) return false;
+    std::string full = FullPath(Ansi(path));
+    if (full.size() < 3 || full[1] != ':') return false;  // drive folders only
+    return ShowFolder(*c, full, std::string());
+  }
+  std::wstring FolderPath(ControlId id) override {
+    Control* c = Find(id);
+    return c ? Wide(c->folder) : std::wstring();
+  }
+  std::wstring HighlightedPath(ControlId id) override {
+    Control* c = Find(id);
+    if (!c) return std::wstring();
+    int selected = SelectedIndex(id);
+    if (selected < 0 || selected >= static_cast<int>(c->entries.size())) return Wide(c->folder);
+    return Wide(c->entries[static_cast<std::size_t>(selected)]);
+  }
+  void Refresh(ControlId id) override {
+    Control* c = Find(id);
+    if (!c || c->kind != ControlKind::FolderList) return;
+    std::string highlighted = Ansi(HighlightedPath(id));
+    ShowFolder(*c, c->folder, highlighted);
+  }
+
+ private:
+  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+      if (message == WM_NCCREATE) {
+        auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+      }
+      auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+      if (form) return form->OnMessage(message, wParam, lParam);
+    } catch (...) {
+      return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR data) {
+    try {
+      if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &Win32Form::ListProc, kSubclassId);
+      LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
+        auto* form = reinterpret_cast<Win32Form*>(data);
+        auto id = static_cast<ControlId>(GetDlgCtrlID(window));
+        if (form->events_ && form->IsOpen()) form->events_->OnMouseUp(id);
+      }
+      return result;
+    } catch (...) {
+      return 0;
+    }
+  }
+
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_COMMAND: {
+        auto id = static_cast<ControlId>(LOWORD(wParam));
+        Control* c = Find(id);
+        if (!c || !events_ || closing_) break;
+        if (HIWORD(wParam) == BN_CLICKED && c->kind == ControlKind::Button) events_->OnClick(id);
+        if (HIWORD(wParam) == CBN_SELCHANGE && c->kind == ControlKind::DriveSelector)
+          events_->OnDriveChanged(id);
+        return 0;
+      }
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX: {
+        Control* c = FindByWindow(reinterpret_cast<HWND>(lParam));
+        auto dc = reinterpret_cast<HDC>(wParam);
+        if (c && c->transparent) {
+          SetBkMode(dc, TRANSPARENT);
+          return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        if (c && c->brush) {
+          LOGBRUSH logBrush;
+          GetObjectA(static_cast<HGDIOBJ>(c->brush.get()), sizeof logBrush, &logBrush);
+          SetBkColor(dc, logBrush.lbColor);
+          return reinterpret_cast<LRESULT>(c->brush.get());
+        }
+        break;
+      }
+      case WM_ERASEBKGND: {
+        RECT rect;
+        GetClientRect(window_, &rect);
+        FillRect(reinterpret_cast<HDC>(wParam), &rect, static_cast<HBRUSH>(background_.get()));
+        return 1;
+      }
+      case WM_DRAWITEM:
+        if (DrawButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+      case WM_CLOSE:
+        Close();
+        return 0;
+      case WM_DESTROY:
+        closing_ = true;
+        if (events_) events_->OnClosed();
+        return 0;
+      case WM_NCDESTROY: {
+        HWND window = window_;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        controls_.clear();
+        return DefWindowProcA(window, message, wParam, lParam);
+      }
+      default:
+        break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+  }
+
+  bool DrawButton(const DRAWITEMSTRUCT& item) {
+    Control* c = FindByWindow(item.hwndItem);
+    if (!c || item.CtlType != ODT_BUTTON || !c->brush) return false;
+    RECT rect = item.rcItem;
+    FillRect(item.hDC, &rect, static_cast<HBRUSH>(c->brush.get()));
+    bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    DrawEdge(item.hDC, &rect, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    HGDIOBJ oldFont = SelectObject(item.hDC, c->font);
+    SetBkMode(item.hDC, TRANSPARENT);
+    std::string caption = WindowText(item.hwndItem);
+    if (pressed) OffsetRect(&rect, 1, 1);
+    DrawTextA(item.hDC, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(item.hDC, oldFont);
+    if (item.itemState & ODS_FOCUS) {
+      RECT focus = item.rcItem;
+      InflateRect(&focus, -4, -4);
+      DrawFocusRect(item.hDC, &focus);
+    }
+    return true;
+  }
+
+  // Keyboard order: the controls by their tab place; the groups behind them
+  // all, outer ones last, so no frame paints over what it holds.
+  void ArrangeOrder() {
+    std::vector<Control*> order;
+    for (auto& c : controls_) order.push_back(c.get());
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+      bool aGroup = a->kind == ControlKind::Group, bGroup = b->kind == ControlKind::Group;
+      if (aGroup != bGroup) return bGroup;
+      if (aGroup) return a->depth > b->depth;
+      return a->tabIndex < b->tabIndex;
+    });
+    HWND after = HWND_TOP;
+    for (Control* c : order) {
+      SetWindowPos(c->window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      after = c->window;
+    }
+  }
+
+  HFONT Font(const FontSpec& spec) {
+    auto key = std::make_tuple(spec.face, spec.points, spec.bold);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+    HFONT font = CreateFontA(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, Ansi(spec.face).c_str());
+    if (!font) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    fonts_.emplace(key, GdiObject(font));
+    return font;
+  }
+
+  // Lists the drives; shows `select` (a letter), or with 0 the drive shown before.
+  void FillDrives(Control& c, char select) {
+    char buffer[512];
+    DWORD length = GetLogicalDriveStringsA(sizeof buffer, buffer);
+    std::vector<std::string> drives;
+    for (DWORD i = 0; i < length && length < sizeof buffer;) {
+      std::string root(buffer + i);
+      if (root.empty()) break;
+      i += static_cast<DWORD>(root.size()) + 1;
+      drives.push_back(std::string{LowerLetter(root[0]), ':'});
+    }
+    if (drives == c.drives && select == 0) return;
+    std::string shown = select ? std::string{LowerLetter(select), ':'} : SelectedDrive(c);
+    c.drives = drives;
+    SendMessageA(c.window, CB_RESETCONTENT, 0, 0);
+    for (const std::string& d : drives)
+      SendMessageA(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.c_str()));
+    auto it = std::find(drives.begin(), drives.end(), shown);
+    if (it != drives.end()) SendMessageA(c.window, CB_SETCURSEL, static_cast<WPARAM>(it - drives.begin()), 0);
+  }
+
+  std::string SelectedDrive(const Control& c) {
+    auto selected = static_cast<int>(SendMessageA(c.window, CB_GETCURSEL, 0, 0));
+    if (selected < 0 || selected >= static_cast<int>(c.drives.size())) return std::string();
+    return c.drives[static_cast<std::size_t>(selected)];
+  }
+
+  // Lists `folder`: each folder from the root down to it, then its
+  // sub-folders one step further in. Highlights `highlight` when listed, else
+  // the folder itself. False (nothing changed) when it cannot be opened.
+  bool ShowFolder(Control& c, const std::string& folder, const std::string& highlight) {
+    if (folder.size() < 3) return false;
+    std::vector<std::string> subFolders;
+    if (!ListSubFolders(folder, subFolders)) return false;
+    std::vector<std::string> paths, labels;
+    std::string root = folder.substr(0, 3);
+    paths.push_back(root);
+    labels.push_back(root);
+    std::size_t start = 3;
+    while (start < folder.size()) {
+      std::size_t end = folder.find('\\', start);
+      if (end == std::string::npos) end = folder.size();
+      paths.push_back(folder.substr(0, end));
+      labels.push_back(std::string(2 * (paths.size() - 1), ' ') + folder.substr(start, end - start));
+      start = end + 1;
+    }
+    const std::size_t current = paths.size() - 1;
+    const std::string indent(2 * paths.size(), ' ');
+    for (const std::string& name : subFolders) {
+      paths.push_back(WithSlash(folder) + name);
+      labels.push_back(indent + name);
+    }
+    c.folder = folder;
+    c.entries = paths;
+    SendMessageA(c.window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(c.window, LB_RESETCONTENT, 0, 0);
+    for (const std::string& label : labels) {
+      SendMessageA(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+    }
+    std::size_t selected = current;
+    for (std::size_t i = 0; i < paths.size() && !highlight.empty(); ++i) {
+      if (lstrcmpiA(paths[i].c_str(), highlight.c_str()) == 0) selected = i;
+    }
+    SendMessageA(c.window, LB_SETCURSEL, selected, 0);
+    SendMessageA(c.window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(c.window, nullptr, TRUE);
+    return true;
+  }
+
+  static std::string CurrentFolder() {
+    char buffer[MAX_PATH * 2];
+    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+    if (length == 0 || length >= sizeof buffer) return "C:\\";
+    return FullPath(std::string(buffer, length));
+  }
+
+  static UINT Msg(const Control& c, UINT listMessage, UINT comboMessage) {
+    return c.kind == ControlKind::DropDown || c.kind == ControlKind::DriveSelector ? comboMessage
+                                                                                   : listMessage;
+  }
+  LPARAM AnsiParam(const std::wstring& text) {
+    scratch_ = Ansi(text);
+    return reinterpret_cast<LPARAM>(scratch_.c_str());
+  }
+  std::string ItemAnsi(const Control& c, int index) {
+    bool combo = Msg(c, 0, 1) == 1;  // a drop-down
+    auto length = SendMessageA(c.window, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, index, 0);
+    if (length < 0) return std::string();
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    auto got = SendMessageA(c.window, combo ? CB_GETLBTEXT : LB_GETTEXT, index,
+                            reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+    return text;
+  }
+
+  Control* Find(ControlId id) {
+    if (!window_ || id < 1 || id > static_cast<int>(controls_.size())) return nullptr;
+    return controls_[static_cast<std::size_t>(id - 1)].get();
+  }
+  Control* FindByWindow(HWND window) {
+    for (auto& c : controls_) {
+      if (c->window == window) return c.get();
+    }
+    return nullptr;
+  }
+
+  void EnableOwner() {
+    if (ownerDisabled_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+    ownerDisabled_ = false;
+  }
+
+  FormEvents* events_;
+  HINSTANCE instance_ = nullptr;
+  ATOM classAtom_ = 0;
+  HWND window_ = nullptr;
+  HWND owner_ = nullptr;
+  bool ownerDisabled_ = false;
+  bool closing_ = false;
+  GdiObject background_;
+  std::map<std::tuple<std::wstring, double, bool>, GdiObject> fonts_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::string scratch_;
+};
+
+class Win32ToolkitImpl : public Toolkit {
+ public:
+  std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events) override {
+    auto form = std::make_unique<Win32Form>(spec, events);
+    if (!form->Created()) return nullptr;
+    return form;
+  }
+};
+
+}  // namespace
+
+Toolkit& Win32Toolkit() {
+  static Win32ToolkitImpl toolkit;
+  return toolkit;
+}
+
+}  // namespace vandrel::platform::win32

@@ -1,0 +1,364 @@
+// The Win32 toolkit and the real configuration dialog under Wine: controls
+// where they were placed, fonts and brushes released, the folder list and
+// the drive selector, the modal loop, and no window or GDI object left behind
+// after opening and closing the dialog many times.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialog/config.h"
+#include "dialog/frm_config.h"
+#include "platform/toolkit.h"
+#include "platform/win32/win32_services.h"
+#include "settings/ini_class.h"
+
+namespace vandrel {
+namespace {
+
+namespace win32 = platform::win32;
+using platform::ControlKind;
+using platform::ControlSpec;
+
+struct Recorder : platform::FormEvents {
+  std::vector<std::string> seen;
+  void OnClick(platform::ControlId id) override { seen.push_back("click " + std::to_string(id)); }
+  void OnMouseUp(platform::ControlId id) override { seen.push_back("mouseup " + std::to_string(id)); }
+  void OnDriveChanged(platform::ControlId id) override { seen.push_back("drive " + std::to_string(id)); }
+  void OnClosed() override { seen.push_back("closed"); }
+};
+
+// A new folder under the temporary folder, unique to this run.
+std::string TempFolder(const char* name) {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  std::string folder = std::string(base) + name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+                       std::to_string(GetTickCount());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+// The child control with this id, and its rectangle in the form's client area.
+RECT ChildRect(HWND form, int id) {
+  RECT rect{};
+  HWND child = GetDlgItem(form, id);
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+int ThreadWindows() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND, LPARAM counter) -> BOOL {
+        ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+class ToolkitTest : public ::testing::Test {
+ protected:
+  void SetUp() override { win32::InstallServices(nullptr); }
+
+  std::unique_ptr<platform::Form> NewForm() {
+    platform::FormSpec spec{L"toolkit test", 591, 408, {224, 224, 224}};
+    auto form = win32::Win32Toolkit().CreateForm(spec, events);
+    EXPECT_TRUE(form);
+    return form;
+  }
+  platform::ControlId Add(platform::Form& form, ControlKind kind, platform::ControlId parent, int x, int y,
+                          int w, int h, const std::wstring& caption = L"",
+                          std::optional<platform::FontSpec> font = std::nullopt,
+                          std::optional<platform::Rgb> colour = std::nullopt) {
+    ControlSpec spec;
+    spec.kind = kind;
+    spec.parent = parent;
+    spec.x = x;
+    spec.y = y;
+    spec.width = w;
+    spec.height = h;
+    spec.caption = caption;
+    spec.font = font;
+    spec.background = colour;
+    return form.AddControl(spec);
+  }
+
+  Recorder events;
+};
+
+TEST_F(ToolkitTest, ControlsSitWhereTheyWerePlacedWithTheirFontAndColour) {
+  auto form = NewForm();
+  HWND window = reinterpret_cast<HWND>(form->Handle());
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 591);
+  EXPECT_EQ(client.bottom, 408);
+
+  auto group = Add(*form, ControlKind::Group, 0, 8, 8, 321, 169, L" Settings ");
+  auto inner = Add(*form, ControlKind::Group, group, 168, 80, 145, 81, L" Save Settings As ");
+  auto button = Add(*form, ControlKind::Button, inner, 8, 48, 129, 25, L"Save Settings",
+                    platform::FontSpec{L"Verdana", 9.75, true}, platform::Rgb{255, 255, 192});
+  auto label = Add(*form, ControlKind::Label, group, 8, 16, 100, 20, L"label", std::nullopt,
+                   platform::Rgb{224, 224, 224});
+  RECT r = ChildRect(window, button);
+  EXPECT_EQ(r.left, 8 + 168 + 8);
+  EXPECT_EQ(r.top, 8 + 80 + 48);
+  EXPECT_EQ(r.right - r.left, 129);
+  EXPECT_EQ(form->Text(button), L"Save Settings");
+
+  auto font = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(window, button), WM_GETFONT, 0, 0));
+  LOGFONTA logFont{};
+  ASSERT_NE(GetObjectA(font, sizeof logFont, &logFont), 0);
+  EXPECT_STREQ(logFont.lfFaceName, "Verdana");
+  EXPECT_EQ(logFont.lfWeight, FW_BOLD);
+
+  HDC dc = GetDC(window);
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(GetDlgItem(window, label))));
+  ReleaseDC(window, dc);
+  LOGBRUSH logBrush{};
+  ASSERT_NE(GetObjectA(brush, sizeof logBrush, &logBrush), 0);
+  EXPECT_EQ(logBrush.lbColor, RGB(224, 224, 224));
+
+  // A click on the button reaches the owner; closing is reported once.
+  SendMessageA(GetDlgItem(window, button), BM_CLICK, 0, 0);
+  form->Close();
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"click " + std::to_string(button), "closed"}));
+  EXPECT_FALSE(form->IsOpen());
+  EXPECT_EQ(form->Text(button), L"");  // harmless once closed
+
+  form.reset();
+  EXPECT_EQ(GetObjectType(font), 0u) << "the font went with the form";
+  EXPECT_EQ(GetObjectType(brush), 0u) << "the brush went with the form";
+}
+
+TEST_F(ToolkitTest, FolderListOpensFoldersAndReportsTheHighlightedOne) {
+  std::string top = TempFolder("vandrel_folders");
+  CreateDirectoryA((top + "\\beta").c_str(), nullptr);
+  CreateDirectoryA((top + "\\alpha").c_str(), nullptr);
+  auto form = NewForm();
+  auto list = Add(*form, ControlKind::FolderList, 0, 8, 56, 233, 186);
+  std::wstring wideTop(top.begin(), top.end());
+
+  ASSERT_TRUE(form->SetFolder(list, wideTop));
+  EXPECT_EQ(form->FolderPath(list), wideTop);
+  EXPECT_EQ(form->HighlightedPath(list), wideTop);
+  int count = form->ItemCount(list);
+  ASSERT_GE(count, 3);
+  EXPECT_EQ(form->ItemText(list, count - 2).find(L"alpha") != std::wstring::npos, true);
+
+  // A real click on "beta": selected on the way down, reported on the way up.
+  HWND listWindow = GetDlgItem(reinterpret_cast<HWND>(form->Handle()), list);
+  RECT item;
+  SendMessageA(listWindow, LB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&item));
+  LPARAM at = MAKELPARAM(item.left + 5, item.top + 2);
+  SendMessageA(listWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(listWindow, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"mouseup " + std::to_string(list)}));
+  EXPECT_EQ(form->HighlightedPath(list), wideTop + L"\\beta");
+
+  ASSERT_TRUE(form->SetFolder(list, form->HighlightedPath(list)));
+  EXPECT_EQ(form->FolderPath(list), wideTop + L"\\beta");
+  EXPECT_FALSE(form->SetFolder(list, wideTop + L"\\missing"));
+  EXPECT_EQ(form->FolderPath(list), wideTop + L"\\beta");
+
+  // A folder made meanwhile shows after a refresh.
+  CreateDirectoryA((top + "\\beta\\new").c_str(), nullptr);
+  int before = form->ItemCount(list);
+  form->Refresh(list);
+  EXPECT_EQ(form->ItemCount(list), before + 1);
+
+  form.reset();
+  for (const char* sub : {"\\beta\\new", "\\beta", "\\alpha", ""}) RemoveDirectoryA((top + sub).c_str());
+}
+
+TEST_F(ToolkitTest, DriveSelectorListsDrivesAndRefusesMissingOnes) {
+  auto form = NewForm();
+  auto drives = Add(*form, ControlKind::DriveSelector, 0, 8, 24, 233, 21);
+  std::vector<std::wstring> listed = form->Drives(drives);
+  ASSERT_FALSE(listed.empty());
+  EXPECT_NE(std::find(listed.begin(), listed.end(), L"c:"), listed.end());
+  EXPECT_TRUE(form->SetDrive(drives, L"C:\\Windows"));
+  EXPECT_EQ(form->Drive(drives), L"c:");
+  EXPECT_TRUE(events.seen.empty()) << "setting the drive from code is no user's change";
+
+  wchar_t missing = 0;
+  DWORD mask = GetLogicalDrives();
+  for (int i = 25; i >= 3 && !missing; --i) {
+    if (!(mask & (1u << i))) missing = static_cast<wchar_t>(L'a' + i);
+  }
+  ASSERT_NE(missing, 0);
+  EXPECT_FALSE(form->SetDrive(drives, std::wstring{missing, L':'}));
+  EXPECT_EQ(form->Drive(drives), L"c:");
+
+  // The user picks another entry: the owner hears of it.
+  HWND window = reinterpret_cast<HWND>(form->Handle());
+  HWND combo = GetDlgItem(window, drives);
+  SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(drives, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"drive " + std::to_string(drives)}));
+}
+
+// The plug-in as the dialog sees it, with a window to own the dialog.
+class StubPlugin : public dialog::Plugin {
+ public:
+  explicit StubPlugin(HWND owner, std::wstring folder) : owner_(owner), folder_(std::move(folder)) {}
+  std::int32_t Key() override { return 11; }
+  void SetKey(std::int32_t) override {}
+  bool moveToFolder() override { return true; }
+  void SetmoveToFolder(bool) override {}
+  std::wstring savingPlace() override { return folder_; }
+  void SetsavingPlace(const std::wstring&) override {}
+  bool sortingOption() override { return true; }
+  void SetsortingOption(bool) override {}
+  bool createArtistFolder() override { return false; }
+  void SetcreateArtistFolder(bool) override {}
+  disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
+  platform::WindowHandle WinAmpWindowHandle() override {
+    return reinterpret_cast<platform::WindowHandle>(owner_);
+  }
+  void MoveToPlaylistStart() override {}
+
+ private:
+  HWND owner_;
+  std::wstring folder_;
+};
+
+bool g_ownerWasDisabled = false;
+HWND g_owner = nullptr;
+std::vector<HGDIOBJ> g_gdiSeen;  // fonts and brushes the open dialog used
+
+// Every font and brush that the dialog's controls use, from the controls
+// themselves (WM_GETFONT) and from the dialog's answers to WM_CTLCOLOR*.
+void CollectGdiObjects(HWND dialog) {
+  struct Walk {
+    HWND dialog;
+    std::vector<HGDIOBJ>* seen;
+  } walk{dialog, &g_gdiSeen};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* w = reinterpret_cast<Walk*>(data);
+        w->seen->push_back(reinterpret_cast<HGDIOBJ>(SendMessageA(child, WM_GETFONT, 0, 0)));
+        HDC dc = GetDC(child);
+        for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}) {
+          w->seen->push_back(reinterpret_cast<HGDIOBJ>(SendMessageA(
+              w->dialog, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child))));
+        }
+        ReleaseDC(child, dc);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+}
+
+bool IsStock(HGDIOBJ object) {
+  for (int stock : {DEFAULT_GUI_FONT, NULL_BRUSH, SYSTEM_FONT, WHITE_BRUSH}) {
+    if (object == GetStockObject(stock)) return true;
+  }
+  return object == nullptr || object == GetSysColorBrush(COLOR_BTNFACE) ||
+         object == GetSysColorBrush(COLOR_WINDOW);
+}
+
+TEST_F(ToolkitTest, DialogOpensModallyAndFiftyOpeningsLeaveNothingBehind) {
+  std::string folder = TempFolder("vandrel_dialog");
+  std::string ini = folder + "\\vandrel.ini";
+  WritePrivateProfileStringA("rockmix", "Key", "11", ini.c_str());
+  settings::SettingsIni().SetFileName(std::wstring(ini.begin(), ini.end()));
+  g_owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                            nullptr, nullptr);
+  ASSERT_TRUE(g_owner);
+  StubPlugin plugin(g_owner, std::wstring(folder.begin(), folder.end()));
+
+  auto once = [&] {
+    // The timer fires inside the dialog's own message loop.
+    UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      g_ownerWasDisabled = !IsWindowEnabled(g_owner);
+      CollectGdiObjects(FindWindowA("VandrelForm", "nearly new Vandrel"));
+      dialog::UnloadConfig();
+    });
+    ASSERT_NE(timer, 0u);
+    dialog::ShowConfig(&plugin);
+  };
+
+  once();  // the first opening creates what stays for the process (classes, stock objects)
+  EXPECT_TRUE(g_ownerWasDisabled);
+  EXPECT_TRUE(IsWindowEnabled(g_owner));
+  EXPECT_FALSE(dialog::ConfigDialogOpen());
+
+  DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  DWORD userBefore = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  int windowsBefore = ThreadWindows();
+  g_gdiSeen.clear();
+  for (int i = 0; i < 50; ++i) once();
+  // GetGuiResources answers 0 under Wine, so each font and brush the dialog
+  // used is looked up after it closed: none may still exist.
+  int owned = 0;
+  for (HGDIOBJ object : g_gdiSeen) {
+    if (IsStock(object)) continue;
+    ++owned;
+    EXPECT_EQ(GetObjectType(object), 0u) << "GDI object " << object << " outlived the dialog";
+  }
+  EXPECT_GE(owned, 50 * 4) << "fonts and brushes of every opening were seen";
+  WNDCLASSEXA info{};
+  info.cbSize = sizeof info;
+  EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "VandrelForm", &info)) << "class unregistered";
+  DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  DWORD userAfter = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  printf(
+      "GetGuiResources: GDI %lu -> %lu, USER %lu -> %lu; thread windows %d -> %d; %d fonts/brushes checked\n",
+      gdiBefore, gdiAfter, userBefore, userAfter, windowsBefore, ThreadWindows(), owned);
+  EXPECT_EQ(ThreadWindows(), windowsBefore);
+  EXPECT_LE(gdiAfter, gdiBefore);
+  EXPECT_LE(userAfter, userBefore);
+  DestroyWindow(g_owner);
+  DeleteFileA(ini.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(ToolkitTest, DialogShowsThePluginsSettings) {
+  std::string folder = TempFolder("vandrel_dialog2");
+  settings::SettingsIni().SetFileName(L"");
+  std::wstring wideFolder(folder.begin(), folder.end());
+  StubPlugin plugin(nullptr, wideFolder);
+  dialog::FrmConfig frm(&plugin);
+  ASSERT_TRUE(frm.Load());
+  HWND window = reinterpret_cast<HWND>(frm.form().Handle());
+  RECT outer;
+  GetWindowRect(window, &outer);
+  EXPECT_EQ(outer.left, 100);
+  EXPECT_EQ(outer.top, 100);
+  EXPECT_EQ(outer.right - outer.left, 597);
+  EXPECT_EQ(outer.bottom - outer.top, 430);
+  EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  char caption[64];
+  GetWindowTextA(window, caption, sizeof caption);
+  EXPECT_STREQ(caption, "nearly new Vandrel");
+
+  const auto& c = frm.controls();
+  EXPECT_EQ(frm.form().ItemText(c.cmbKey, frm.form().SelectedIndex(c.cmbKey)), L"K");
+  EXPECT_EQ(frm.form().FolderPath(c.Dir1), wideFolder);
+  EXPECT_TRUE(frm.form().Checked(c.chkmoveToFolder));
+  EXPECT_TRUE(frm.form().Checked(c.chkSortingOption));
+  EXPECT_FALSE(frm.form().Checked(c.chkCreateArtistFolder));
+  RECT dir = ChildRect(window, c.Dir1);
+  EXPECT_EQ(dir.left, 336 + 8);
+  EXPECT_EQ(dir.top, 8 + 56);
+
+  // Tab order: from the hotkey list to the profile list, through the groups' contents.
+  EXPECT_EQ(GetNextDlgTabItem(window, GetDlgItem(window, c.List1), FALSE), GetDlgItem(window, c.Command1));
+  frm.Unload();
+  EXPECT_FALSE(frm.IsLoaded());
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+}  // namespace vandrel
