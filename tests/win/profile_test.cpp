@@ -1,7 +1,7 @@
 // The settings store against the real profile functions (Wine): the INI
 // access class's results and failure texts, the file it writes, and the
 // in-memory profile functions checked against the real ones call by call.
-#include <windows.h>
+#include "platform/win32/win32.h"  // <windows.h> without the A/W name macros
 
 #include <functional>
 
@@ -256,6 +256,12 @@ TEST_F(FakeAgreesTest, Writes) {
   for (const Step& step : steps) {
     EXPECT_EQ(step.call(real_, File()), step.call(fake_, File())) << step.name;
     ExpectSameFile(step.name);
+  }
+}
+
+TEST_F(FakeAgreesTest, MessageTexts) {
+  for (std::uint32_t code : {2u, 3u, 5u, 32u, 0x20000123u}) {
+    EXPECT_EQ(real_.FormatMessage(code), fake_.FormatMessage(code)) << code;
   }
 }
 
