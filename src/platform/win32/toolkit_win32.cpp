@@ -143,7 +143,8 @@ class Win32Form : public Form {
     if (classAtom_ == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
 
     background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // Not WS_CLIPCHILDREN: group boxes leave their inside to the form's background.
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
     CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, Ansi(spec.caption).c_str(), style, CW_USEDEFAULT,

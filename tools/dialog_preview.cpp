@@ -1,0 +1,65 @@
+// Shows the configuration dialog with two profiles and a plug-in whose
+// settings match the first, for a screenshot; closes itself after the given
+// number of seconds (default 10).
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "dialog/config.h"
+#include "platform/win32/win32_services.h"
+#include "settings/ini_class.h"
+
+namespace {
+
+class PreviewPlugin : public vandrel::dialog::Plugin {
+ public:
+  explicit PreviewPlugin(std::wstring folder) : folder_(std::move(folder)) {}
+  std::int32_t Key() override { return 11; }
+  void SetKey(std::int32_t) override {}
+  bool moveToFolder() override { return true; }
+  void SetmoveToFolder(bool) override {}
+  std::wstring savingPlace() override { return folder_; }
+  void SetsavingPlace(const std::wstring&) override {}
+  bool sortingOption() override { return true; }
+  void SetsortingOption(bool) override {}
+  bool createArtistFolder() override { return false; }
+  void SetcreateArtistFolder(bool) override {}
+  vandrel::disposal::ActOutcome Act() override { return vandrel::disposal::ActOutcome::NotThere; }
+  vandrel::platform::WindowHandle WinAmpWindowHandle() override { return 0; }
+  void MoveToPlaylistStart() override {}
+
+ private:
+  std::wstring folder_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+  vandrel::platform::win32::InstallServices(nullptr);
+  for (const char* folder : {"C:\\Music", "C:\\Music\\Sorted", "C:\\Music\\Sorted\\a", "C:\\Music\\Sorted\\b",
+                             "C:\\Music\\Sorted\\metallica"}) {
+    CreateDirectoryA(folder, nullptr);
+  }
+  const char* ini = "C:\\Music\\vandrel_preview.ini";
+  DeleteFileA(ini);
+  const char* sections[][2] = {{"rockmix",
+                                "Key=11\0moveToFolder=1\0savingPlace=C:\\Music\\Sorted\0"
+                                "sortingOption=1\0createArtistFolder=0\0"},
+                               {"iniConfig", "LastUsed=rockmix\0"},
+                               {"trash",
+                                "Key=20\0moveToFolder=0\0savingPlace=C:\\\0sortingOption=0\0"
+                                "createArtistFolder=0\0"}};
+  for (auto& section : sections) WritePrivateProfileSectionA(section[0], section[1], ini);
+  vandrel::settings::SettingsIni().SetFileName(L"C:\\Music\\vandrel_preview.ini");
+
+  SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    vandrel::dialog::UnloadConfig();
+  });
+  PreviewPlugin plugin(L"C:\\Music\\Sorted");
+  vandrel::dialog::ShowConfig(&plugin);
+  DeleteFileA(ini);
+  return 0;
+}
