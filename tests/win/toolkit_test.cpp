@@ -43,10 +43,12 @@ std::string TempFolder(const char* name) {
   return folder;
 }
 
+HWND Item(HWND form, platform::ControlId id) { return GetDlgItem(form, win32::kToolkitItemBase + id); }
+
 // The child control with this id, and its rectangle in the form's client area.
 RECT ChildRect(HWND form, int id) {
   RECT rect{};
-  HWND child = GetDlgItem(form, id);
+  HWND child = Item(form, id);
   GetWindowRect(child, &rect);
   MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
@@ -114,7 +116,7 @@ TEST_F(ToolkitTest, ControlsSitWhereTheyWerePlacedWithTheirFontAndColour) {
   EXPECT_EQ(r.right - r.left, 129);
   EXPECT_EQ(form->Text(button), L"Save Settings");
 
-  auto font = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(window, button), WM_GETFONT, 0, 0));
+  auto font = reinterpret_cast<HFONT>(SendMessageA(Item(window, button), WM_GETFONT, 0, 0));
   LOGFONTA logFont{};
   ASSERT_NE(GetObjectA(font, sizeof logFont, &logFont), 0);
   EXPECT_STREQ(logFont.lfFaceName, "Verdana");
@@ -122,14 +124,17 @@ TEST_F(ToolkitTest, ControlsSitWhereTheyWerePlacedWithTheirFontAndColour) {
 
   HDC dc = GetDC(window);
   auto brush = reinterpret_cast<HBRUSH>(SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(GetDlgItem(window, label))));
+                                                     reinterpret_cast<LPARAM>(Item(window, label))));
   ReleaseDC(window, dc);
   LOGBRUSH logBrush{};
   ASSERT_NE(GetObjectA(brush, sizeof logBrush, &logBrush), 0);
   EXPECT_EQ(logBrush.lbColor, RGB(224, 224, 224));
 
-  // A click on the button reaches the owner; closing is reported once.
-  SendMessageA(GetDlgItem(window, button), BM_CLICK, 0, 0);
+  // A click on the button reaches the owner, Enter and Escape click nothing;
+  // closing is reported once.
+  SendMessageA(Item(window, button), BM_CLICK, 0, 0);
+  SendMessageA(window, WM_COMMAND, IDOK, 0);
+  SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
   form->Close();
   EXPECT_EQ(events.seen, (std::vector<std::string>{"click " + std::to_string(button), "closed"}));
   EXPECT_FALSE(form->IsOpen());
@@ -156,7 +161,7 @@ TEST_F(ToolkitTest, FolderListOpensFoldersAndReportsTheHighlightedOne) {
   EXPECT_EQ(form->ItemText(list, count - 2).find(L"alpha") != std::wstring::npos, true);
 
   // A real click on "beta": selected on the way down, reported on the way up.
-  HWND listWindow = GetDlgItem(reinterpret_cast<HWND>(form->Handle()), list);
+  HWND listWindow = Item(reinterpret_cast<HWND>(form->Handle()), list);
   RECT item;
   SendMessageA(listWindow, LB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&item));
   LPARAM at = MAKELPARAM(item.left + 5, item.top + 2);
@@ -201,9 +206,10 @@ TEST_F(ToolkitTest, DriveSelectorListsDrivesAndRefusesMissingOnes) {
 
   // The user picks another entry: the owner hears of it.
   HWND window = reinterpret_cast<HWND>(form->Handle());
-  HWND combo = GetDlgItem(window, drives);
+  HWND combo = Item(window, drives);
   SendMessageA(combo, CB_SETCURSEL, 0, 0);
-  SendMessageA(window, WM_COMMAND, MAKEWPARAM(drives, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(win32::kToolkitItemBase + drives, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
   EXPECT_EQ(events.seen, (std::vector<std::string>{"drive " + std::to_string(drives)}));
 }
 
@@ -354,7 +360,7 @@ TEST_F(ToolkitTest, DialogShowsThePluginsSettings) {
   EXPECT_EQ(dir.top, 8 + 56);
 
   // Tab order: from the hotkey list to the profile list, through the groups' contents.
-  EXPECT_EQ(GetNextDlgTabItem(window, GetDlgItem(window, c.List1), FALSE), GetDlgItem(window, c.Command1));
+  EXPECT_EQ(GetNextDlgTabItem(window, Item(window, c.List1), FALSE), Item(window, c.Command1));
   frm.Unload();
   EXPECT_FALSE(frm.IsLoaded());
   RemoveDirectoryA(folder.c_str());

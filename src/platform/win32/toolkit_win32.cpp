@@ -217,9 +217,9 @@ class Win32Form : public Form {
     }
     const ControlId id = static_cast<ControlId>(controls_.size() + 1);
     std::string caption = spec.kind == ControlKind::TextBox ? std::string() : Ansi(spec.caption);
-    control->window = CreateWindowExA(exStyle, className, caption.c_str(), style, control->left, control->top,
-                                      spec.width, height, window_,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    control->window = CreateWindowExA(
+        exStyle, className, caption.c_str(), style, control->left, control->top, spec.width, height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
     if (!control->window) return 0;
 
     if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
@@ -401,7 +401,7 @@ class Win32Form : public Form {
       LRESULT result = DefSubclassProc(window, message, wParam, lParam);
       if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
         auto* form = reinterpret_cast<Win32Form*>(data);
-        auto id = static_cast<ControlId>(GetDlgCtrlID(window));
+        auto id = static_cast<ControlId>(GetDlgCtrlID(window) - kToolkitItemBase);
         if (form->events_ && form->IsOpen()) form->events_->OnMouseUp(id);
       }
       return result;
@@ -413,9 +413,9 @@ class Win32Form : public Form {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_COMMAND: {
-        auto id = static_cast<ControlId>(LOWORD(wParam));
+        auto id = static_cast<ControlId>(LOWORD(wParam)) - kToolkitItemBase;
         Control* c = Find(id);
-        if (!c || !events_ || closing_) break;
+        if (!c || c->window != reinterpret_cast<HWND>(lParam) || !events_ || closing_) break;
         if (HIWORD(wParam) == BN_CLICKED && c->kind == ControlKind::Button) events_->OnClick(id);
         if (HIWORD(wParam) == CBN_SELCHANGE && c->kind == ControlKind::DriveSelector)
           events_->OnDriveChanged(id);

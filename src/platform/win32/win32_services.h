@@ -11,6 +11,9 @@ UserInterface& Win32Ui();
 FileSystem& Win32Files();
 ProfileApi& Win32Profile();
 Toolkit& Win32Toolkit();
+// A form's control n is its window's child item kToolkitItemBase + n
+// (GetDlgItem), clear of IDOK and IDCANCEL.
+inline constexpr int kToolkitItemBase = 100;
 
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);
