@@ -137,7 +137,9 @@ TEST_F(HotkeyDisposal, DoesNothingForAMissingFileOrANameTooLongToRead) {
 TEST_F(HotkeyDisposal, AFileInUseIsKeptTheUserIsToldAndWinampStaysStopped) {
   std::string song = music.File("Busy - Song.mp3", "busy");
   ASSERT_TRUE(session.Start({song, music.File("b.mp3")}, Ini({})));
-  HANDLE held = CreateFileA(song.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  // Another program reading the file, sharing it for reading only (as the
+  // player does while playing): no delete until it lets go.
+  HANDLE held = CreateFileA(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   session.standin().ClearLog();
   ASSERT_TRUE(PressWinKey('K'));

@@ -11,11 +11,23 @@ namespace {
 
 HMODULE g_module = nullptr;
 WindowSystem::HookHandler g_hookHandler = nullptr;
+// How many messages are inside the hook right now. A host may unload the
+// plug-in from a message that passed through the hook (Winamp's quit path);
+// the code below the unhook must then stay loaded until those frames return.
+int g_hookDepth = 0;
+
+struct HookDepth {
+  HookDepth() { ++g_hookDepth; }
+  ~HookDepth() { --g_hookDepth; }
+  HookDepth(const HookDepth&) = delete;
+  HookDepth& operator=(const HookDepth&) = delete;
+};
 
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 LRESULT CALLBACK HookTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing may leave a window procedure: Winamp would go down with it.
+  HookDepth depth;
   try {
     if (g_hookHandler != nullptr) {
       return g_hookHandler(reinterpret_cast<WindowHandle>(window), message, wParam, lParam);
@@ -31,6 +43,13 @@ class Win32WindowSystem final : public WindowSystem {
     return static_cast<ProcAddress>(GetWindowLongPtrA(H(window), GWLP_WNDPROC));
   }
   void SetWindowProc(WindowHandle window, ProcAddress proc) override {
+    if (g_hookDepth > 0 && proc != reinterpret_cast<ProcAddress>(&HookTrampoline)) {
+      // Unhooking from inside the hook: keep this module for the process's
+      // life, since its frames are still on the stack.
+      HMODULE self = nullptr;
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCSTR>(&HookTrampoline), &self);
+    }
     SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(proc));
   }
   std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message, std::uintptr_t wParam,
