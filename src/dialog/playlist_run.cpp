@@ -31,6 +31,9 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
     ShowBox(L"Cancelled!", platform::Icon::Critical);
     return;
   }
+  // Quit may unload the dialog while one of the run's boxes is up; the
+  // plug-in may be gone then, so the run goes no further.
+  if (!IsLoaded()) return;
   if (!plugin_) {
     ShowBox(L"The plug-in is not running: there is nothing to act with.", platform::Icon::Exclamation);
     return;
@@ -45,6 +48,7 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
     for (std::int32_t pass = 1; pass <= count; ++pass) {
       // The network refusal is shown once per run; later ones pass quietly.
       disposal::ActOutcome outcome = networkShown ? plugin_->ActQuietly() : plugin_->Act();
+      if (!IsLoaded()) return;
       switch (outcome) {
         case disposal::ActOutcome::Disposed:
           ++disposed;

@@ -164,12 +164,7 @@ void FrmConfig::Command2_Click() {
   if (!removed.ok()) {
     // The empty section's header is still in the file, so the list keeps
     // showing it: deleting it again retries the removal.
-    std::wstring reason =
-        removed.message.empty() ? L"error " + std::to_wstring(removed.code) : removed.message;
-    ShowBox(L"The entries of the settings " + Quoted(name) +
-                L" were deleted, but their header could not be removed from the settings file:\r\n\r\n" +
-                reason,
-            platform::Icon::Exclamation);
+    ShowBox(settings::HeaderNotRemovedMessage(name, removed), platform::Icon::Exclamation);
     return;
   }
   f.RemoveItem(c_.List1, selected);

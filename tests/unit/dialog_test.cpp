@@ -2,6 +2,7 @@
 // profile commands and the whole-playlist run.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -75,6 +76,7 @@ class FakePlugin : public dialog::Plugin {
   std::wstring failOn;  // Act throws for this file
   bool noTarget = false;
   int acts = 0;
+  std::function<void()> whileActing;  // e.g. Quit arriving while a box is up
 
   std::int32_t Key() override { return key; }
   void SetKey(std::int32_t newKey) override { key = refusedKeys.count(newKey) ? 0 : newKey; }
@@ -93,9 +95,10 @@ class FakePlugin : public dialog::Plugin {
   }
   disposal::ActOutcome Act() override {
     ++acts;
+    if (whileActing) whileActing();
     std::wstring song = winamp::GetCurrentFileName();
     if (song.starts_with(L"\\\\")) {
-      ui_.MessageBox(L"Can't move file from network!", L"Vandrel", Icon::Information, platform::Buttons::Ok);
+      ui_.MessageBox(disposal::kNetworkRefused, L"Vandrel", Icon::Information, platform::Buttons::Ok);
       return disposal::ActOutcome::NetworkRefused;
     }
     if (!files_.IsFile(song)) return disposal::ActOutcome::NotThere;
@@ -561,7 +564,7 @@ TEST_F(DialogTest, AHeaderThatCannotBeRemovedIsReportedAndStaysListed) {
   front.refuseRewrite = true;
   f.Click(c().Command2);
   ASSERT_EQ(ui.shown.size(), 2u);
-  EXPECT_NE(ui.shown[1].text.find(L"'trash'"), std::wstring::npos);
+  EXPECT_NE(ui.shown[1].text.find(L"trash"), std::wstring::npos);
   EXPECT_NE(ui.shown[1].text.find(L"being used by another process"), std::wstring::npos);
   EXPECT_EQ(ui.shown[1].title, L"Vandrel");
   EXPECT_EQ(f.ItemCount(c().List1), 2);
@@ -639,6 +642,16 @@ TEST_F(PlaylistRunTest, NoTargetFolderEndsTheRunAtOnce) {
   EXPECT_EQ(plugin.acts, 1);
   EXPECT_EQ(windows.playlist.size(), 2u);
   EXPECT_EQ(ui.shown.back().icon, Icon::Exclamation);
+}
+
+TEST_F(PlaylistRunTest, UnloadingTheDialogMidRunEndsIt) {
+  Add(L"C:\\a.mp3", true);
+  Add(L"C:\\b.mp3", true);
+  plugin.whileActing = [&] { frm->Unload(); };
+  Run();
+  EXPECT_EQ(plugin.acts, 1);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Perform full playlist?"}));
+  EXPECT_EQ(windows.playlist.size(), 2u);
 }
 
 }  // namespace
