@@ -17,6 +17,7 @@
 #include "platform/toolkit.h"
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
+#include "support/win/config_dialog_items.h"
 
 namespace vandrel {
 namespace {
@@ -361,6 +362,28 @@ TEST_F(ToolkitTest, DialogShowsThePluginsSettings) {
 
   // Tab order: from the hotkey list to the profile list, through the groups' contents.
   EXPECT_EQ(GetNextDlgTabItem(window, Item(window, c.List1), FALSE), Item(window, c.Command1));
+
+  // The item ids that tests from outside use.
+  namespace items = testing::config_dialog;
+  EXPECT_EQ(FindWindowA(items::kClass, items::kCaption), window);
+  EXPECT_EQ(GetDlgItem(window, items::List1), Item(window, c.List1));
+  EXPECT_EQ(GetDlgItem(window, items::Dir1), Item(window, c.Dir1));
+  EXPECT_EQ(GetDlgItem(window, items::Drive1), Item(window, c.Drive1));
+  EXPECT_EQ(GetDlgItem(window, items::cmbKey), Item(window, c.cmbKey));
+  EXPECT_EQ(GetDlgItem(window, items::saveAS), Item(window, c.saveAS));
+  EXPECT_EQ(GetDlgItem(window, items::txtnewfolder), Item(window, c.txtnewfolder));
+  for (auto [item, caption] :
+       std::vector<std::pair<int, const char*>>{{items::Command1, "Load Settings"},
+                                                {items::Command2, "Delete Settings"},
+                                                {items::Command3, "Save Settings"},
+                                                {items::Command4, "new folder"},
+                                                {items::cmdSort, "Perform whole Playlist"},
+                                                {items::Command7, "?"},
+                                                {items::Command5, "Close Configuration Dialog"}}) {
+    char text[64] = {};
+    GetDlgItemTextA(window, item, text, sizeof text);
+    EXPECT_STREQ(text, caption);
+  }
   frm.Unload();
   EXPECT_FALSE(frm.IsLoaded());
   RemoveDirectoryA(folder.c_str());
