@@ -47,10 +47,25 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 wineserver -p >"$root/wineserver.log" 2>&1
 
-# Xvfb has no window manager, and Wine waits up to 2 s for one each time a
-# managed window is hidden or destroyed; unmanaged windows go at once.
-if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$root/reg.log" 2>&1
+# Two settings of the prefix, made once:
+# - Xvfb has no window manager, and Wine waits up to 2 s for one each time a
+#   managed window is hidden or destroyed; unmanaged windows go at once.
+# - A program that crashes ends at once with its exception code as exit code
+#   (tests see it) instead of waiting on winedbg: the debugger named here
+#   does not exist.
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+  ! grep -q '^"Debugger"="no-debugger"' "$WINEPREFIX/system.reg" 2>/dev/null; then
+  cat >"$root/settings.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="no-debugger"
+"Auto"="1"
+REG
+  wine reg import "$(winepath -w "$root/settings.reg" 2>/dev/null)" >"$root/reg.log" 2>&1
 fi
 
 # Two extra drives for the tests: D: on another file system (a fresh folder
