@@ -22,11 +22,25 @@ else()
   set(setup ${bin}/vandrel-setup-x64.exe)
 endif()
 
+# What is shipped: the two DLLs without their debugging information.
+set(stage ${CMAKE_BINARY_DIR}/release)
+set(shipped ${stage}/vandrel.dll ${stage}/gen_vandrel.dll)
+set(strip_commands)
+if(CMAKE_STRIP)
+  set(strip_commands COMMAND ${CMAKE_STRIP} --strip-all ${shipped})
+endif()
+add_custom_command(OUTPUT ${shipped}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vandrel> $<TARGET_FILE:gen_vandrel> ${stage}
+  ${strip_commands}
+  DEPENDS vandrel gen_vandrel $<TARGET_FILE:vandrel> $<TARGET_FILE:gen_vandrel>
+  VERBATIM)
+
 add_custom_command(OUTPUT ${setup}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANDREL_DIST_DIR}
-  COMMAND ${MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DARCH=${arch} -DBIN_DIR=${bin}
+  COMMAND ${MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DARCH=${arch} -DBIN_DIR=${stage}
           -DOUT_FILE=${setup} ${nsi}
-  DEPENDS ${nsi} vandrel gen_vandrel $<TARGET_FILE:vandrel> $<TARGET_FILE:gen_vandrel>
+  DEPENDS ${nsi} ${shipped}
   COMMENT "Building the installer ${setup}"
   VERBATIM)
 set(release_outputs ${setup})
@@ -35,17 +49,16 @@ if(arch STREQUAL "x86")
   # The zip holds one folder with the two DLLs and the guide (CRLF, for Notepad).
   set(zip_name vandrel-${PROJECT_VERSION}-x86)
   set(zip ${VANDREL_DIST_DIR}/${zip_name}.zip)
-  set(stage ${CMAKE_BINARY_DIR}/zip)
-  configure_file(${CMAKE_SOURCE_DIR}/installer/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  set(zip_stage ${CMAKE_BINARY_DIR}/zip)
+  configure_file(${CMAKE_SOURCE_DIR}/installer/README.txt ${zip_stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
   add_custom_command(OUTPUT ${zip}
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}/${zip_name}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/${zip_name} ${VANDREL_DIST_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vandrel> $<TARGET_FILE:gen_vandrel> ${stage}/README.txt
-            ${stage}/${zip_name}/
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_stage}/${zip_name}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/${zip_name} ${VANDREL_DIST_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy ${shipped} ${zip_stage}/README.txt ${zip_stage}/${zip_name}/
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${zip_name}
-    WORKING_DIRECTORY ${stage}
-    DEPENDS vandrel gen_vandrel $<TARGET_FILE:vandrel> $<TARGET_FILE:gen_vandrel> ${stage}/README.txt
+    WORKING_DIRECTORY ${zip_stage}
+    DEPENDS ${shipped} ${zip_stage}/README.txt
     COMMENT "Building ${zip}"
     VERBATIM)
   list(APPEND release_outputs ${zip})
