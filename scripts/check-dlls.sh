@@ -13,7 +13,7 @@ status=0
 check() {  # arch objdump dll exports...
   local arch=$1 objdump=$2 dll=$3
   shift 3
-  local file=build/$arch/bin/$dll dump name
+  local file=build/$arch/bin/$dll dump name bad=0
   if [ ! -f "$file" ]; then
     echo "$arch/$dll: missing ($file)" >&2
     status=1
@@ -25,7 +25,7 @@ check() {  # arch objdump dll exports...
   while read -r name; do
     if ! grep -qiE "$system_dll" <<<"$name"; then
       echo "$arch/$dll imports $name, which is not a Windows system DLL" >&2
-      status=1
+      bad=1
     fi
   done < <(sed -n 's/^\s*DLL Name: //p' <<<"$dump")
   # The export name table: lines like "	[   0] DllCanUnloadNow".
@@ -34,10 +34,14 @@ check() {  # arch objdump dll exports...
   for name in "$@"; do
     if ! grep -qx "$name" <<<"$exported"; then
       echo "$arch/$dll does not export $name undecorated (exports: $(tr '\n' ' ' <<<"$exported"))" >&2
-      status=1
+      bad=1
     fi
   done
-  echo "$arch/$dll: ok ($(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr '\n' ' '))"
+  if [ $bad -ne 0 ]; then
+    status=1
+    return
+  fi
+  echo "$arch/$dll: ok, imports $(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr '\n' ' ')"
 }
 
 for arch in x64 x86; do
