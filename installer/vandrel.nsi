@@ -55,6 +55,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
 !include "FileFunc.nsh"
 
 !define MUI_ABORTWARNING
+!define MUI_PAGE_HEADER_TEXT "Choose your Winamp folder"
+!define MUI_PAGE_HEADER_SUBTEXT "${PRODUCT} goes into the Plugins folder of Winamp."
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will copy ${PRODUCT} into the Plugins folder of your Winamp installation.$\r$\n$\r$\nThis is the folder that holds winamp.exe. If Winamp lives somewhere else, click Browse and choose that folder."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Winamp folder"
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckWinampFolder

@@ -107,28 +107,44 @@ class RegistryValue {
   std::optional<std::string> saved_;
 };
 
-// Runs `command_line` as given (the setup parses /D= itself: no quotes around
-// it) and returns its exit code, or -1 when it did not start or end.
-int RunProgram(const std::string& command_line) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  std::vector<char> line(command_line.begin(), command_line.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    ADD_FAILURE() << "could not start " << command_line << ": error " << GetLastError();
-    return -1;
+// A program started with `command_line` as given (the setup parses /D=
+// itself: no quotes around it).
+class Process {
+ public:
+  explicit Process(const std::string& command_line) : command_line_(command_line) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+      ADD_FAILURE() << "could not start " << command_line << ": error " << GetLastError();
+      return;
+    }
+    Handle thread(info.hThread);
+    process_.handle = info.hProcess;
   }
-  Handle process(info.hProcess), thread(info.hThread);
-  if (WaitForSingleObject(process.handle, kProcessTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.handle, 99);
-    ADD_FAILURE() << command_line << " did not end";
-    return -1;
+
+  // Its exit code, or -1 when it did not start or end (it is then ended).
+  int Wait() {
+    if (process_.handle == nullptr) return -1;
+    if (WaitForSingleObject(process_.handle, kProcessTimeoutMs) != WAIT_OBJECT_0) {
+      TerminateProcess(process_.handle, 99);
+      ADD_FAILURE() << command_line_ << " did not end";
+      return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.handle, &code);
+    return static_cast<int>(code);
   }
-  DWORD code = 0;
-  GetExitCodeProcess(process.handle, &code);
-  return static_cast<int>(code);
-}
+
+ private:
+  std::string command_line_;
+  Handle process_{nullptr};
+};
+
+int RunProgram(const std::string& command_line) { return Process(command_line).Wait(); }
 
 std::string SetupProgram() { return ProgramFolder() + "vandrel-setup-x64.exe"; }
 int RunSetup(const std::string& arguments) { return RunProgram("\"" + SetupProgram() + "\" " + arguments); }
@@ -316,6 +332,16 @@ TEST_F(InstallerTest, RefusesWhileWinampRunsAndChangesNothing) {
   EXPECT_EQ(RunUninstallerInPlace(), kRefused);
   EXPECT_EQ(Snapshot(root.path()), before);
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kOwnUninstallKey, "UninstallString"), arp_before);
+
+  // Run by a user, it says why and gives up on Cancel.
+  Process setup("\"" + SetupProgram() + "\"");
+  const HWND box = FindMessageBox(std::string("Vandrel ") + VANDREL_VERSION_TEXT + " Setup");
+  ASSERT_NE(box, nullptr) << "the setup showed no message";
+  EXPECT_NE(MessageBoxText(box).find("Winamp is running."), std::string::npos) << MessageBoxText(box);
+  EXPECT_EQ(MessageBoxButtons(box), (std::vector<int>{IDRETRY, IDCANCEL}));
+  ClickButton(box, IDCANCEL);
+  EXPECT_EQ(setup.Wait(), kRefused);
+  EXPECT_EQ(Snapshot(root.path()), before);
   EXPECT_EQ(standin.Shutdown(), 0);
 
   // Once Winamp is closed the same command goes through.
