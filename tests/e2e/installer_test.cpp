@@ -312,6 +312,19 @@ TEST_F(InstallerTest, AFolderGivenOnTheCommandLineWins) {
   EXPECT_FALSE(FolderExists(plugins));
 }
 
+TEST_F(InstallerTest, AFileThatCannotBeReplacedFailsTheInstall) {
+  ASSERT_TRUE(MakeFolders(plugins));
+  ASSERT_TRUE(WriteWholeFile(plugins + "\\gen_vandrel.dll", "older build"));
+  // Held open without sharing, as another program might.
+  Handle held(CreateFileA((plugins + "\\gen_vandrel.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(held.handle, INVALID_HANDLE_VALUE);
+
+  EXPECT_EQ(RunSetup("/S /D=" + winamp), kRefused);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnUninstallKey));
+  EXPECT_FALSE(FileExists(Uninstaller()));
+}
+
 TEST_F(InstallerTest, RefusesWhileWinampRunsAndChangesNothing) {
   ASSERT_EQ(RunSetup("/S /D=" + winamp), 0);
   // An older build in place, which the running Winamp would hold open.
