@@ -46,6 +46,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$root/wineboot.log" 2>&1
 fi
 wineserver -p >"$root/wineserver.log" 2>&1
+# Start Wine's own background processes now, with their output sent to a
+# file: started later by a test program, they would inherit (and hold open)
+# the pipe that ctest reads that program's output from.
+wine cmd /c exit >"$root/start.log" 2>&1 </dev/null
 
 # Two settings of the prefix, made once:
 # - Xvfb has no window manager, and Wine waits up to 2 s for one each time a
