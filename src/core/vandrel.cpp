@@ -88,8 +88,8 @@ void Vandrel::LoadLastUsedProfile() {
   settings::IniClass& ini = settings::SettingsIni();
   std::wstring lastUsed;
   if (!ini.ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed)) {
-    ui.MessageBox(L"Seems like the first time you are running [Vandrel], please configure the plugin!", kTitle,
-                  platform::Icon::Information, platform::Buttons::Ok);
+    ui.MessageBox(L"Seems like the first time you are running [Vandrel], please configure the plugin!",
+                  kTitle, platform::Icon::Information, platform::Buttons::Ok);
     return;
   }
   std::vector<std::wstring> keys;
@@ -196,7 +196,8 @@ void Vandrel::Info() {
 }
 
 void Vandrel::MoveToPlaylistStart() {
-  platform::Windows().SendMessage(RequireWrapper().WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop, 0);
+  platform::Windows().SendMessage(RequireWrapper().WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop,
+                                  0);
   platform::Windows().SendMessage(RequireWrapper().WinAmpWindowHandle(), winamp::kWmCommand,
                                   winamp::kCmdStartOfPlaylist, 0);
 }
@@ -209,7 +210,8 @@ void Vandrel::OnHotKey() {
   try {
     Act();
   } catch (const Error& error) {
-    platform::Ui().MessageBox(error.Description(), kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    platform::Ui().MessageBox(error.Description(), kTitle, platform::Icon::Exclamation,
+                              platform::Buttons::Ok);
   } catch (const std::exception&) {
     platform::Ui().MessageBox(L"An unexpected error stopped the action.", kTitle, platform::Icon::Critical,
                               platform::Buttons::Ok);

@@ -10,7 +10,6 @@ Target* g_target = nullptr;
 std::int32_t g_hotKeyId = 0;
 platform::ProcAddress g_prevWndProc = 0;
 
-
 std::intptr_t Trampoline(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                          std::intptr_t lParam) {
   return HookWndProc(window, message, wParam, lParam);

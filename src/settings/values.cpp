@@ -31,7 +31,8 @@ std::int32_t ToInt32(const std::wstring& text) {
   if (digits == 0 || i != number.size()) throw Error(errors::kTypeMismatch, L"Type mismatch");
   if (negative) value = -value;
   long double rounded = std::nearbyint(value);  // the default rounding mode: half to even
-  if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > std::numeric_limits<std::int32_t>::max()) {
+  if (rounded < std::numeric_limits<std::int32_t>::min() ||
+      rounded > std::numeric_limits<std::int32_t>::max()) {
     throw Error(errors::kOverflow, L"Overflow");
   }
   return static_cast<std::int32_t>(rounded);

@@ -10,7 +10,8 @@
 namespace vandrel::testing {
 namespace {
 
-constexpr char kFirstRun[] = "Seems like the first time you are running [Vandrel], please configure the plugin!";
+constexpr char kFirstRun[] =
+    "Seems like the first time you are running [Vandrel], please configure the plugin!";
 
 class Startup : public ::testing::Test {
  protected:
@@ -34,6 +35,7 @@ TEST_F(Startup, FirstStartAsksForConfigurationHooksWinampAndUnhooksAtShutdown) {
   EXPECT_EQ(session.Description(), "Vandrel [No HotKey]");
   StandinState state = session.standin().State();
   EXPECT_TRUE(state.failed.empty());
+  EXPECT_TRUE(state.hooked) << "the plug-in's hook is in front of Winamp's procedure";
   // The stand-in's exit code tells whether its own window procedure was back
   // in place after the plug-ins' quit.
   EXPECT_EQ(session.standin().Shutdown(), 0);

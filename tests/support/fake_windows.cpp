@@ -19,7 +19,9 @@ std::intptr_t FakeWindows::Deliver(platform::WindowHandle window, unsigned messa
 
 platform::ProcAddress FakeWindows::GetWindowProc(platform::WindowHandle window) { return procs[window]; }
 
-void FakeWindows::SetWindowProc(platform::WindowHandle window, platform::ProcAddress proc) { procs[window] = proc; }
+void FakeWindows::SetWindowProc(platform::WindowHandle window, platform::ProcAddress proc) {
+  procs[window] = proc;
+}
 
 std::intptr_t FakeWindows::CallWindowProc(platform::ProcAddress proc, platform::WindowHandle window,
                                           unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -62,8 +64,10 @@ std::intptr_t FakeWindows::SendMessage(platform::WindowHandle window, unsigned m
   auto count = static_cast<std::int32_t>(playlist.size());
   if (message == 0x400) {
     switch (lParam) {
-      case 125: return position;
-      case 124: return count;
+      case 125:
+        return position;
+      case 124:
+        return count;
       case 211:
         if (static_cast<std::int32_t>(wParam) < 0 || static_cast<std::int32_t>(wParam) >= count) return 0;
         return static_cast<std::intptr_t>(kNameBase + wParam * kNameStride);
@@ -72,18 +76,26 @@ std::intptr_t FakeWindows::SendMessage(platform::WindowHandle window, unsigned m
         position = 0;
         playing = false;
         return 0;
-      default: return 0;
+      default:
+        return 0;
     }
   }
   if (message == 0x111) {
     switch (wParam) {
-      case 40047: playing = false; break;
-      case 40045: playing = count > 0; break;
+      case 40047:
+        playing = false;
+        break;
+      case 40045:
+        playing = count > 0;
+        break;
       case 40048:
         if (count > 0) position = (position + 1) % count;
         break;
-      case 40154: position = 0; break;
-      default: break;
+      case 40154:
+        position = 0;
+        break;
+      default:
+        break;
     }
   }
   return 0;
@@ -99,8 +111,8 @@ platform::ProcessHandle FakeWindows::OpenProcessForRead(std::uint32_t processId)
   return 0x55;
 }
 
-std::size_t FakeWindows::ReadProcessMemory(platform::ProcessHandle process, std::uintptr_t address, char* buffer,
-                                           std::size_t size) {
+std::size_t FakeWindows::ReadProcessMemory(platform::ProcessHandle process, std::uintptr_t address,
+                                           char* buffer, std::size_t size) {
   if (process != 0x55 || address < kNameBase) return 0;
   std::uintptr_t index = (address - kNameBase) / kNameStride;
   if (index >= playlist.size()) return 0;

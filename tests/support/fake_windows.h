@@ -38,7 +38,7 @@ class FakeWindows : public platform::WindowSystem {
   std::uint16_t nextAtom = 0xC0DE;
   int atomsAdded = 0;
   std::vector<std::uint16_t> atomsDeleted;
-  std::set<unsigned> takenKeys;  // virtual keys another program holds
+  std::set<unsigned> takenKeys;                 // virtual keys another program holds
   std::map<std::int32_t, unsigned> registered;  // id -> virtual key
 
   // Window procedures.
@@ -62,7 +62,8 @@ class FakeWindows : public platform::WindowSystem {
   platform::ProcAddress HookProcAddress(HookHandler handler) override;
   std::uint16_t GlobalAddAtom(const std::wstring& name) override;
   void GlobalDeleteAtom(std::uint16_t atom) override;
-  bool RegisterHotKey(platform::WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) override;
+  bool RegisterHotKey(platform::WindowHandle window, std::int32_t id, unsigned modifiers,
+                      unsigned vk) override;
   void UnregisterHotKey(platform::WindowHandle window, std::int32_t id) override;
   platform::WindowHandle FindWindowByClass(const std::wstring& className) override;
   std::intptr_t SendMessage(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,

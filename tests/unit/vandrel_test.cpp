@@ -67,8 +67,9 @@ TEST_F(VandrelTest, ASecondInstanceIsRefusedAndItsQuitLeavesTheFirstAlone) {
 }
 
 TEST_F(VandrelTest, QuitUnhooksReleasesTheHotkeyAndAllowsANewInstance) {
-  WriteProfile(L"[p]\r\nKey=1\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
-               L"[iniConfig]\r\nLastUsed=p\r\n");
+  WriteProfile(
+      L"[p]\r\nKey=1\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
+      L"[iniConfig]\r\nLastUsed=p\r\n");
   Start();
   ASSERT_EQ(windows.registered.size(), 1u);
   plugin_.IZekWinAmpGenPlugin_Quit();
@@ -82,8 +83,9 @@ TEST_F(VandrelTest, QuitUnhooksReleasesTheHotkeyAndAllowsANewInstance) {
 }
 
 TEST_F(VandrelTest, TheLastUsedProfileIsAppliedByPosition) {
-  WriteProfile(L"[iniConfig]\r\nLastUsed=rock\r\n[rock]\r\nKEY=11\r\nMoveToFolder=1\r\nsavingplace=D:\r\n"
-               L"sortingOption=True\r\ncreateArtistFolder=1\r\n");
+  WriteProfile(
+      L"[iniConfig]\r\nLastUsed=rock\r\n[rock]\r\nKEY=11\r\nMoveToFolder=1\r\nsavingplace=D:\r\n"
+      L"sortingOption=True\r\ncreateArtistFolder=1\r\n");
   Start();
   EXPECT_EQ(plugin_.Key(), 11);
   EXPECT_EQ(wrapper->description, L"Vandrel [Win+K]");
@@ -96,8 +98,9 @@ TEST_F(VandrelTest, TheLastUsedProfileIsAppliedByPosition) {
 }
 
 TEST_F(VandrelTest, EntriesOutOfPlaceAreSkipped) {
-  WriteProfile(L"[iniConfig]\r\nLastUsed=mixed\r\n[mixed]\r\nmoveToFolder=1\r\nKey=3\r\nsavingPlace=C:\\x\r\n"
-               L"createArtistFolder=1\r\nsortingOption=1\r\n");
+  WriteProfile(
+      L"[iniConfig]\r\nLastUsed=mixed\r\n[mixed]\r\nmoveToFolder=1\r\nKey=3\r\nsavingPlace=C:\\x\r\n"
+      L"createArtistFolder=1\r\nsortingOption=1\r\n");
   Start();
   EXPECT_EQ(plugin_.Key(), 0);
   EXPECT_FALSE(plugin_.moveToFolder());
@@ -134,8 +137,9 @@ TEST_F(VandrelTest, AShortProfileOrABadKeyEndsInitializeWithAnErrorAfterWhatWasA
   EXPECT_TRUE(plugin_.moveToFolder());
   plugin_.IZekWinAmpGenPlugin_Quit();
 
-  WriteProfile(L"[iniConfig]\r\nLastUsed=bad\r\n[bad]\r\nKey=K\r\nmoveToFolder=1\r\nsavingPlace=\r\n"
-               L"sortingOption=0\r\ncreateArtistFolder=0\r\n");
+  WriteProfile(
+      L"[iniConfig]\r\nLastUsed=bad\r\n[bad]\r\nKey=K\r\nmoveToFolder=1\r\nsavingPlace=\r\n"
+      L"sortingOption=0\r\ncreateArtistFolder=0\r\n");
   EXPECT_THROW(Start(), Error);
   EXPECT_EQ(core::PluginInstance(), &plugin_) << "the steps before stay in effect";
 }
@@ -163,9 +167,10 @@ TEST_F(VandrelTest, ARefusedKeyShowsTheErrorBoxAndLeavesTheDescription) {
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].title, L"Vandrel Error");
   EXPECT_EQ(ui.shown[0].icon, platform::Icon::Exclamation);
-  EXPECT_EQ(ui.shown[0].text,
-            L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
-            L"(eg D, E, F, M and R are reserved by Explorer).");
+  EXPECT_EQ(
+      ui.shown[0].text,
+      L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
+      L"(eg D, E, F, M and R are reserved by Explorer).");
 }
 
 TEST_F(VandrelTest, KeysThatAreNoLetterTurnTheHotkeyOffAndSaySo) {
@@ -209,9 +214,10 @@ TEST_F(VandrelTest, InfoShowsTheWrapperInNineLines) {
   wrapper->dllHandle = -2;
   plugin_.Info();
   ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_EQ(ui.shown[0].text,
-            L"Plugin Description: \r\nVandrel [No HotKey]\r\n\r\nWrapper Description: \r\nTest wrapper\r\n\r\n"
-            L"WinAmp Window Handle: 0x1A2B\r\nWrapper DLL Handle: 0xFFFFFFFE\r\nWrapper Version: 2.5");
+  EXPECT_EQ(
+      ui.shown[0].text,
+      L"Plugin Description: \r\nVandrel [No HotKey]\r\n\r\nWrapper Description: \r\nTest wrapper\r\n\r\n"
+      L"WinAmp Window Handle: 0x1A2B\r\nWrapper DLL Handle: 0xFFFFFFFE\r\nWrapper Version: 2.5");
 }
 
 TEST_F(VandrelTest, MoveToPlaylistStartStopsAndJumpsReadingTheHandleEachTime) {

@@ -32,8 +32,8 @@ class HotkeyWineTest : public ::testing::Test {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "Winamp v1.x";
     RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, "Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                              wc.hInstance, nullptr);
+    window_ = CreateWindowExA(0, "Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                              nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window_, nullptr);
     ShowWindow(window_, SW_SHOW);
     g_seen.messages.clear();
@@ -74,7 +74,8 @@ class HotkeyWineTest : public ::testing::Test {
     SendInput(4, in, sizeof(INPUT));
   }
 
-  platform::Services services_{&platform::win32::Win32Windows(), &platform::win32::Win32Ui(), nullptr, nullptr};
+  platform::Services services_{&platform::win32::Win32Windows(), &platform::win32::Win32Ui(), nullptr,
+                               nullptr};
   platform::ScopedServices scoped_{services_};
   HWND window_ = nullptr;
   CountingTarget target_;

@@ -26,9 +26,16 @@ struct App {
   bool closed = false;
   int exit_code = kExitClean;
   std::vector<char> state_block;
+  HWND window = nullptr;
+  // Performance-counter readings for the benchmark: when the message loop
+  // took the last hotkey message, and when the last Play arrived.
+  LONGLONG hotkey_taken = 0;
+  LONGLONG play_received = 0;
 };
 
 App* g_app = nullptr;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 const char* PlaybackName(Playback playback) {
   switch (playback) {
@@ -52,6 +59,14 @@ std::string StateText(const App& app) {
   for (const std::string& command : player.log()) text += "command " + command + "\n";
   for (const std::string& plugin : app.plugins.Describe()) text += "plugin " + plugin + "\n";
   for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
+  // Whether a plug-in has put its own procedure in front of the window's.
+  const bool hooked = app.window != nullptr && IsWindow(app.window) &&
+                      GetWindowLongPtrA(app.window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc);
+  text += "hooked " + std::string(hooked ? "1" : "0") + "\n";
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  text += "timing " + std::to_string(app.hotkey_taken) + " " + std::to_string(app.play_received) + " " +
+          std::to_string(frequency.QuadPart) + "\n";
   return text;
 }
 
@@ -63,8 +78,6 @@ LRESULT QueryState(App& app) {
   std::memcpy(app.state_block.data() + sizeof header, text.data(), text.size());
   return reinterpret_cast<LRESULT>(app.state_block.data());
 }
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Winamp calls every plug-in's quit() before its window goes away.
 void Close(App& app, HWND window) {
@@ -123,6 +136,11 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
       return answer;
     }
     case WM_COMMAND:
+      if (LOWORD(wparam) == 40045) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        app.play_received = now.QuadPart;
+      }
       app.player.OnCommand(LOWORD(wparam));
       InvalidateRect(window, nullptr, TRUE);
       return 0;
@@ -197,6 +215,7 @@ int Run(HINSTANCE instance) {
   HWND window = CreateWindowExA(0, kWindowClass, "Winamp stand-in", WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
                                 nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return kExitNoWindow;
+  app.window = window;
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
 
@@ -207,6 +226,11 @@ int Run(HINSTANCE instance) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_HOTKEY) {
+      LARGE_INTEGER now;
+      QueryPerformanceCounter(&now);
+      app.hotkey_taken = now.QuadPart;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

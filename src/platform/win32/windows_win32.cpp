@@ -89,8 +89,8 @@ class Win32WindowSystem final : public WindowSystem {
                                 std::size_t size) override {
     if (process == 0) return 0;
     SIZE_T read = 0;
-    if (!::ReadProcessMemory(reinterpret_cast<HANDLE>(process), reinterpret_cast<LPCVOID>(address), buffer, size,
-                             &read)) {
+    if (!::ReadProcessMemory(reinterpret_cast<HANDLE>(process), reinterpret_cast<LPCVOID>(address), buffer,
+                             size, &read)) {
       return 0;
     }
     return read;
@@ -105,13 +105,22 @@ class Win32WindowSystem final : public WindowSystem {
 
 class Win32UserInterface final : public UserInterface {
  public:
-  Answer MessageBox(const std::wstring& text, const std::wstring& title, Icon icon, Buttons buttons) override {
+  Answer MessageBox(const std::wstring& text, const std::wstring& title, Icon icon,
+                    Buttons buttons) override {
     UINT flags = MB_SETFOREGROUND;
     switch (icon) {
-      case Icon::Information: flags |= MB_ICONINFORMATION; break;
-      case Icon::Question: flags |= MB_ICONQUESTION; break;
-      case Icon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
-      case Icon::Critical: flags |= MB_ICONERROR; break;
+      case Icon::Information:
+        flags |= MB_ICONINFORMATION;
+        break;
+      case Icon::Question:
+        flags |= MB_ICONQUESTION;
+        break;
+      case Icon::Exclamation:
+        flags |= MB_ICONEXCLAMATION;
+        break;
+      case Icon::Critical:
+        flags |= MB_ICONERROR;
+        break;
     }
     flags |= buttons == Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
     int answer = ::MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
@@ -134,7 +143,8 @@ class Win32UserInterface final : public UserInterface {
     int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                 nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
   }
 };

@@ -19,7 +19,8 @@ bool StartsWithAny(const std::vector<std::string>& log, const std::string& prefi
 std::string SettingsFile(const ProfileText& p) {
   return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + (p.moveToFolder ? "1" : "0") +
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + (p.sortingOption ? "1" : "0") +
-         "\r\ncreateArtistFolder=" + (p.createArtistFolder ? "1" : "0") + "\r\n[iniConfig]\r\nLastUsed=test\r\n";
+         "\r\ncreateArtistFolder=" + (p.createArtistFolder ? "1" : "0") +
+         "\r\n[iniConfig]\r\nLastUsed=test\r\n";
 }
 
 bool PluginSession::Start(const std::vector<std::string>& entries, const std::string& ini, bool play,
@@ -45,7 +46,8 @@ std::string PluginSession::Description() {
 std::vector<std::string> PluginSession::Commands() {
   std::vector<std::string> commands;
   for (const std::string& entry : standin_.Log()) {
-    if (entry == "Stop" || entry == "Next" || entry == "Play" || entry == "Pause" || entry == "StartOfPlaylist") {
+    if (entry == "Stop" || entry == "Next" || entry == "Play" || entry == "Pause" ||
+        entry == "StartOfPlaylist") {
       commands.push_back(entry);
     }
   }

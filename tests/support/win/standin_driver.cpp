@@ -95,6 +95,11 @@ StandinState ParseState(const std::string& text) {
       state.plugins.push_back({value.substr(0, bar), bar == std::string::npos ? "" : value.substr(bar + 1)});
     } else if (key == "failed") {
       state.failed.push_back(value);
+    } else if (key == "hooked") {
+      state.hooked = value == "1";
+    } else if (key == "timing") {
+      std::istringstream numbers(value);
+      numbers >> state.hotkey_taken >> state.play_received >> state.counter_frequency;
     }
   }
   return state;

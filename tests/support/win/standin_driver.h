@@ -34,6 +34,12 @@ struct StandinState {
   std::vector<std::string> log;
   std::vector<StandinPlugin> plugins;
   std::vector<std::string> failed;  // "gen_x.dll|reason" for plug-ins not loaded
+  bool hooked = false;              // a plug-in's procedure is in front of the window's
+  // Performance-counter readings: the message loop taking the last hotkey
+  // message, and the last Play arriving; with the counter's frequency.
+  long long hotkey_taken = 0;
+  long long play_received = 0;
+  long long counter_frequency = 1;
 };
 
 struct StandinOptions {
