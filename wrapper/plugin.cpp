@@ -40,7 +40,7 @@ class Apartment {
 };
 
 // Everything the running plug-in holds; destroyed in reverse order: the
-// object, the wrapper object, vandrel.dll, the apartment.
+// object, the wrapper object, the load reference on vandrel.dll, the apartment.
 struct Session {
   Apartment apartment;
   PluginLibrary library;
@@ -102,10 +102,33 @@ int Init() {
   }
 }
 
+// Holds an extra reference on this DLL while config runs: a host that frees
+// its plug-ins right after quit, with config's modal loop still below on the
+// stack, must not take the code away. After a quit inside config the
+// reference is kept on purpose (the host is shutting down anyway).
+class SelfPin {
+ public:
+  SelfPin() {
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&g_plugin),
+                       &module_);
+  }
+  ~SelfPin() {
+    if (module_ != nullptr && !keep_) FreeLibrary(module_);
+  }
+  SelfPin(const SelfPin&) = delete;
+  SelfPin& operator=(const SelfPin&) = delete;
+  void Keep() { keep_ = true; }
+
+ private:
+  HMODULE module_ = nullptr;
+  bool keep_ = false;
+};
+
 void Config() {
   try {
     Session* session = g_session;
     if (session == nullptr || session->quitCalled) return;
+    SelfPin pin;
     {
       ComPtr<IZekWinAmpGenPlugin> plugin = session->plugin;
       ++session->configDepth;
@@ -116,7 +139,10 @@ void Config() {
       }
     }
     // quit arrived while the dialog was open: release now that it is closed.
-    if (session->configDepth == 0 && session->quitCalled) ReleaseSession();
+    if (session->configDepth == 0 && session->quitCalled) {
+      pin.Keep();
+      ReleaseSession();
+    }
   } catch (...) {
     ShowFailure(L"config", E_UNEXPECTED, L"Unexpected failure in the wrapper.");
   }

@@ -10,10 +10,10 @@
 
 namespace vandrel::wrapper {
 
-// Owns vandrel.dll when the wrapper loaded it itself. Unless told that its
-// own use ended cleanly, it frees the library only when the library says it
-// can be unloaded, so a leaked object or a window still hooked never outlives
-// its code.
+// Owns the load reference on vandrel.dll when the wrapper loaded it itself.
+// Unless told that its own use ended cleanly, it gives the reference back
+// only when the library says it can be unloaded, so a leaked object or a
+// window still hooked never outlives its code.
 class PluginLibrary {
  public:
   PluginLibrary() = default;
@@ -22,7 +22,6 @@ class PluginLibrary {
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
   HMODULE Load(const std::wstring& path);
-  HMODULE Get() const { return module_; }
   // `cleanlyDone`: this wrapper's object is gone and its Quit succeeded, so
   // whatever else keeps the library busy holds a load reference of its own.
   void Free(bool cleanlyDone);

@@ -58,6 +58,7 @@ bool Contains(const std::vector<std::string>& texts, const std::string& part) {
 
 class WrapperTest : public ::testing::Test {
  protected:
+  explicit WrapperTest(WNDPROC winampProc = DefWindowProcA) : winamp_(winampProc) {}
   void SetUp() override {
     ASSERT_TRUE(folder_.ok());
     ASSERT_NE(winamp_.get(), nullptr);
@@ -180,53 +181,72 @@ TEST_F(WrapperTest, FallsBackToTheRegisteredClassWhenThePluginIsNotBesideIt) {
   EXPECT_TRUE(boxes_.Texts().empty());
 }
 
-// Winamp shutting down while the settings dialog is open: quit arrives
-// inside config's modal loop.
-struct NestedQuit {
+// Winamp calls quit from its own window procedure, and every message to that
+// window first passes through the plug-in's hook.
+struct QuitFromWinamp {
   winampGeneralPurposePlugin* plugin = nullptr;
-  std::string pluginPath;
   bool inConfig = false;
   bool ran = false;
   bool ranInsideConfig = false;
-  bool loadedAfterQuit = false;
-} g_nested;
+} g_quit;
 
 constexpr UINT kQuitNow = WM_APP + 7;
 
 LRESULT CALLBACK ShuttingDownWinamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kQuitNow) {
-    g_nested.ran = true;
-    g_nested.ranInsideConfig = g_nested.inConfig;
-    g_nested.plugin->quit();
-    g_nested.loadedAfterQuit = Loaded(g_nested.pluginPath);
+    g_quit.ran = true;
+    g_quit.ranInsideConfig = g_quit.inConfig;
+    g_quit.plugin->quit();
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(WrapperTest, QuitInsideConfigReleasesOnlyWhenConfigReturns) {
-  WinampWindow winamp(ShuttingDownWinamp);
-  Install(folder_);
-  g_nested = NestedQuit{};
-  g_nested.pluginPath = folder_.Path("vandrel.dll");
-  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp.get());
+class QuitFromWinampTest : public WrapperTest {
+ protected:
+  QuitFromWinampTest() : WrapperTest(ShuttingDownWinamp) {}
+  void SetUp() override {
+    WrapperTest::SetUp();
+    Install(folder_);
+    g_quit = QuitFromWinamp{};
+  }
+};
+
+TEST_F(QuitFromWinampTest, QuitInsideAMessageThroughTheHookReturnsIntoLiveCode) {
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
   ASSERT_TRUE(wrapper);
-  g_nested.plugin = wrapper.operator->();
+  g_quit.plugin = wrapper.operator->();
+  ASSERT_EQ(wrapper->init(), 0);
+  ASSERT_NE(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+
+  SendMessageA(winamp_.get(), kQuitNow, 0, 0);
+  EXPECT_TRUE(g_quit.ran);
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  SendMessageA(winamp_.get(), WM_NULL, 0, 0);  // the window still answers
+}
+
+TEST_F(QuitFromWinampTest, QuitInsideConfigReleasesWhenConfigReturns) {
+  LoadedWrapper wrapper(folder_.Path("gen_vandrel.dll"), winamp_.get());
+  ASSERT_TRUE(wrapper);
+  g_quit.plugin = wrapper.operator->();
   ASSERT_EQ(wrapper->init(), 0);
 
   // The posted message is handled by the dialog's modal loop, if there is one.
-  PostMessageA(winamp.get(), kQuitNow, 0, 0);
-  g_nested.inConfig = true;
+  PostMessageA(winamp_.get(), kQuitNow, 0, 0);
+  g_quit.inConfig = true;
   wrapper->config();
-  g_nested.inConfig = false;
+  g_quit.inConfig = false;
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  ASSERT_TRUE(g_nested.ran);
-  if (!g_nested.ranInsideConfig) GTEST_SKIP() << "Configure showed no modal dialog";
+  ASSERT_TRUE(g_quit.ran);
+  if (!g_quit.ranInsideConfig) GTEST_SKIP() << "Configure showed no modal dialog";
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
 
-  EXPECT_TRUE(g_nested.loadedAfterQuit) << "released while Configure was still running";
-  EXPECT_EQ(WindowProcOf(winamp.get()), winamp.OwnProc());
-  EXPECT_FALSE(Loaded(g_nested.pluginPath)) << "released once Configure returned";
+  // Everything was released once Configure returned: a new start works.
+  ASSERT_EQ(wrapper->init(), 0);
+  EXPECT_NE(WindowProcOf(winamp_.get()), winamp_.OwnProc());
+  wrapper->quit();
+  EXPECT_EQ(WindowProcOf(winamp_.get()), winamp_.OwnProc());
 }
 
 }  // namespace
