@@ -176,7 +176,6 @@ extern "C" winampGeneralPurposePlugin* __cdecl winampGetGeneralPurposePlugin(voi
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     vandrel::wrapper::g_self = instance;
-    DisableThreadLibraryCalls(instance);
   }
   return TRUE;
 }

@@ -42,7 +42,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
   try {
     vandrel::com::g_module = instance;
-    DisableThreadLibraryCalls(instance);
     vandrel::platform::win32::InstallServices(instance);
     return TRUE;
   } catch (...) {
