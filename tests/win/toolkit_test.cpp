@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
 #include "support/win/config_dialog_items.h"
+#include "support/win/desktop.h"
 
 namespace vandrel {
 namespace {
@@ -214,6 +216,51 @@ TEST_F(ToolkitTest, DriveSelectorListsDrivesAndRefusesMissingOnes) {
   EXPECT_EQ(events.seen, (std::vector<std::string>{"drive " + std::to_string(drives)}));
 }
 
+// Takes the scratch drive's folder away for a while (through Z:, where Wine
+// shows the Unix root): the drive stays in lists made before, but is not ready.
+class DriveGone {
+ public:
+  DriveGone() {
+    const char* drive = std::getenv("VANDREL_SCRATCH_DRIVE");
+    const char* unix = std::getenv("VANDREL_SCRATCH_UNIX");
+    if (!drive || !unix) return;
+    folder_ = std::string("Z:") + unix;
+    std::replace(folder_.begin(), folder_.end(), '/', '\\');
+    drive_ = std::wstring{static_cast<wchar_t>(drive[0] | 0x20), L':'};
+  }
+  ~DriveGone() {
+    if (away_) MoveFileA((folder_ + ".away").c_str(), folder_.c_str());
+  }
+  // Wine lists only the drives whose links were there when its background
+  // processes started.
+  bool Listed() const { return !drive_.empty() && (GetLogicalDrives() & (1u << (drive_[0] - L'a'))); }
+  bool TakeAway() {
+    return away_ = !folder_.empty() && MoveFileA(folder_.c_str(), (folder_ + ".away").c_str());
+  }
+  const std::wstring& drive() const { return drive_; }
+
+ private:
+  std::string folder_;
+  std::wstring drive_;
+  bool away_ = false;
+};
+
+TEST_F(ToolkitTest, ADriveThatWentAwayIsNotReady) {
+  DriveGone gone;
+  ASSERT_FALSE(gone.drive().empty()) << "run under scripts/with-wine.sh, which provides a scratch drive";
+  auto form = NewForm();
+  auto drives = Add(*form, ControlKind::DriveSelector, 0, 8, 24, 233, 21);
+  auto list = Add(*form, ControlKind::FolderList, 0, 8, 56, 233, 186);
+  if (!gone.Listed()) GTEST_SKIP() << "the scratch drive is not among the system's drives";
+  std::vector<std::wstring> listed = form->Drives(drives);
+  ASSERT_NE(std::find(listed.begin(), listed.end(), gone.drive()), listed.end());
+  ASSERT_TRUE(gone.TakeAway());
+  std::wstring before = form->FolderPath(list);
+  EXPECT_FALSE(form->SetFolder(list, gone.drive()));
+  EXPECT_EQ(form->FolderPath(list), before);
+  EXPECT_FALSE(form->SetDrive(drives, gone.drive()));
+}
+
 // The plug-in as the dialog sees it, with a window to own the dialog.
 class StubPlugin : public dialog::Plugin {
  public:
@@ -387,6 +434,43 @@ TEST_F(ToolkitTest, DialogShowsThePluginsSettings) {
   frm.Unload();
   EXPECT_FALSE(frm.IsLoaded());
   RemoveDirectoryA(folder.c_str());
+}
+
+std::string g_boxText;
+
+TEST_F(ToolkitTest, ChoosingADriveThatIsNotReadySaysSo) {
+  DriveGone gone;
+  ASSERT_FALSE(gone.drive().empty()) << "run under scripts/with-wine.sh, which provides a scratch drive";
+  if (!gone.Listed()) GTEST_SKIP() << "the scratch drive is not among the system's drives";
+  settings::SettingsIni().SetFileName(L"");
+  dialog::FrmConfig frm(nullptr);
+  ASSERT_TRUE(frm.Load());
+  const auto& c = frm.controls();
+  HWND window = reinterpret_cast<HWND>(frm.form().Handle());
+  HWND combo = Item(window, c.Drive1);
+  std::string drive(gone.drive().begin(), gone.drive().end());
+  auto index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(drive.c_str()));
+  ASSERT_GE(index, 0);
+  std::wstring before = frm.form().FolderPath(c.Dir1);
+  ASSERT_TRUE(gone.TakeAway());
+
+  // The box is answered from inside its own message loop.
+  g_boxText.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Vandrel");
+    if (!box) return;
+    KillTimer(nullptr, id);
+    g_boxText = testing::MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(win32::kToolkitItemBase + c.Drive1, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_boxText, "Drive not ready!");
+  EXPECT_EQ(frm.form().Drive(c.Drive1), gone.drive()) << "the selector keeps the drive just chosen";
+  EXPECT_EQ(frm.form().FolderPath(c.Dir1), before);
 }
 
 }  // namespace
