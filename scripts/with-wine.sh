@@ -46,10 +46,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$root/wineboot.log" 2>&1
 fi
 wineserver -p >"$root/wineserver.log" 2>&1
-# Start Wine's own background processes now, with their output sent to a
-# file: started later by a test program, they would inherit (and hold open)
-# the pipe that ctest reads that program's output from.
-wine cmd /c exit >"$root/start.log" 2>&1 </dev/null
+
+# Two extra drives for the tests: D: on another file system (a fresh folder
+# in /dev/shm, so a move from C: is a copy and a delete) and E:, whose folder
+# does not exist (a drive that is not ready). Windows programs see these
+# variables too (tests/support/win/temp_files.h).
+shm=/dev/shm
+[ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
+scratch=$(mktemp -d "$shm/vandrel-d.XXXXXX")
+mkdir -p "$WINEPREFIX/dosdevices"
+ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
+export VANDREL_SCRATCH_DRIVE=D: VANDREL_SCRATCH_UNIX=$scratch VANDREL_MISSING_DRIVE=E:
 
 # Two settings of the prefix, made once:
 # - Xvfb has no window manager, and Wine waits up to 2 s for one each time a
@@ -72,16 +80,10 @@ REG
   wine reg import "$(winepath -w "$root/settings.reg" 2>/dev/null)" >"$root/reg.log" 2>&1
 fi
 
-# Two extra drives for the tests: D: on another file system (a fresh folder
-# in /dev/shm, so a move from C: is a copy and a delete) and E:, whose folder
-# does not exist (a drive that is not ready). Windows programs see these
-# variables too (tests/support/win/temp_files.h).
-shm=/dev/shm
-[ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
-scratch=$(mktemp -d "$shm/vandrel-d.XXXXXX")
-mkdir -p "$WINEPREFIX/dosdevices"
-ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
-ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
-export VANDREL_SCRATCH_DRIVE=D: VANDREL_SCRATCH_UNIX=$scratch VANDREL_MISSING_DRIVE=E:
+
+# Start Wine's own background processes now, with their output sent to a
+# file: started later by a test program, they would inherit (and hold open)
+# the pipe that ctest reads that program's output from.
+wine cmd /c exit >"$root/start.log" 2>&1 </dev/null
 export VANDREL_WINE_READY=1
 "$@"
