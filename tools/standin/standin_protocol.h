@@ -26,6 +26,11 @@
 //   command NAME         one line per command received, in order
 //   plugin FILE|DESC     one line per loaded plug-in, its live description
 //   failed FILE|REASON   a gen_*.dll that was not loaded
+//   hooked 0|1           1 while a plug-in's procedure is in front of the
+//                        window's own
+//   timing H P F         performance-counter readings: the message loop
+//                        taking the last WM_HOTKEY, the last Play arriving,
+//                        and the counter's frequency
 //
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
