@@ -1,7 +1,8 @@
 # Sourced by test.sh and demo.sh: installs the Debian packages the build and
 # the tests need, when some are missing (run as root on Debian 12).
+# nsis and file: the installer build and the release check (check-release.sh).
 vandrel_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest clang-format
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick nsis)
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick nsis file)
 
 vandrel_install_packages() {
   local missing=() p
