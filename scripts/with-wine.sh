@@ -53,7 +53,16 @@ wineserver -p >"$root/wineserver.log" 2>&1
 # variables too (tests/support/win/temp_files.h).
 shm=/dev/shm
 [ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
-scratch=$(mktemp -d "$shm/vandrel-d.XXXXXX")
+# The folder's name carries this script's process id; folders left by runs
+# that were killed (their process is gone) are removed first.
+for old in "$shm"/vandrel-d.*; do
+  [ -d "$old" ] || continue
+  pid=${old#"$shm"/vandrel-d.}
+  pid=${pid%%.*}
+  case "$pid" in '' | *[!0-9]*) continue ;; esac
+  kill -0 "$pid" 2>/dev/null || rm -rf "$old"
+done
+scratch=$(mktemp -d "$shm/vandrel-d.$$.XXXXXX")
 mkdir -p "$WINEPREFIX/dosdevices"
 ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
