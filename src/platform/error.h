@@ -24,9 +24,10 @@ class Error : public std::runtime_error {
 // Well-known numbers, as COM callers see them.
 namespace errors {
 inline constexpr std::int32_t kAlreadyInstance = static_cast<std::int32_t>(0x80040001u);
-inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x800A0006u);        // VB "Overflow"
-inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x800A000Du);    // VB "Type mismatch"
-inline constexpr std::int32_t kSubscriptRange = static_cast<std::int32_t>(0x800A0009u);  // VB "Subscript out of range"
+inline constexpr std::int32_t kOverflow = static_cast<std::int32_t>(0x800A0006u);      // VB "Overflow"
+inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x800A000Du);  // VB "Type mismatch"
+inline constexpr std::int32_t kSubscriptRange =
+    static_cast<std::int32_t>(0x800A0009u);  // VB "Subscript out of range"
 inline constexpr std::int32_t kInvalidArgument = static_cast<std::int32_t>(0x800A0005u);
 inline constexpr std::int32_t kUnexpected = static_cast<std::int32_t>(0x8000FFFFu);
 

@@ -110,14 +110,14 @@ class ProfileApi {
  public:
   virtual ~ProfileApi() = default;
   virtual std::uint32_t GetString(const std::wstring& section, const std::wstring& key,
-                                  const std::wstring& defaultValue, std::wstring& buffer,
-                                  std::uint32_t size, const std::wstring& file) = 0;
-  virtual std::uint32_t GetSection(const std::wstring& section, std::wstring& buffer,
-                                   std::uint32_t size, const std::wstring& file) = 0;
+                                  const std::wstring& defaultValue, std::wstring& buffer, std::uint32_t size,
+                                  const std::wstring& file) = 0;
+  virtual std::uint32_t GetSection(const std::wstring& section, std::wstring& buffer, std::uint32_t size,
+                                   const std::wstring& file) = 0;
   virtual std::uint32_t GetSectionNames(std::wstring& buffer, std::uint32_t size,
                                         const std::wstring& file) = 0;
-  virtual bool WriteString(const std::wstring& section, const std::wstring& key,
-                           const std::wstring& value, const std::wstring& file) = 0;
+  virtual bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                           const std::wstring& file) = 0;
   // `entries` is key=value pairs, each closed by NUL, the list by a further NUL.
   virtual bool WriteSection(const std::wstring& section, const std::wstring& entries,
                             const std::wstring& file) = 0;
