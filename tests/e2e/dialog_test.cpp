@@ -206,20 +206,15 @@ TEST_F(Dialog, ChoosingADriveThatIsNotReadySaysSoAndKeepsTheFolder) {
   if (std::find(drives.begin(), drives.end(), letter) == drives.end())
     GTEST_SKIP() << "the scratch drive is not among the system's drives";
 
-  {
-    DriveAway away;
-    ASSERT_TRUE(away.Possible());
-    ASSERT_TRUE(away.TakeAway());
-    HWND box = dialog.ChooseDrive(letter);
-    ASSERT_NE(box, nullptr) << "no box for a drive that is not ready";
-    EXPECT_EQ(Answer(box), "Drive not ready!");
-    ASSERT_TRUE(dialog.Finish());
-    EXPECT_EQ(dialog.SelectedText(item::Drive1), letter);
-    EXPECT_EQ(dialog.Folder(), kept);
-  }
-  // Back again, the same choice opens the drive.
-  EXPECT_EQ(dialog.ChooseDrive(letter), nullptr);
-  EXPECT_EQ(lstrcmpiA(dialog.Folder().substr(0, 2).c_str(), drive.c_str()), 0) << dialog.Folder();
+  DriveAway away;
+  ASSERT_TRUE(away.Possible());
+  ASSERT_TRUE(away.TakeAway());
+  HWND box = dialog.ChooseDrive(letter);
+  ASSERT_NE(box, nullptr) << "no box for a drive that is not ready";
+  EXPECT_EQ(Answer(box), "Drive not ready!");
+  ASSERT_TRUE(dialog.Finish());
+  EXPECT_EQ(dialog.SelectedText(item::Drive1), letter);
+  EXPECT_EQ(dialog.Folder(), kept);
   Close();
 }
 

@@ -175,6 +175,13 @@ TEST_F(ToolkitTest, FolderListOpensFoldersAndReportsTheHighlightedOne) {
 
   ASSERT_TRUE(form->SetFolder(list, form->HighlightedPath(list)));
   EXPECT_EQ(form->FolderPath(list), wideTop + L"\\beta");
+  // A drive as the drive selector names it ("c:") opens with the letter as
+  // the system writes it, so a folder saved from the list is a real path.
+  ASSERT_TRUE(form->SetFolder(list, L"c:\\"));
+  EXPECT_EQ(form->FolderPath(list), L"C:\\");
+  ASSERT_TRUE(form->SetFolder(list, L"c:"));
+  EXPECT_EQ(form->FolderPath(list).substr(0, 3), L"C:\\");
+  ASSERT_TRUE(form->SetFolder(list, wideTop + L"\\beta"));
   EXPECT_FALSE(form->SetFolder(list, wideTop + L"\\missing"));
   EXPECT_EQ(form->FolderPath(list), wideTop + L"\\beta");
 

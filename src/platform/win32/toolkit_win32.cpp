@@ -67,13 +67,17 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// The full form of a folder path ("d:" is that drive's current folder); empty
-// when the system cannot make one.
+// The full form of a folder path ("d:" is that drive's current folder), its
+// drive letter in capitals as the system writes paths (the drive selector's
+// "d:" would otherwise reach the saved folder as d:\...); empty when the
+// system cannot make one.
 std::string FullPath(const std::string& path) {
   char buffer[MAX_PATH * 2];
   DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
   if (length == 0 || length >= sizeof buffer) return std::string();
   std::string full(buffer, length);
+  if (full.size() >= 2 && full[1] == ':' && full[0] >= 'a' && full[0] <= 'z')
+    full[0] = static_cast<char>(full[0] - 'a' + 'A');
   while (full.size() > 3 && full.back() == '\\') full.pop_back();
   return full;
 }
