@@ -38,7 +38,7 @@ foreach(src ${WIN_TESTS})
     add_dependencies(${exe} vandrel gen_vandrel winamp_standin)
   endif()
   add_test(NAME ${exe} COMMAND ${exe})
-  set_tests_properties(${exe} PROPERTIES TIMEOUT 300)
+  set_tests_properties(${exe} PROPERTIES TIMEOUT 120)
 endforeach()
 
 # Helper programs used by tests and the demo (one file each).

@@ -86,7 +86,11 @@ INSTANTIATE_TEST_SUITE_P(Options, HotkeyMove,
                          ::testing::Values(MoveCase{false, false, "Artist - Title.mp3"},
                                            MoveCase{true, false, "a\\Artist - Title.mp3"},
                                            MoveCase{false, true, "artist\\Artist - Title.mp3"},
-                                           MoveCase{true, true, "a\\artist\\Artist - Title.mp3"}));
+                                           MoveCase{true, true, "a\\artist\\Artist - Title.mp3"}),
+                         [](const ::testing::TestParamInfo<MoveCase>& info) {
+                           return std::string(info.param.sorting ? "Letter" : "NoLetter") +
+                                  (info.param.artist ? "Artist" : "NoArtist");
+                         });
 
 TEST_F(HotkeyDisposal, MovesNothingOntoAnExistingFileOrOntoItselfAndStillGoesOn) {
   std::string target = music.Folder("Sorted");

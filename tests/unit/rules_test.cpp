@@ -99,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 true,
                 {L"D:\\Sorted\\the band"},
-                L"D:\\Sorted\\the band\\The Band  - Live - Song.mp3"}));
+                L"D:\\Sorted\\the band\\The Band  - Live - Song.mp3"}),
+    [](const ::testing::TestParamInfo<Example>& info) { return "Row" + std::to_string(info.index + 1); });
 
 // --- Destination edge cases ------------------------------------------------
 
