@@ -44,8 +44,11 @@ trap 'exit 130' INT TERM
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$root/wineboot.log" 2>&1
+  # Creating the prefix started Wine's background processes, which read the
+  # drive list once: stop them, so the drives below are seen when they start.
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
 fi
-wineserver -p >"$root/wineserver.log" 2>&1
 
 # Two extra drives for the tests: D: on another file system (a fresh folder
 # in /dev/shm, so a move from C: is a copy and a delete) and E:, whose folder
@@ -67,6 +70,8 @@ mkdir -p "$WINEPREFIX/dosdevices"
 ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
 export VANDREL_SCRATCH_DRIVE=D: VANDREL_SCRATCH_UNIX=$scratch VANDREL_MISSING_DRIVE=E:
+
+wineserver -p >"$root/wineserver.log" 2>&1
 
 # Two settings of the prefix, made once:
 # - Xvfb has no window manager, and Wine waits up to 2 s for one each time a
