@@ -1,25 +1,22 @@
 // The Win32 toolkit and the real configuration dialog under Wine: controls
 // where they were placed, fonts and brushes released, the folder list and
 // the drive selector, the modal loop, and no window or GDI object left behind
-// after opening and closing the dialog many times.
+// after opening and closing the dialog many times. What the dialog shows, and
+// the drive that is not ready, are proved end to end with the stand-in.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "dialog/config.h"
-#include "dialog/frm_config.h"
 #include "platform/toolkit.h"
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
-#include "support/win/config_dialog_items.h"
-#include "support/win/desktop.h"
 
 namespace vandrel {
 namespace {
@@ -102,10 +99,6 @@ class ToolkitTest : public ::testing::Test {
 TEST_F(ToolkitTest, ControlsSitWhereTheyWerePlacedWithTheirFontAndColour) {
   auto form = NewForm();
   HWND window = reinterpret_cast<HWND>(form->Handle());
-  RECT client;
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right, 591);
-  EXPECT_EQ(client.bottom, 408);
 
   auto group = Add(*form, ControlKind::Group, 0, 8, 8, 321, 169, L" Settings ");
   auto inner = Add(*form, ControlKind::Group, group, 168, 80, 145, 81, L" Save Settings As ");
@@ -116,7 +109,6 @@ TEST_F(ToolkitTest, ControlsSitWhereTheyWerePlacedWithTheirFontAndColour) {
   RECT r = ChildRect(window, button);
   EXPECT_EQ(r.left, 8 + 168 + 8);
   EXPECT_EQ(r.top, 8 + 80 + 48);
-  EXPECT_EQ(r.right - r.left, 129);
   EXPECT_EQ(form->Text(button), L"Save Settings");
 
   auto font = reinterpret_cast<HFONT>(SendMessageA(Item(window, button), WM_GETFONT, 0, 0));
@@ -221,51 +213,6 @@ TEST_F(ToolkitTest, DriveSelectorListsDrivesAndRefusesMissingOnes) {
   SendMessageA(window, WM_COMMAND, MAKEWPARAM(win32::kToolkitItemBase + drives, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo));
   EXPECT_EQ(events.seen, (std::vector<std::string>{"drive " + std::to_string(drives)}));
-}
-
-// Takes the scratch drive's folder away for a while (through Z:, where Wine
-// shows the Unix root): the drive stays in lists made before, but is not ready.
-class DriveGone {
- public:
-  DriveGone() {
-    const char* drive = std::getenv("VANDREL_SCRATCH_DRIVE");
-    const char* unix = std::getenv("VANDREL_SCRATCH_UNIX");
-    if (!drive || !unix) return;
-    folder_ = std::string("Z:") + unix;
-    std::replace(folder_.begin(), folder_.end(), '/', '\\');
-    drive_ = std::wstring{static_cast<wchar_t>(drive[0] | 0x20), L':'};
-  }
-  ~DriveGone() {
-    if (away_) MoveFileA((folder_ + ".away").c_str(), folder_.c_str());
-  }
-  // Wine lists only the drives whose links were there when its background
-  // processes started.
-  bool Listed() const { return !drive_.empty() && (GetLogicalDrives() & (1u << (drive_[0] - L'a'))); }
-  bool TakeAway() {
-    return away_ = !folder_.empty() && MoveFileA(folder_.c_str(), (folder_ + ".away").c_str());
-  }
-  const std::wstring& drive() const { return drive_; }
-
- private:
-  std::string folder_;
-  std::wstring drive_;
-  bool away_ = false;
-};
-
-TEST_F(ToolkitTest, ADriveThatWentAwayIsNotReady) {
-  DriveGone gone;
-  ASSERT_FALSE(gone.drive().empty()) << "run under scripts/with-wine.sh, which provides a scratch drive";
-  auto form = NewForm();
-  auto drives = Add(*form, ControlKind::DriveSelector, 0, 8, 24, 233, 21);
-  auto list = Add(*form, ControlKind::FolderList, 0, 8, 56, 233, 186);
-  if (!gone.Listed()) GTEST_SKIP() << "the scratch drive is not among the system's drives";
-  std::vector<std::wstring> listed = form->Drives(drives);
-  ASSERT_NE(std::find(listed.begin(), listed.end(), gone.drive()), listed.end());
-  ASSERT_TRUE(gone.TakeAway());
-  std::wstring before = form->FolderPath(list);
-  EXPECT_FALSE(form->SetFolder(list, gone.drive()));
-  EXPECT_EQ(form->FolderPath(list), before);
-  EXPECT_FALSE(form->SetDrive(drives, gone.drive()));
 }
 
 // The plug-in as the dialog sees it, with a window to own the dialog.
@@ -383,101 +330,6 @@ TEST_F(ToolkitTest, DialogOpensModallyAndFiftyOpeningsLeaveNothingBehind) {
   DestroyWindow(g_owner);
   DeleteFileA(ini.c_str());
   RemoveDirectoryA(folder.c_str());
-}
-
-TEST_F(ToolkitTest, DialogShowsThePluginsSettings) {
-  std::string folder = TempFolder("vandrel_dialog2");
-  settings::SettingsIni().SetFileName(L"");
-  std::wstring wideFolder(folder.begin(), folder.end());
-  StubPlugin plugin(nullptr, wideFolder);
-  dialog::FrmConfig frm(&plugin);
-  ASSERT_TRUE(frm.Load());
-  HWND window = reinterpret_cast<HWND>(frm.form().Handle());
-  RECT outer;
-  GetWindowRect(window, &outer);
-  EXPECT_EQ(outer.left, 100);
-  EXPECT_EQ(outer.top, 100);
-  EXPECT_EQ(outer.right - outer.left, 597);
-  EXPECT_EQ(outer.bottom - outer.top, 430);
-  EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  char caption[64];
-  GetWindowTextA(window, caption, sizeof caption);
-  EXPECT_STREQ(caption, "nearly new Vandrel");
-
-  const auto& c = frm.controls();
-  EXPECT_EQ(frm.form().ItemText(c.cmbKey, frm.form().SelectedIndex(c.cmbKey)), L"K");
-  EXPECT_EQ(frm.form().FolderPath(c.Dir1), wideFolder);
-  EXPECT_TRUE(frm.form().Checked(c.chkmoveToFolder));
-  EXPECT_TRUE(frm.form().Checked(c.chkSortingOption));
-  EXPECT_FALSE(frm.form().Checked(c.chkCreateArtistFolder));
-  RECT dir = ChildRect(window, c.Dir1);
-  EXPECT_EQ(dir.left, 336 + 8);
-  EXPECT_EQ(dir.top, 8 + 56);
-
-  // Tab order: from the hotkey list to the profile list, through the groups' contents.
-  EXPECT_EQ(GetNextDlgTabItem(window, Item(window, c.List1), FALSE), Item(window, c.Command1));
-
-  // The item ids that tests from outside use.
-  namespace items = testing::config_dialog;
-  EXPECT_EQ(FindWindowA(items::kClass, items::kCaption), window);
-  EXPECT_EQ(GetDlgItem(window, items::List1), Item(window, c.List1));
-  EXPECT_EQ(GetDlgItem(window, items::Dir1), Item(window, c.Dir1));
-  EXPECT_EQ(GetDlgItem(window, items::Drive1), Item(window, c.Drive1));
-  EXPECT_EQ(GetDlgItem(window, items::cmbKey), Item(window, c.cmbKey));
-  EXPECT_EQ(GetDlgItem(window, items::saveAS), Item(window, c.saveAS));
-  EXPECT_EQ(GetDlgItem(window, items::txtnewfolder), Item(window, c.txtnewfolder));
-  for (auto [item, caption] :
-       std::vector<std::pair<int, const char*>>{{items::Command1, "Load Settings"},
-                                                {items::Command2, "Delete Settings"},
-                                                {items::Command3, "Save Settings"},
-                                                {items::Command4, "new folder"},
-                                                {items::cmdSort, "Perform whole Playlist"},
-                                                {items::Command7, "?"},
-                                                {items::Command5, "Close Configuration Dialog"}}) {
-    char text[64] = {};
-    GetDlgItemTextA(window, item, text, sizeof text);
-    EXPECT_STREQ(text, caption);
-  }
-  frm.Unload();
-  EXPECT_FALSE(frm.IsLoaded());
-  RemoveDirectoryA(folder.c_str());
-}
-
-std::string g_boxText;
-
-TEST_F(ToolkitTest, ChoosingADriveThatIsNotReadySaysSo) {
-  DriveGone gone;
-  ASSERT_FALSE(gone.drive().empty()) << "run under scripts/with-wine.sh, which provides a scratch drive";
-  if (!gone.Listed()) GTEST_SKIP() << "the scratch drive is not among the system's drives";
-  settings::SettingsIni().SetFileName(L"");
-  dialog::FrmConfig frm(nullptr);
-  ASSERT_TRUE(frm.Load());
-  const auto& c = frm.controls();
-  HWND window = reinterpret_cast<HWND>(frm.form().Handle());
-  HWND combo = Item(window, c.Drive1);
-  std::string drive(gone.drive().begin(), gone.drive().end());
-  auto index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                            reinterpret_cast<LPARAM>(drive.c_str()));
-  ASSERT_GE(index, 0);
-  std::wstring before = frm.form().FolderPath(c.Dir1);
-  ASSERT_TRUE(gone.TakeAway());
-
-  // The box is answered from inside its own message loop.
-  g_boxText.clear();
-  UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = FindWindowA("#32770", "Vandrel");
-    if (!box) return;
-    KillTimer(nullptr, id);
-    g_boxText = testing::MessageBoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-  });
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageA(window, WM_COMMAND, MAKEWPARAM(win32::kToolkitItemBase + c.Drive1, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(combo));
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(g_boxText, "Drive not ready!");
-  EXPECT_EQ(frm.form().Drive(c.Drive1), gone.drive()) << "the selector keeps the drive just chosen";
-  EXPECT_EQ(frm.form().FolderPath(c.Dir1), before);
 }
 
 }  // namespace
