@@ -245,32 +245,20 @@ TEST_F(ComServerTest, ClassFactoryMakesObjectsWithTheirInterfacesAndCountsThem) 
 
   ComPtr<IUnknown> object;
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
-  ComPtr<IZekWinAmpGenPlugin> plugin;
   ComPtr<IVandrel> own;
   ComPtr<ISupportErrorInfo> supports;
-  ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(object.As(&plugin), S_OK);
   ASSERT_EQ(object.As(&own), S_OK);
   ASSERT_EQ(object.As(&supports), S_OK);
-  EXPECT_EQ(object.As(&dispatch), E_NOINTERFACE);
-  ComPtr<IUnknown> identity;
-  own.As(&identity);
-  EXPECT_EQ(identity.Get(), object.Get());
   EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IZekWinAmpGenPlugin), S_OK);
-  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IVandrel), S_OK);
-  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
 
-  EXPECT_EQ(CanUnloadNow(), S_FALSE);
+  // The server stays loaded while an object or a lock lives.
   factory.Reset();
   outer.Reset();
-  EXPECT_EQ(CanUnloadNow(), S_FALSE);  // the object still lives
+  EXPECT_EQ(CanUnloadNow(), S_FALSE);
   object.Reset();
-  plugin.Reset();
   own.Reset();
   supports.Reset();
-  identity.Reset();
   EXPECT_EQ(CanUnloadNow(), S_OK);
-
   ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
   factory->LockServer(TRUE);
   factory.Reset();
@@ -353,19 +341,13 @@ TEST_F(ComServerTest, FailuresReachTheCallerWithNumberAndDescription) {
   EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
 }
 
-TEST_F(ComServerTest, PropertiesTravelThroughTheInterface) {
+TEST_F(ComServerTest, NullTextAndNonZeroBooleansCrossTheInterface) {
   ComPtr<IZekWinAmpGenPlugin> plugin = Create();
   ComPtr<IVandrel> own;
   ASSERT_EQ(plugin.As(&own), S_OK);
 
-  BSTR drive = SysAllocString(L"C:");
-  EXPECT_EQ(own->put_savingPlace(drive), S_OK);
-  SysFreeString(drive);
   BSTR stored = nullptr;
-  EXPECT_EQ(own->get_savingPlace(&stored), S_OK);
-  EXPECT_STREQ(stored, L"C:\\");
-  SysFreeString(stored);
-  EXPECT_EQ(own->put_savingPlace(nullptr), S_OK);
+  EXPECT_EQ(own->put_savingPlace(nullptr), S_OK);  // a null BSTR is the empty text
   EXPECT_EQ(own->get_savingPlace(&stored), S_OK);
   EXPECT_EQ(SysStringLen(stored), 0u);
   SysFreeString(stored);
@@ -374,12 +356,6 @@ TEST_F(ComServerTest, PropertiesTravelThroughTheInterface) {
   EXPECT_EQ(own->put_moveToFolder(1), S_OK);  // any non-zero value is true
   EXPECT_EQ(own->get_moveToFolder(&value), S_OK);
   EXPECT_EQ(value, VARIANT_TRUE);
-  EXPECT_EQ(own->put_sortingOption(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(own->get_sortingOption(&value), S_OK);
-  EXPECT_EQ(value, VARIANT_TRUE);
-  EXPECT_EQ(own->put_createArtistFolder(VARIANT_FALSE), S_OK);
-  EXPECT_EQ(own->get_createArtistFolder(&value), S_OK);
-  EXPECT_EQ(value, VARIANT_FALSE);
 }
 
 }  // namespace
