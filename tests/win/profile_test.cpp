@@ -180,16 +180,6 @@ TEST_F(HeaderRemovalWineTest, RemovesOnlyWholeHeaderLines) {
   EXPECT_EQ(Text(), "[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\nx=1\r\n[ABC]\r\n");
 }
 
-TEST_F(HeaderRemovalWineTest, DeletingAProfileTakesItOutOfTheSectionNames) {
-  Write("[rockmix]\r\nKey=11\r\n[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\n");
-  ASSERT_TRUE(settings::SettingsIni().DeleteSection(L"rockmix"));
-  ASSERT_TRUE(settings::RemoveSectionHeader(L"[rockmix]\r\n").ok());
-  EXPECT_EQ(Text(), "[iniConfig]\r\nLastUsed=trash\r\n[trash]\r\nKey=20\r\n");
-  std::vector<std::wstring> names;
-  ASSERT_TRUE(settings::SettingsIni().Enum_SectionNames(names));
-  EXPECT_THAT(names, ElementsAre(L"iniConfig", L"trash"));
-}
-
 TEST_F(HeaderRemovalWineTest, FileHeldByAnotherHandleStaysWhole) {
   const std::string text = "[abc]\r\nk=1\r\n";
   Write(text);
