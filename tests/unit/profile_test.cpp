@@ -11,7 +11,6 @@
 namespace vandrel::settings {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr wchar_t kFile[] = L"C:\\Plugins\\vandrel.ini";
@@ -90,23 +89,6 @@ TEST_F(ProfileTest, RemoveSectionHeaderKeepsTheFileWholeOnFailure) {
   SettingsIni().SetFileName(L"C:\\Plugins\\missing.ini");
   EXPECT_EQ(RemoveSectionHeader(L"[abc]\r\n").code, testing::kErrFileNotFound);
   EXPECT_FALSE(files_.Exists(L"C:\\Plugins\\missing.ini"));
-}
-
-TEST_F(ProfileTest, DeletedProfileLeavesTheSectionNames) {
-  IniClass& ini = SettingsIni();
-  for (const wchar_t* name : {L"abc", L"keep"}) {
-    ASSERT_TRUE(ini.WriteSection(name, {kProfileKeys.begin(), kProfileKeys.end()},
-                                 {L"1", L"1", L"D:\\x[abc]", L"0", L"0"}));
-  }
-  ASSERT_TRUE(ini.WriteValue(kConfigSection, kLastUsedKey, L"keep"));
-  ASSERT_TRUE(ini.DeleteSection(L"abc"));
-  ASSERT_TRUE(RemoveSectionHeader(L"[abc]\r\n").ok());
-  std::vector<std::wstring> names;
-  ASSERT_TRUE(ini.Enum_SectionNames(names));
-  EXPECT_THAT(names, ElementsAre(L"keep", L"iniConfig"));
-  std::vector<std::wstring> keys, values;
-  ASSERT_TRUE(ini.ReadSection(L"keep", keys, values));
-  EXPECT_EQ(values[2], L"D:\\x[abc]");
 }
 
 }  // namespace
