@@ -173,8 +173,6 @@ void FakeFileSystem::AddDrive(wchar_t letter, DriveState state) { drives_[UpperL
 
 void FakeFileSystem::SetDriveState(wchar_t letter, DriveState state) { drives_[UpperLetter(letter)] = state; }
 
-void FakeFileSystem::RemoveDrive(wchar_t letter) { drives_.erase(UpperLetter(letter)); }
-
 void FakeFileSystem::AddFolder(const std::wstring& path) {
   Resolved r = Resolve(path);
   if (!r.ok) return;

@@ -65,7 +65,6 @@ class FakeFileSystem : public platform::FileSystem {
   // --- Setting the scene -------------------------------------------------
   void AddDrive(wchar_t letter, DriveState state = DriveState::Present);
   void SetDriveState(wchar_t letter, DriveState state);
-  void RemoveDrive(wchar_t letter);
   // Creates the folder and every missing folder above it.
   void AddFolder(const std::wstring& path);
   // Creates the file (and the folders above it), replacing any file there.

@@ -167,32 +167,29 @@ TEST_F(RulesTest, ArtistFolderIsMadeWithTheDoubledSeparatorAsComposed) {
 
 // --- Failed folder creation ------------------------------------------------------
 
-TEST_F(RulesTest, FailedLetterFolderShowsTheBoxAndGivesNothing) {
+TEST_F(RulesTest, FailedFolderCreationShowsTheBoxAndGivesNothing) {
   files.SetDriveState(L'D', DriveState::NotReady);
   EXPECT_EQ(BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", L"D:\\Sorted", true, true), L"");
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, L"sorry, folder creation failed! critical error!!!");
-  EXPECT_EQ(ui.shown[0].title, L"Vandrel");
   EXPECT_EQ(ui.shown[0].icon, platform::Icon::Information);
-  EXPECT_EQ(ui.shown[0].buttons, platform::Buttons::Ok);
   // It stopped at the letter folder: no artist folder was tried.
   std::vector<std::wstring> tried;
   for (const auto& call : files.calls)
     if (call.op == Op::MakeFolder) tried.push_back(call.path);
   EXPECT_EQ(tried, (std::vector<std::wstring>{L"D:\\Sorted\\a"}));
-}
 
-TEST_F(RulesTest, FailedArtistFolderKeepsTheLetterFolderMadeBefore) {
+  // A missing target folder fails at the letter folder too.
+  files.SetDriveState(L'D', DriveState::Present);
+  EXPECT_EQ(BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", L"D:\\Gone", true, false), L"");
+  EXPECT_EQ(ui.shown.size(), 2u);
+  EXPECT_FALSE(files.Exists(L"D:\\Gone"));
+
+  // A failed artist folder keeps the letter folder made before.
   files.FailOperation(Op::MakeFolder, L"D:\\Sorted\\a\\artist", testing::kErrAccessDenied);
   EXPECT_EQ(BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", L"D:\\Sorted", true, true), L"");
-  EXPECT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown.size(), 3u);
   EXPECT_TRUE(files.IsFolder(L"D:\\Sorted\\a"));
-}
-
-TEST_F(RulesTest, MissingTargetFolderFailsTheLetterFolder) {
-  EXPECT_EQ(BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", L"D:\\Gone", true, false), L"");
-  EXPECT_EQ(ui.shown.size(), 1u);
-  EXPECT_FALSE(files.Exists(L"D:\\Gone"));
 }
 
 // --- Existence checks ------------------------------------------------------------
