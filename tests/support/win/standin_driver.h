@@ -73,7 +73,6 @@ class Standin {
 
   // The whole state; an empty state with ready == false when unreachable.
   StandinState State() const;
-  int Position() const { return State().position; }
   Playback PlaybackState() const { return State().playback; }
   std::vector<std::string> Log() const { return State().log; }
 
