@@ -303,15 +303,6 @@ TEST_F(InstallerTest, FallsBackToWinampsUninstallEntryAndTheUninstallerRemovesIt
   EXPECT_TRUE(FolderExists(plugins));  // Winamp's folder stays
 }
 
-TEST_F(InstallerTest, AFolderGivenOnTheCommandLineWins) {
-  ASSERT_TRUE(winamp_folder.Set(winamp));
-  const std::string chosen = root.Folder("Portable Player");
-
-  ASSERT_EQ(RunSetup("/S /D=" + chosen), 0);
-  ExpectInstalledIn(chosen + "\\Plugins");
-  EXPECT_FALSE(FolderExists(plugins));
-}
-
 TEST_F(InstallerTest, AFileThatCannotBeReplacedFailsTheInstall) {
   ASSERT_TRUE(MakeFolders(plugins));
   ASSERT_TRUE(WriteWholeFile(plugins + "\\gen_vandrel.dll", "older build"));
