@@ -303,7 +303,7 @@ TEST_F(InstallerTest, FallsBackToWinampsUninstallEntryAndTheUninstallerRemovesIt
   EXPECT_TRUE(FolderExists(plugins));  // Winamp's folder stays
 }
 
-TEST_F(InstallerTest, AFileThatCannotBeReplacedFailsTheInstall) {
+TEST_F(InstallerTest, AFileThatCannotBeReplacedInTheFolderGivenFailsTheInstall) {
   ASSERT_TRUE(MakeFolders(plugins));
   ASSERT_TRUE(WriteWholeFile(plugins + "\\gen_vandrel.dll", "older build"));
   // Held open without sharing, as another program might.
@@ -311,9 +311,16 @@ TEST_F(InstallerTest, AFileThatCannotBeReplacedFailsTheInstall) {
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_NE(held.handle, INVALID_HANDLE_VALUE);
 
+  // A folder given with /D= wins over the recorded one: installing into the
+  // recorded folder would succeed.
+  const std::string recorded = root.Folder("Recorded Player");
+  root.File("Recorded Player\\winamp.exe", "not really Winamp");
+  ASSERT_TRUE(winamp_folder.Set(recorded));
+
   EXPECT_EQ(RunSetup("/S /D=" + winamp), kRefused);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnUninstallKey));
   EXPECT_FALSE(FileExists(Uninstaller()));
+  EXPECT_FALSE(FolderExists(recorded + "\\Plugins"));
 }
 
 TEST_F(InstallerTest, RefusesWhileWinampRunsAndChangesNothing) {
