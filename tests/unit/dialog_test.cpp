@@ -181,18 +181,7 @@ TEST_F(DialogTest, HotkeyListShowsKeyAndNothingOutsideTheLetters) {
   EXPECT_TRUE(dialog::ConfigDialogOpen()) << "a bad Key is skipped, the opening goes on";
 }
 
-TEST_F(DialogTest, EmptySavingPlaceLeavesTheCheckBoxesClear) {
-  plugin.move = plugin.sorting = plugin.artist = true;
-  plugin.key = 3;
-  FakeForm& f = Open();
-  EXPECT_FALSE(f.Checked(c().chkmoveToFolder));
-  EXPECT_FALSE(f.Checked(c().chkSortingOption));
-  EXPECT_FALSE(f.Checked(c().chkCreateArtistFolder));
-  EXPECT_EQ(f.SelectedIndex(c().cmbKey), 3);
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"C:\\");
-}
-
-TEST_F(DialogTest, SavingPlaceShowsFolderDriveAndOptions) {
+TEST_F(DialogTest, SavingPlaceShowsFolderDriveAndOptionsOnlyWhenSet) {
   plugin.folder = L"D:\\Music\\Sorted";
   plugin.move = true;
   plugin.artist = true;
@@ -209,6 +198,17 @@ TEST_F(DialogTest, SavingPlaceShowsFolderDriveAndOptions) {
   EXPECT_EQ(g.FolderPath(c().Dir1), L"C:\\") << "a missing folder leaves the list at its start";
   EXPECT_TRUE(g.Checked(c().chkmoveToFolder));
   EXPECT_EQ(g.SelectedIndex(c().cmbKey), 5);
+
+  // An empty savingPlace leaves the three check boxes clear.
+  plugin.folder.clear();
+  plugin.move = plugin.sorting = plugin.artist = true;
+  plugin.key = 3;
+  FakeForm& h = Open();
+  EXPECT_FALSE(h.Checked(c().chkmoveToFolder));
+  EXPECT_FALSE(h.Checked(c().chkSortingOption));
+  EXPECT_FALSE(h.Checked(c().chkCreateArtistFolder));
+  EXPECT_EQ(h.SelectedIndex(c().cmbKey), 3);
+  EXPECT_EQ(h.FolderPath(c().Dir1), L"C:\\");
 }
 
 TEST_F(DialogTest, ProfileListHidesIniConfigAndSelectsLastUsed) {

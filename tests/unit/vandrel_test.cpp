@@ -205,15 +205,6 @@ TEST_F(VandrelTest, SavingPlaceChecksItsInput) {
   EXPECT_EQ(ui.shown.size(), 2u);
 }
 
-TEST_F(VandrelTest, MoveToPlaylistStartStopsAndJumpsReadingTheHandleEachTime) {
-  Start();
-  windows.sent.clear();
-  int reads = wrapper->handleReads;
-  plugin_.MoveToPlaylistStart();
-  EXPECT_EQ(windows.Commands(), (std::vector<std::uintptr_t>{40047, 40154}));
-  EXPECT_EQ(wrapper->handleReads, reads + 2);
-}
-
 TEST_F(VandrelTest, AFailingWrapperEndsTheCallWithItsError) {
   wrapper->failDescriptionWrites = true;
   EXPECT_THROW(Start(), Error);
