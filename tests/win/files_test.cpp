@@ -1,13 +1,12 @@
-// The Win32 file system against the real file functions (Wine): the numbers
-// the time query reports for each way a path can be missing, the drive and
-// folder operations, and what happens to files that another program holds.
+// The Win32 file system against the real file functions (Wine): the number
+// each operation reports for each way a path can be missing, and what happens
+// to files that another program holds.
 #include "platform/win32/win32.h"  // <windows.h> without its A/W name macros
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "disposal/rules.h"
 #include "platform/win32/win32_services.h"
 #include "support/fake_files.h"
 #include "support/win/temp_files.h"
@@ -69,37 +68,10 @@ class FilesWineTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-// --- Drives and folders -------------------------------------------------------------
-
-TEST_F(FilesWineTest, DestinationRulesOnRealFolders) {
-  platform::Services services;
-  services.ui = &win32::Win32Ui();
-  services.files = &Files();
-  platform::ScopedServices scope(services);
-  std::string target = folder_.Folder("Sorted");
-  std::wstring result =
-      disposal::BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", W(target), true, true);
-  EXPECT_EQ(result, W(target + "\\a\\artist\\Artist - Title.mp3"));
-  EXPECT_TRUE(testing::FolderExists(target + "\\a\\artist"));
-  // Without a letter folder the artist folder is made through a doubled separator.
-  result = disposal::BuildDestinationPath(L"C:\\Music\\Other - Title.mp3", W(target), false, true);
-  EXPECT_EQ(result, W(target + "\\other\\Other - Title.mp3"));
-  EXPECT_TRUE(testing::FolderExists(target + "\\other"));
-}
-
 // --- Deleting and moving ------------------------------------------------------------
 
-TEST_F(FilesWineTest, ReadOnlyHiddenFileGoesOnceItsAttributesAreCleared) {
-  std::string file = folder_.File("ro.mp3");
-  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_TRUE(Files().ClearFileAttributes(W(file)).ok());
-  // Wine keeps reporting the archive bit; the bits that matter are gone.
-  EXPECT_EQ(GetFileAttributesA(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
-  EXPECT_TRUE(Files().RemoveFile(W(file)).ok());
-  EXPECT_FALSE(testing::FileExists(file));
-  EXPECT_EQ(Files().RemoveFile(W(file)).code, 2u);
-  EXPECT_EQ(Files().ClearFileAttributes(W(file)).code, 2u);
-}
+// Real folders made by the destination rules, and a read-only file deleted, are
+// proved end to end (hotkey and disposal tests).
 
 TEST_F(FilesWineTest, FileHeldOpenIsNeitherDeletedNorMovedNorRewritten) {
   std::string file = folder_.File("held.mp3", "original");
