@@ -144,12 +144,6 @@ DWORD RunAndWait(const std::string& commandLine) {
 }
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using ServerFn = HRESULT(STDAPICALLTYPE*)();
-
-template <class Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 class ComServerTest : public ::testing::Test {
  protected:

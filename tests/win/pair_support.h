@@ -69,6 +69,14 @@ class WinampWindow {
   LONG_PTR ownProc_ = 0;
 };
 
+using ServerFn = HRESULT(STDAPICALLTYPE*)();
+
+// A function the module exports, as type Fn.
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Answers every message box titled "Vandrel" or "Vandrel Error" with OK and
 // keeps their texts, for as long as it lives.
 class BoxWatcher {
@@ -84,10 +92,6 @@ class BoxWatcher {
   std::vector<std::string> Texts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return texts_;
-  }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    texts_.clear();
   }
 
  private:

@@ -15,12 +15,6 @@ namespace vandrel::testing {
 namespace {
 
 using GetPluginFn = winampGeneralPurposePlugin*(__cdecl*)();
-using ServerFn = HRESULT(STDAPICALLTYPE*)();
-
-template <class Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // One loaded copy of the wrapper, with Winamp's side of the struct filled in.
 class LoadedWrapper {
