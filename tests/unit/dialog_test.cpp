@@ -239,7 +239,7 @@ TEST_F(DialogTest, ProfileListMouseUpFillsTheNameBoxButTheKeyboardDoesNot) {
   EXPECT_EQ(f.Text(c().saveAS), L"");
 }
 
-TEST_F(DialogTest, DriveChangeOpensTheDriveOrSaysItIsNotReady) {
+TEST_F(DialogTest, DriveChangeAndFolderClickOpenWhatWasChosenOrSayWhyNot) {
   FakeForm& f = Open();
   f.PickDrive(c().Drive1, L"d:");
   EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\");
@@ -251,17 +251,15 @@ TEST_F(DialogTest, DriveChangeOpensTheDriveOrSaysItIsNotReady) {
   EXPECT_EQ(ui.shown[0].icon, Icon::Critical);
   EXPECT_EQ(f.Drive(c().Drive1), L"e:");
   EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\");
-}
 
-TEST_F(DialogTest, FolderClickOpensTheHighlightedFolder) {
-  FakeForm& f = Open();
-  f.Highlight(c().Dir1, L"C:\\Winamp");
+  // A click on a folder opens it; one that cannot be opened is reported.
+  f.Highlight(c().Dir1, L"D:\\Music");
   f.MouseUp(c().Dir1);
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"C:\\Winamp");
-  f.Highlight(c().Dir1, L"C:\\Vanished");
+  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music");
+  f.Highlight(c().Dir1, L"D:\\Vanished");
   f.MouseUp(c().Dir1);
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"C:\\Winamp");
-  EXPECT_EQ(ui.shown.size(), 1u) << "a folder that cannot be opened is reported";
+  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music");
+  EXPECT_EQ(ui.shown.size(), 2u);
 }
 
 TEST_F(DialogTest, NewFolderCreatesTheCleanedNameAndOpensIt) {
@@ -368,7 +366,7 @@ TEST_F(DialogTest, LoadWithNothingSelectedOrAMissingSectionWritesNothing) {
   EXPECT_EQ(File(), L"[iniConfig]\r\nLastUsed=old\r\n");
 }
 
-TEST_F(DialogTest, LoadOfAMissingFolderOrARefusedHotkeyAppliesTheRest) {
+TEST_F(DialogTest, LoadOfAMissingFolderARefusedHotkeyOrAnIncompleteProfileAppliesTheRest) {
   profile.SetText(kIni,
                   L"[p]\r\nKey=4\r\nmoveToFolder=1\r\nsavingPlace=D:\\Gone\r\nsortingOption=1\r\n"
                   L"createArtistFolder=1\r\n");
@@ -380,19 +378,20 @@ TEST_F(DialogTest, LoadOfAMissingFolderOrARefusedHotkeyAppliesTheRest) {
   EXPECT_EQ(plugin.folder, L"D:\\Gone");
   EXPECT_EQ(Selected(f, c().cmbKey), L"<None>");
   EXPECT_TRUE(plugin.sorting && plugin.artist && plugin.move);
-}
 
-TEST_F(DialogTest, LoadOfAnIncompleteProfileAppliesWhatItCanAndSaysSo) {
+  // An incomplete profile: what it has is applied, and the box says what is missing.
   profile.SetText(kIni, L"[short]\r\nKey=x1\r\nmoveToFolder=1\r\n");
   plugin.key = 9;
-  FakeForm& f = Open();
-  f.Pick(c().List1, 0);
-  f.Click(c().Command1);
+  plugin.move = false;
+  plugin.folder.clear();
+  FakeForm& g = Open();
+  g.Pick(c().List1, 0);
+  g.Click(c().Command1);
   EXPECT_EQ(plugin.key, 9);
   EXPECT_TRUE(plugin.move);
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_NE(ui.shown[0].text.find(L"2 of their 5 entries"), std::wstring::npos) << ui.shown[0].text.c_str();
-  EXPECT_NE(ui.shown[0].text.find(L"'x1'"), std::wstring::npos);
+  ASSERT_EQ(ui.shown.size(), 2u);
+  EXPECT_NE(ui.shown[1].text.find(L"2 of their 5 entries"), std::wstring::npos) << ui.shown[1].text.c_str();
+  EXPECT_NE(ui.shown[1].text.find(L"'x1'"), std::wstring::npos);
   std::wstring lastUsed;
   settings::SettingsIni().ReadValue(L"iniConfig", L"LastUsed", lastUsed);
   EXPECT_EQ(lastUsed, L"short");
