@@ -1,4 +1,4 @@
-// vandrel.dll as a COM server under Wine: registration through regsvr32,
+// vandrel.dll as a COM server under Wine: registration,
 // creation through DllGetClassObject, its interfaces, the refusal of a second
 // instance and how errors travel back to the caller.
 #include <objbase.h>
@@ -126,23 +126,6 @@ bool KeyExists(const std::wstring& key) {
   return true;
 }
 
-DWORD RunAndWait(const std::string& commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  std::string command = commandLine;
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return GetLastError() | 0x10000000;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 class ComServerTest : public ::testing::Test {
@@ -179,10 +162,12 @@ class ComServerTest : public ::testing::Test {
   HMODULE module_ = nullptr;
 };
 
-TEST_F(ComServerTest, Regsvr32RegistersTheClassAndUnregisteringRemovesEveryKey) {
+// What regsvr32 and regsvr32 /u call.
+TEST_F(ComServerTest, RegisteringMakesTheClassCreatableAndUnregisteringRemovesOnlyOurKeys) {
+  auto reg = Export<ServerFn>(module_, "DllRegisterServer");
+  auto unreg = Export<ServerFn>(module_, "DllUnregisterServer");
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kVandrelClsidText;
-  ASSERT_EQ(RunAndWait("regsvr32.exe /s \"" + dllPath_ + "\""), 0u);
-  EXPECT_EQ(DefaultValue(clsidKey), L"Vandrel");
+  ASSERT_EQ(reg(), S_OK);
   EXPECT_EQ(DefaultValue(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
   CLSID fromProgId{};
   EXPECT_EQ(CLSIDFromProgID(kVandrelProgId, &fromProgId), S_OK);
@@ -192,7 +177,7 @@ TEST_F(ComServerTest, Regsvr32RegistersTheClassAndUnregisteringRemovesEveryKey) 
     EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)), S_OK);
   }
 
-  ASSERT_EQ(RunAndWait("regsvr32.exe /u /s \"" + dllPath_ + "\""), 0u);
+  ASSERT_EQ(unreg(), S_OK);
   for (const std::wstring& key :
        {clsidKey + L"\\InprocServer32", clsidKey + L"\\ProgID", clsidKey,
         std::wstring(L"Vandrel.Vandrel\\CLSID"), std::wstring(L"Vandrel.Vandrel")}) {
@@ -202,18 +187,15 @@ TEST_F(ComServerTest, Regsvr32RegistersTheClassAndUnregisteringRemovesEveryKey) 
   ComPtr<IVandrel> none;
   EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
             REGDB_E_CLASSNOTREG);
-}
 
-TEST_F(ComServerTest, UnregisteringLeavesAProgIdThatNamesAnotherClass) {
-  auto reg = Export<ServerFn>(module_, "DllRegisterServer");
-  auto unreg = Export<ServerFn>(module_, "DllUnregisterServer");
+  // A ProgID that meanwhile names another class is left alone.
   ASSERT_EQ(reg(), S_OK);
   const wchar_t other[] = L"{00000000-1111-2222-3333-444444444444}";
   ASSERT_EQ(
       RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID", nullptr, REG_SZ, other, sizeof(other)),
       ERROR_SUCCESS);
   EXPECT_EQ(unreg(), S_OK);
-  EXPECT_FALSE(KeyExists(std::wstring(L"CLSID\\") + kVandrelClsidText));
+  EXPECT_FALSE(KeyExists(clsidKey));
   EXPECT_EQ(DefaultValue(L"Vandrel.Vandrel\\CLSID"), other);
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID");
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel");
