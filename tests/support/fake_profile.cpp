@@ -182,10 +182,6 @@ void FakeProfile::Remove(const std::wstring& path) {
 }
 
 bool FakeProfile::Load(const std::wstring& path, std::string& bytes) {
-  if (readFailure != 0) {
-    lastError_ = readFailure;
-    return false;
-  }
   if (fileSystem_) {
     platform::OpResult r = fileSystem_->ReadAllBytes(path, bytes);
     if (!r.ok()) lastError_ = r.code;
@@ -214,7 +210,6 @@ bool FakeProfile::Save(const std::wstring& path, const std::string& bytes) {
   } else {
     files[path] = bytes;
   }
-  ++writes;
   return true;
 }
 

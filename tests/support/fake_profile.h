@@ -49,10 +49,6 @@ class FakeProfile : public platform::ProfileApi {
   // --- Failures -------------------------------------------------------------
   // When not 0, every write fails with this code and changes nothing.
   std::uint32_t writeFailure = 0;
-  // When not 0, every read returns 0 with this code.
-  std::uint32_t readFailure = 0;
-  // Number of calls that wrote a file (successful writes only).
-  int writes = 0;
 
   // --- platform::ProfileApi ---------------------------------------------------
   std::uint32_t GetString(const std::wstring& section, const std::wstring& key,

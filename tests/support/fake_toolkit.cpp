@@ -37,13 +37,6 @@ FakeControl& FakeForm::At(platform::ControlId control) {
   return controls[static_cast<std::size_t>(control - 1)];
 }
 
-platform::ControlId FakeForm::Find(const std::wstring& caption) const {
-  for (std::size_t i = 0; i < controls.size(); ++i) {
-    if (controls[i].spec.caption == caption) return static_cast<platform::ControlId>(i + 1);
-  }
-  return 0;
-}
-
 void FakeForm::Click(platform::ControlId control) {
   FakeControl& c = At(control);
   if (c.spec.kind == platform::ControlKind::CheckBox) c.checked = !c.checked;
@@ -96,7 +89,6 @@ void FakeForm::RunModal(platform::WindowHandle owner) {
 void FakeForm::Close() {
   if (!open) return;
   open = false;
-  ++closedEvents;
   events_.OnClosed();
 }
 
@@ -183,7 +175,6 @@ std::unique_ptr<platform::Form> FakeToolkit::CreateForm(const platform::FormSpec
   if (refuseWindows) return nullptr;
   auto form = std::make_unique<FakeForm>(*this, spec, events);
   last = form.get();
-  ++formsMade;
   return form;
 }
 

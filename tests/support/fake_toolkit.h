@@ -43,11 +43,8 @@ class FakeForm : public platform::Form {
   std::vector<FormPlacement> placements;
   platform::WindowHandle modalOwner = 0;
   bool open = true;
-  int closedEvents = 0;
 
   FakeControl& At(platform::ControlId control);
-  // The control with this caption; 0 when none.
-  platform::ControlId Find(const std::wstring& caption) const;
 
   // --- The user ------------------------------------------------------------
   void Click(platform::ControlId control);
@@ -112,7 +109,6 @@ class FakeToolkit : public platform::Toolkit {
   std::function<void(FakeForm&)> whileModal;
 
   FakeForm* last = nullptr;  // the most recent form, while it exists
-  int formsMade = 0;
 
   std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec& spec,
                                              platform::FormEvents& events) override;
