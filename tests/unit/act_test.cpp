@@ -26,9 +26,6 @@ class Host : public disposal::ActHost {
   bool sorting = false;
   bool artist = false;
   int optionReads = 0;
-  // Handles handed out, one per read; the last one repeats.
-  std::vector<platform::WindowHandle> handles{FakeWindows::kWinamp};
-  std::size_t handleReads = 0;
 
   bool moveToFolder() override { return move; }
   std::wstring savingPlace() override {
@@ -43,11 +40,7 @@ class Host : public disposal::ActHost {
     ++optionReads;
     return artist;
   }
-  platform::WindowHandle WinAmpWindowHandle() override {
-    std::size_t at = handleReads < handles.size() ? handleReads : handles.size() - 1;
-    ++handleReads;
-    return handles[at];
-  }
+  platform::WindowHandle WinAmpWindowHandle() override { return FakeWindows::kWinamp; }
 };
 
 class ActTest : public ::testing::Test {
@@ -113,15 +106,6 @@ TEST_F(ActTest, StoppedOrPausedPlayerStartsTheNextEntry) {
   host.move = true;
   EXPECT_EQ(disposal::Act(host), ActOutcome::Disposed);
   ExpectMovedOn();
-}
-
-TEST_F(ActTest, WindowHandleIsReadBeforeEachCommand) {
-  host.handles = {FakeWindows::kWinamp, 0x5001, 0x5002};
-  disposal::Act(host);
-  ASSERT_EQ(windows.sent.size(), 5u);  // two bridge questions, three commands
-  EXPECT_EQ(windows.sent[2].window, FakeWindows::kWinamp);
-  EXPECT_EQ(windows.sent[3].window, 0x5001);
-  EXPECT_EQ(windows.sent[4].window, 0x5002);
 }
 
 // --- Move --------------------------------------------------------------------

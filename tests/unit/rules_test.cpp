@@ -157,14 +157,6 @@ TEST_F(RulesTest, SongPathWithoutSeparatorIsTheFileName) {
   EXPECT_EQ(BuildDestinationPath(L"Song.mp3", L"D:\\Sorted", true, false), L"D:\\Sorted\\s\\Song.mp3");
 }
 
-TEST_F(RulesTest, ArtistFolderIsMadeWithTheDoubledSeparatorAsComposed) {
-  BuildDestinationPath(L"C:\\Music\\Artist - Title.mp3", L"D:\\Sorted", false, true);
-  EXPECT_EQ(files.FoldersMade(), (std::vector<std::wstring>{L"D:\\Sorted\\\\artist"}));
-  // The existence check asked with the separator collapsed.
-  EXPECT_EQ(files.calls[0].op, Op::FileModifiedTime);
-  EXPECT_EQ(files.calls[0].path, L"D:\\Sorted\\artist");
-}
-
 // --- Failed folder creation ------------------------------------------------------
 
 TEST_F(RulesTest, FailedFolderCreationShowsTheBoxAndGivesNothing) {
@@ -237,13 +229,6 @@ TEST_F(RulesTest, FileExistsOnlyAbsentOnTheThreeNumbers) {
   files.calls.clear();
   FileExists(L"C:\\\\Music\\a.mp3");
   EXPECT_EQ(files.calls[0].path, L"C:\\\\Music\\a.mp3");
-}
-
-TEST(ReplaceAll, OnePassFromTheLeftWithoutOverlap) {
-  EXPECT_EQ(disposal::ReplaceAll(L"a\\\\\\b", L"\\\\", L"\\"), L"a\\\\b");
-  EXPECT_EQ(disposal::ReplaceAll(L"a\\\\\\\\b", L"\\\\", L"\\"), L"a\\\\b");
-  EXPECT_EQ(disposal::ReplaceAll(L"x.mp3.mp3", L".mp3", L""), L"x");
-  EXPECT_EQ(disposal::ReplaceAll(L"", L".mp3", L""), L"");
 }
 
 }  // namespace
