@@ -119,6 +119,23 @@ std::wstring DefaultValue(const std::wstring& key, const wchar_t* name = nullptr
   return buffer;
 }
 
+DWORD RunAndWait(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::string command = commandLine;
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return GetLastError() | 0x10000000;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
 bool KeyExists(const std::wstring& key) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
@@ -162,12 +179,13 @@ class ComServerTest : public ::testing::Test {
   HMODULE module_ = nullptr;
 };
 
-// What regsvr32 and regsvr32 /u call.
+// Registration as a user does it: regsvr32, then regsvr32 /u; and the
+// server's own entry points for the case of a ProgID taken over meanwhile.
 TEST_F(ComServerTest, RegisteringMakesTheClassCreatableAndUnregisteringRemovesOnlyOurKeys) {
   auto reg = Export<ServerFn>(module_, "DllRegisterServer");
   auto unreg = Export<ServerFn>(module_, "DllUnregisterServer");
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kVandrelClsidText;
-  ASSERT_EQ(reg(), S_OK);
+  ASSERT_EQ(RunAndWait("regsvr32.exe /s \"" + dllPath_ + "\""), 0u);
   EXPECT_EQ(DefaultValue(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
   CLSID fromProgId{};
   EXPECT_EQ(CLSIDFromProgID(kVandrelProgId, &fromProgId), S_OK);
@@ -177,7 +195,7 @@ TEST_F(ComServerTest, RegisteringMakesTheClassCreatableAndUnregisteringRemovesOn
     EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)), S_OK);
   }
 
-  ASSERT_EQ(unreg(), S_OK);
+  ASSERT_EQ(RunAndWait("regsvr32.exe /u /s \"" + dllPath_ + "\""), 0u);
   for (const std::wstring& key :
        {clsidKey + L"\\InprocServer32", clsidKey + L"\\ProgID", clsidKey,
         std::wstring(L"Vandrel.Vandrel\\CLSID"), std::wstring(L"Vandrel.Vandrel")}) {
