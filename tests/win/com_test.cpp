@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "com/interfaces.h"
 #include "pair_support.h"
@@ -313,6 +315,40 @@ TEST_F(ComServerTest, FailuresReachTheCallerWithNumberAndDescription) {
 
   EXPECT_EQ(own->get_Key(nullptr), E_POINTER);
   EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
+}
+
+// The current entry for PlaylistWinamp: a name in this process's memory.
+char g_currentName[512];
+std::vector<UINT> g_commands;
+
+LRESULT CALLBACK PlaylistWinamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER && lParam == 125) return 0;
+  if (message == WM_USER && lParam == 211) return reinterpret_cast<LRESULT>(g_currentName);
+  if (message == WM_COMMAND) g_commands.push_back(LOWORD(wParam));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(ComServerTest, AFailedDeleteComesBackFromActAsTheSystemsErrorNamingTheFile) {
+  const std::string song = folder_.File("Busy - Song.mp3", "busy");
+  std::snprintf(g_currentName, sizeof g_currentName, "%s", song.c_str());
+  g_commands.clear();
+  WinampWindow winamp(PlaylistWinamp);
+  FakeWrapper wrapper(winamp.get());
+  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
+  ComPtr<IVandrel> own;
+  ASSERT_EQ(plugin.As(&own), S_OK);
+  ASSERT_EQ(plugin->Initialize(&wrapper), S_OK);
+
+  // Another program reads the file and shares it for reading only.
+  HANDLE held = CreateFileA(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(own->Act(), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+  const ErrorText error = TakeErrorInfo();
+  EXPECT_NE(error.description.find(std::wstring(song.begin(), song.end())), std::wstring::npos);
+  CloseHandle(held);
+  EXPECT_TRUE(FileExists(song));
+  EXPECT_EQ(g_commands, std::vector<UINT>{40047}) << "Winamp stays stopped";
+  EXPECT_EQ(plugin->Quit(), S_OK);
 }
 
 TEST_F(ComServerTest, NullTextAndNonZeroBooleansCrossTheInterface) {
