@@ -204,6 +204,8 @@ void Vandrel::MoveToPlaylistStart() {
 
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
+disposal::ActOutcome Vandrel::ActQuietly() { return disposal::Act(*this, false); }
+
 void Vandrel::OnHotKey() {
   // The hotkey arrives inside Winamp's window procedure: whatever goes wrong
   // is told to the user here and goes no further.

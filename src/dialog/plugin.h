@@ -26,8 +26,8 @@ class Plugin {
   virtual disposal::ActOutcome Act() = 0;
   // Act, except that a network path is refused without its message box (the
   // outcome still says NetworkRefused): the whole-playlist run shows that box
-  // once per run. The default looks at the current entry before acting.
-  virtual disposal::ActOutcome ActQuietly();
+  // once per run.
+  virtual disposal::ActOutcome ActQuietly() = 0;
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;

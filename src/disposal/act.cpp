@@ -28,11 +28,11 @@ void ThrowIfFailed(const platform::OpResult& result, const std::wstring& what) {
 
 }  // namespace
 
-ActOutcome Act(ActHost& host) {
+ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
   std::wstring song = winamp::GetCurrentFileName();
 
   if (song.compare(0, 2, L"\\\\") == 0) {
-    ShowInformation(kNetworkRefused);
+    if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
   }
   if (!FileExists(song)) return ActOutcome::NotThere;

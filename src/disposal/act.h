@@ -40,6 +40,7 @@ enum class ActOutcome {
 // description names the step and the file, then the system's reason, e.g.
 // "Could not delete the file\r\nC:\\Music\\x.mp3\r\n\r\n<reason>". Winamp then
 // stays stopped, the file stays where it was, and nothing more is sent.
-ActOutcome Act(ActHost& host);
+// With `showNetworkRefusal` false a network path is refused without its box.
+ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
 
 }  // namespace vandrel::disposal

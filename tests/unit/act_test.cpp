@@ -173,6 +173,11 @@ TEST_F(ActTest, NetworkPathIsRefusedBeforeAnythingElse) {
     EXPECT_TRUE(files.calls.empty()) << "not even the existence test";
     ExpectUntouched();
   }
+  // Quietly (the whole-playlist run after its one box): the same, without a box.
+  ui.shown.clear();
+  EXPECT_EQ(disposal::Act(host, false), ActOutcome::NetworkRefused);
+  EXPECT_TRUE(ui.shown.empty());
+  ExpectUntouched();
 }
 
 TEST_F(ActTest, MissingFileOrNoNameDoesNothing) {

@@ -93,12 +93,17 @@ class FakePlugin : public dialog::Plugin {
     windows_.SendMessage(FakeWindows::kWinamp, winamp::kWmCommand, winamp::kCmdStop, 0);
     windows_.SendMessage(FakeWindows::kWinamp, winamp::kWmCommand, winamp::kCmdStartOfPlaylist, 0);
   }
-  disposal::ActOutcome Act() override {
+  disposal::ActOutcome Act() override { return Acting(true); }
+  disposal::ActOutcome ActQuietly() override { return Acting(false); }
+
+ private:
+  disposal::ActOutcome Acting(bool showNetworkRefusal) {
     ++acts;
     if (whileActing) whileActing();
     std::wstring song = winamp::GetCurrentFileName();
     if (song.starts_with(L"\\\\")) {
-      ui_.MessageBox(disposal::kNetworkRefused, L"Vandrel", Icon::Information, platform::Buttons::Ok);
+      if (showNetworkRefusal)
+        ui_.MessageBox(disposal::kNetworkRefused, L"Vandrel", Icon::Information, platform::Buttons::Ok);
       return disposal::ActOutcome::NetworkRefused;
     }
     if (!files_.IsFile(song)) return disposal::ActOutcome::NotThere;
@@ -110,7 +115,6 @@ class FakePlugin : public dialog::Plugin {
     return disposal::ActOutcome::Disposed;
   }
 
- private:
   FakeWindows& windows_;
   FakeFileSystem& files_;
   testing::FakeUi& ui_;
