@@ -9,31 +9,7 @@
 #include "dialog/config.h"
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
-
-namespace {
-
-class PreviewPlugin : public vandrel::dialog::Plugin {
- public:
-  explicit PreviewPlugin(std::wstring folder) : folder_(std::move(folder)) {}
-  std::int32_t Key() override { return 11; }
-  void SetKey(std::int32_t) override {}
-  bool moveToFolder() override { return true; }
-  void SetmoveToFolder(bool) override {}
-  std::wstring savingPlace() override { return folder_; }
-  void SetsavingPlace(const std::wstring&) override {}
-  bool sortingOption() override { return true; }
-  void SetsortingOption(bool) override {}
-  bool createArtistFolder() override { return false; }
-  void SetcreateArtistFolder(bool) override {}
-  vandrel::disposal::ActOutcome Act() override { return vandrel::disposal::ActOutcome::NotThere; }
-  vandrel::platform::WindowHandle WinAmpWindowHandle() override { return 0; }
-  void MoveToPlaylistStart() override {}
-
- private:
-  std::wstring folder_;
-};
-
-}  // namespace
+#include "support/win/stub_plugin.h"
 
 int main(int argc, char** argv) {
   int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
@@ -58,7 +34,7 @@ int main(int argc, char** argv) {
     KillTimer(nullptr, id);
     vandrel::dialog::UnloadConfig();
   });
-  PreviewPlugin plugin(L"C:\\Music\\Sorted");
+  vandrel::testing::StubPlugin plugin(nullptr, L"C:\\Music\\Sorted");
   vandrel::dialog::ShowConfig(&plugin);
   DeleteFileA(ini);
   return 0;

@@ -17,6 +17,7 @@
 #include "platform/toolkit.h"
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
+#include "support/win/stub_plugin.h"
 
 namespace vandrel {
 namespace {
@@ -120,31 +121,6 @@ TEST_F(ToolkitTest, NestedControlsSitWhereTheyWerePlacedAndOnlyTheirClicksReachT
   EXPECT_EQ(form->Text(button), L"");  // harmless once closed
 }
 
-// The plug-in as the dialog sees it, with a window to own the dialog.
-class StubPlugin : public dialog::Plugin {
- public:
-  explicit StubPlugin(HWND owner, std::wstring folder) : owner_(owner), folder_(std::move(folder)) {}
-  std::int32_t Key() override { return 11; }
-  void SetKey(std::int32_t) override {}
-  bool moveToFolder() override { return true; }
-  void SetmoveToFolder(bool) override {}
-  std::wstring savingPlace() override { return folder_; }
-  void SetsavingPlace(const std::wstring&) override {}
-  bool sortingOption() override { return true; }
-  void SetsortingOption(bool) override {}
-  bool createArtistFolder() override { return false; }
-  void SetcreateArtistFolder(bool) override {}
-  disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
-  platform::WindowHandle WinAmpWindowHandle() override {
-    return reinterpret_cast<platform::WindowHandle>(owner_);
-  }
-  void MoveToPlaylistStart() override {}
-
- private:
-  HWND owner_;
-  std::wstring folder_;
-};
-
 bool g_ownerWasDisabled = false;
 HWND g_owner = nullptr;
 std::vector<HGDIOBJ> g_gdiSeen;  // fonts and brushes the open dialog used
@@ -188,7 +164,7 @@ TEST_F(ToolkitTest, DialogOpensModallyAndFiftyOpeningsLeaveNothingBehind) {
   g_owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                             nullptr, nullptr);
   ASSERT_TRUE(g_owner);
-  StubPlugin plugin(g_owner, std::wstring(folder.begin(), folder.end()));
+  testing::StubPlugin plugin(g_owner, std::wstring(folder.begin(), folder.end()));
 
   auto once = [&] {
     // The timer fires inside the dialog's own message loop.

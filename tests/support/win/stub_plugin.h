@@ -1,0 +1,38 @@
+// A plug-in with fixed settings (hotkey K, move into `folder` with letter
+// folders), for showing the real configuration dialog without the DLL pair.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "dialog/plugin.h"
+
+namespace vandrel::testing {
+
+class StubPlugin : public dialog::Plugin {
+ public:
+  StubPlugin(HWND owner, std::wstring folder) : owner_(owner), folder_(std::move(folder)) {}
+  std::int32_t Key() override { return 11; }
+  void SetKey(std::int32_t) override {}
+  bool moveToFolder() override { return true; }
+  void SetmoveToFolder(bool) override {}
+  std::wstring savingPlace() override { return folder_; }
+  void SetsavingPlace(const std::wstring&) override {}
+  bool sortingOption() override { return true; }
+  void SetsortingOption(bool) override {}
+  bool createArtistFolder() override { return false; }
+  void SetcreateArtistFolder(bool) override {}
+  disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
+  disposal::ActOutcome ActQuietly() override { return disposal::ActOutcome::NotThere; }
+  platform::WindowHandle WinAmpWindowHandle() override {
+    return reinterpret_cast<platform::WindowHandle>(owner_);
+  }
+  void MoveToPlaylistStart() override {}
+
+ private:
+  HWND owner_;
+  std::wstring folder_;
+};
+
+}  // namespace vandrel::testing
