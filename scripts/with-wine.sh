@@ -11,6 +11,8 @@ export WINEPREFIX=${WINEPREFIX:-$root/prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
+# Non-ASCII file names need a UTF-8 locale that the machine has.
+export LC_ALL=C.UTF-8
 
 # A free display number, chosen by Xvfb itself (the file is emptied first so
 # that a number left by an earlier run is not read before Xvfb writes its own).
@@ -42,6 +44,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# A prefix made before 32-bit Wine was installed cannot run the x86 build
+# ("could not load kernel32.dll"): make it anew.
+if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$root/wineboot.log" 2>&1
   # Creating the prefix started Wine's background processes, which read the
