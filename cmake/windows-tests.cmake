@@ -13,6 +13,12 @@ target_include_directories(winamp_standin PRIVATE tools/standin)
 target_link_libraries(winamp_standin PRIVATE user32 gdi32 kernel32 comctl32)
 target_link_options(winamp_standin PRIVATE ${STATIC_RUNTIME})
 
+# A plug-in that subclasses the main window like many real ones (the tests
+# load it before or after ours).
+add_library(gen_subclass SHARED tools/subclass_plugin/gen_subclass.cpp)
+set_target_properties(gen_subclass PROPERTIES PREFIX "")
+target_link_options(gen_subclass PRIVATE ${STATIC_RUNTIME})
+
 # Helpers shared by the Windows test programs.
 file(GLOB WIN_SUPPORT_SOURCES CONFIGURE_DEPENDS tests/support/win/*.cpp)
 add_library(win_test_support STATIC ${WIN_SUPPORT_SOURCES} tests/support/win/dummy.cpp)
@@ -35,7 +41,7 @@ foreach(src ${WIN_TESTS})
   target_link_libraries(${exe} PRIVATE win_test_support gtest_main)
   target_link_options(${exe} PRIVATE ${STATIC_RUNTIME})
   if(kind STREQUAL "e2e")
-    add_dependencies(${exe} vandrel gen_vandrel winamp_standin)
+    add_dependencies(${exe} vandrel gen_vandrel winamp_standin gen_subclass)
   endif()
   add_test(NAME ${exe} COMMAND ${exe})
   set_tests_properties(${exe} PROPERTIES TIMEOUT 120)

@@ -41,6 +41,9 @@ IVandrel : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE get_createArtistFolder(VARIANT_BOOL * value) = 0;
   virtual HRESULT STDMETHODCALLTYPE put_createArtistFolder(VARIANT_BOOL theValue) = 0;
   virtual HRESULT STDMETHODCALLTYPE MoveToPlaylistStart() = 0;
+  // The hotkey's modifier bits: 1 Alt, 2 Ctrl, 4 Shift, 8 Windows key.
+  virtual HRESULT STDMETHODCALLTYPE get_modifiers(LONG * value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_modifiers(LONG value) = 0;
 };
 
 // __uuidof for MinGW.

@@ -137,4 +137,15 @@ STDMETHODIMP VandrelObject::MoveToPlaylistStart() {
   return Guarded(IID_IVandrel, [&] { plugin_.MoveToPlaylistStart(); });
 }
 
+STDMETHODIMP VandrelObject::get_modifiers(LONG* value) {
+  return Guarded(IID_IVandrel, [&] {
+    RequireOut(value);
+    *value = plugin_.Modifiers();
+  });
+}
+
+STDMETHODIMP VandrelObject::put_modifiers(LONG value) {
+  return Guarded(IID_IVandrel, [&] { plugin_.SetModifiers(value); });
+}
+
 }  // namespace vandrel::com

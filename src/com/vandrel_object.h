@@ -34,6 +34,8 @@ class VandrelObject final : public ComObject<IZekWinAmpGenPlugin, IVandrel, ISup
   STDMETHODIMP get_createArtistFolder(VARIANT_BOOL* value) override;
   STDMETHODIMP put_createArtistFolder(VARIANT_BOOL theValue) override;
   STDMETHODIMP MoveToPlaylistStart() override;
+  STDMETHODIMP get_modifiers(LONG* value) override;
+  STDMETHODIMP put_modifiers(LONG value) override;
 
   // ISupportErrorInfo
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;

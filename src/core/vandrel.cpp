@@ -98,14 +98,17 @@ void Vandrel::LoadLastUsedProfile() {
     ui.MessageBox(ini.LastErrorDescription(), kTitle, platform::Icon::Critical, platform::Buttons::Ok);
     return;
   }
-  // Entries are matched by position only; all five positions must be there.
+  // Entries are matched by position only; the first five positions must be
+  // there. The modifiers (sixth) are taken with the letter, so the hotkey is
+  // registered once, as the profile has it.
   auto entry = [&](std::size_t position) -> bool {
     if (position >= keys.size() || position >= values.size()) {
       throw Error(errors::kSubscriptRange, L"Subscript out of range");
     }
     return ui.Lower(keys[position]) == settings::kProfileReadNames[position];
   };
-  if (entry(0)) SetKey(settings::ToInt32(values[0]));
+  for (std::size_t position = 0; position < settings::kRequiredEntries; ++position) entry(position);
+  SetShortcut(settings::ProfileModifiers(keys, values), entry(0) ? settings::ToInt32(values[0]) : key_);
   if (entry(1)) SetmoveToFolder(settings::ProfileBoolean(values[1]));
   if (entry(2)) SetsavingPlace(values[2]);
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
@@ -132,7 +135,9 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
   g_pluginInstance = nullptr;
 }
 
-void Vandrel::SetKey(std::int32_t newKey) {
+void Vandrel::SetKey(std::int32_t newKey) { SetShortcut(modifiers_, newKey); }
+
+void Vandrel::SetShortcut(std::int32_t modifiers, std::int32_t newKey) {
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
   std::int32_t code = 0;
   if (__builtin_add_overflow(newKey, 64, &code)) throw Error(errors::kOverflow, L"Overflow");
@@ -147,18 +152,37 @@ void Vandrel::SetKey(std::int32_t newKey) {
     newKey = 0;
     code = 0;
   }
+  const bool knownModifiers = modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(hotkey::kModAll)) == 0;
+  if (!knownModifiers) {
+    if (newKey != 0) {
+      platform::Ui().MessageBox(L"Hotkey modifiers " + std::to_wstring(modifiers) +
+                                    L" are not a combination of Alt (1), Ctrl (2), Shift (4) and Win (8)."
+                                    L"\r\n\r\nNo hotkey is set.",
+                                kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    }
+    modifiers = hotkey::kModWin;
+    newKey = 0;
+    code = 0;
+  }
+  modifiers_ = modifiers;
 
-  if (hotkey::SetHotKey(window, static_cast<unsigned>(code)) != 0) {
+  platform::OpResult failure;
+  if (hotkey::SetHotKey(window, static_cast<unsigned>(code), static_cast<unsigned>(modifiers), &failure) !=
+      0) {
     platform::Ui().MessageBox(
         L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
-        L"(eg D, E, F, M and R are reserved by Explorer).",
+        L"(eg D, E, F, M and R are reserved by Explorer).\r\n\r\n" +
+            hotkey::ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(code)) + L": " +
+            failure.message + L"\r\n\r\nChoose another combination, for example Ctrl+Alt and a letter.",
         kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
     key_ = 0;
     return;
   }
   key_ = newKey;
   if (newKey != 0) {
-    RequireWrapper().SetPluginDescription(std::wstring(L"Vandrel [Win+") + static_cast<wchar_t>(code) + L"]");
+    RequireWrapper().SetPluginDescription(
+        L"Vandrel [" + hotkey::ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(code)) +
+        L"]");
   } else {
     RequireWrapper().SetPluginDescription(L"Vandrel [No HotKey]");
   }

@@ -30,6 +30,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;
+  std::int32_t Modifiers() override { return modifiers_; }
+  void SetModifiers(std::int32_t value) { SetShortcut(value, key_); }
+  void SetShortcut(std::int32_t modifiers, std::int32_t newKey) override;
   bool moveToFolder() override { return moveToFolder_; }
   void SetmoveToFolder(bool theValue) override { moveToFolder_ = theValue; }
   std::wstring savingPlace() override { return savingPlace_; }
@@ -53,6 +56,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool moveToFolder_ = false;
   bool sortingOption_ = false;
   bool createArtistFolder_ = false;
+  std::int32_t modifiers_ = 8;  // the Windows key
 };
 
 // The module-wide slot: the one plug-in instance, or null.

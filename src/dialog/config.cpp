@@ -4,7 +4,6 @@
 
 #include "dialog/frm_config.h"
 #include "dialog/messages.h"
-#include "winamp/bridge.h"
 
 namespace vandrel::dialog {
 
@@ -19,7 +18,7 @@ platform::WindowHandle OwnerWindow(Plugin* plugin) {
     } catch (const std::exception&) {
     }
   }
-  return platform::Windows().FindWindowByClass(winamp::kWinampClass);
+  return 0;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "dialog/config.h"
 #include "dialog/messages.h"
+#include "hotkey/hook.h"
 #include "platform/error.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
@@ -56,11 +57,18 @@ const std::vector<Placement>& Layout() {
        false, 9},
       {&C::Frame1, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground, false,
        0},
-      {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 33,
-       L"File will be deleted when the Windows key and the following key are pressed together", kVerdana,
-       kBackground, false, 2},
-      {&C::Label2, ControlKind::Label, &C::Frame1, 88, 64, 49, 17, L"WIN + ", kVerdanaLargeBold, std::nullopt,
-       true, 22},
+      {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 17,
+       L"File will be deleted when these keys are pressed together:", kVerdana, kBackground, false, 2},
+      {&C::chkCtrl, ControlKind::CheckBox, &C::Frame1, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground, false,
+       25},
+      {&C::chkAlt, ControlKind::CheckBox, &C::Frame1, 64, 34, 46, 17, L"Alt", kVerdana, kBackground, false,
+       26},
+      {&C::chkShift, ControlKind::CheckBox, &C::Frame1, 114, 34, 56, 17, L"Shift", kVerdana, kBackground,
+       false, 27},
+      {&C::chkWin, ControlKind::CheckBox, &C::Frame1, 174, 34, 50, 17, L"Win", kVerdana, kBackground, false,
+       28},
+      {&C::Label2, ControlKind::Label, &C::Frame1, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
+       std::nullopt, true, 22},
       {&C::cmbKey, ControlKind::DropDown, &C::Frame1, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite, false,
        1},
       {&C::Frame5, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana, kBackground,
@@ -154,6 +162,7 @@ void FrmConfig::OpeningSequence() {
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) f.AddItem(c_.cmbKey, std::wstring(1, letter));
 
   Skippable([&] { f.Select(c_.cmbKey, plugin_->Key()); });
+  Skippable([&] { ShowModifiers(plugin_->Modifiers()); });
   Skippable([&] {
     std::vector<std::wstring> names;
     if (settings::SettingsIni().Enum_SectionNames(names)) {
@@ -189,6 +198,20 @@ void FrmConfig::OpeningSequence() {
     Skippable([&] { f.Select(c_.cmbKey, plugin_->Key()); });
   }
   ConfigDialogOpen() = true;
+}
+
+void FrmConfig::ShowModifiers(std::int32_t modifiers) {
+  platform::Form& f = *form_;
+  f.SetChecked(c_.chkCtrl, (modifiers & hotkey::kModControl) != 0);
+  f.SetChecked(c_.chkAlt, (modifiers & hotkey::kModAlt) != 0);
+  f.SetChecked(c_.chkShift, (modifiers & hotkey::kModShift) != 0);
+  f.SetChecked(c_.chkWin, (modifiers & hotkey::kModWin) != 0);
+}
+
+std::int32_t FrmConfig::CheckedModifiers() {
+  platform::Form& f = *form_;
+  return (f.Checked(c_.chkCtrl) ? hotkey::kModControl : 0) | (f.Checked(c_.chkAlt) ? hotkey::kModAlt : 0) |
+         (f.Checked(c_.chkShift) ? hotkey::kModShift : 0) | (f.Checked(c_.chkWin) ? hotkey::kModWin : 0);
 }
 
 void FrmConfig::Show(platform::WindowHandle owner) {

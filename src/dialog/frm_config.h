@@ -35,6 +35,7 @@ class FrmConfig : public platform::FormEvents {
   // The controls, as the toolkit numbers them.
   struct Controls {
     platform::ControlId Frame1 = 0, Label1 = 0, Label2 = 0, cmbKey = 0;
+    platform::ControlId chkCtrl = 0, chkAlt = 0, chkShift = 0, chkWin = 0;
     platform::ControlId Frame2 = 0, List1 = 0, Command1 = 0, Command2 = 0, Frame3 = 0, saveAS = 0,
                         Command3 = 0;
     platform::ControlId Frame5 = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
@@ -71,6 +72,9 @@ class FrmConfig : public platform::FormEvents {
   // Runs a handler; what it throws is told to the user and goes no further.
   void Guarded(const std::function<void()>& handler);
   void NextTrack();
+  // The hotkey's modifier boxes: shown from, and read as, the modifier bits.
+  void ShowModifiers(std::int32_t modifiers);
+  std::int32_t CheckedModifiers();
 
   Plugin* plugin_;
   std::unique_ptr<platform::Form> form_;

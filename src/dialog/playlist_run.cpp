@@ -4,6 +4,7 @@
 
 #include "dialog/frm_config.h"
 #include "dialog/messages.h"
+#include "hotkey/hook.h"
 #include "platform/error.h"
 #include "winamp/bridge.h"
 
@@ -39,11 +40,13 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
     return;
   }
 
+  // The hotkey waits while the run (or one of its boxes) is on screen.
+  hotkey::ActionScope running;
   int disposed = 0;
   int skipped = 0;
   try {
     plugin_->MoveToPlaylistStart();
-    const std::int32_t count = winamp::GetPlaylistLength();
+    const std::int32_t count = winamp::GetPlaylistLength(plugin_->WinAmpWindowHandle());
     bool networkShown = false;
     for (std::int32_t pass = 1; pass <= count; ++pass) {
       // The network refusal is shown once per run; later ones pass quietly.
@@ -81,7 +84,8 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
     return;
   }
   ShowBox(L"Done!\r\n\r\nPlaylist cleared!\r\n\r\n" + Tally(disposed, skipped), platform::Icon::Information);
-  winamp::ClearPlaylist();
+  if (!IsLoaded()) return;  // Quit came while the box was up
+  winamp::ClearPlaylist(plugin_->WinAmpWindowHandle());
 }
 
 }  // namespace vandrel::dialog

@@ -14,6 +14,10 @@ class Plugin {
   virtual ~Plugin() = default;
   virtual std::int32_t Key() = 0;
   virtual void SetKey(std::int32_t newKey) = 0;
+  // The hotkey's modifier bits (1 Alt, 2 Ctrl, 4 Shift, 8 Windows key).
+  virtual std::int32_t Modifiers() = 0;
+  // Sets the modifiers and the letter together, with one registration.
+  virtual void SetShortcut(std::int32_t modifiers, std::int32_t newKey) = 0;
   virtual bool moveToFolder() = 0;
   virtual void SetmoveToFolder(bool theValue) = 0;
   virtual std::wstring savingPlace() = 0;

@@ -38,7 +38,7 @@ void FrmConfig::Command1_Click() {
   // number: what can be applied is, and the user hears about the rest.
   std::vector<std::wstring> notes;
   const std::size_t count = std::min(keys.size(), values.size());
-  if (count < settings::kProfileKeys.size()) {
+  if (count < settings::kRequiredEntries) {
     notes.push_back(L"The settings " + Quoted(name) + L" hold " + std::to_wstring(count) +
                     L" of their 5 entries; the missing ones were left as they were.");
   }
@@ -57,8 +57,10 @@ void FrmConfig::Command1_Click() {
                       error.Description() + L"); the hotkey was left as it was.");
     }
     if (isNumber) {
-      plugin_->SetKey(key);
+      // The letter and its modifier keys are registered together.
+      plugin_->SetShortcut(settings::ProfileModifiers(keys, values), key);
       f.Select(c_.cmbKey, plugin_->Key());
+      ShowModifiers(plugin_->Modifiers());
     }
   }
   if (at(1)) {
@@ -101,6 +103,13 @@ void FrmConfig::Command3_Click() {
     ShowBox(L"Please enter a name for this setting", platform::Icon::Information);
     return;
   }
+  const std::int32_t modifiers = CheckedModifiers();
+  if (f.SelectedIndex(c_.cmbKey) > 0 && modifiers == 0) {
+    ShowBox(L"Tick at least one of Ctrl, Alt, Shift and Win for the hotkey (Ctrl and Alt, for example).",
+            platform::Icon::Information);
+    return;
+  }
+
   int count = f.ItemCount(c_.List1);
   for (int i = 0; i < count; ++i) {
     if (f.ItemText(c_.List1, i) != name) continue;
@@ -112,9 +121,12 @@ void FrmConfig::Command3_Click() {
 
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {std::to_wstring(f.SelectedIndex(c_.cmbKey)), flag(c_.chkmoveToFolder),
-                                      f.FolderPath(c_.Dir1), flag(c_.chkSortingOption),
-                                      flag(c_.chkCreateArtistFolder)};
+  std::vector<std::wstring> values = {std::to_wstring(f.SelectedIndex(c_.cmbKey)),
+                                      flag(c_.chkmoveToFolder),
+                                      f.FolderPath(c_.Dir1),
+                                      flag(c_.chkSortingOption),
+                                      flag(c_.chkCreateArtistFolder),
+                                      std::to_wstring(modifiers)};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

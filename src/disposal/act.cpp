@@ -29,7 +29,7 @@ void ThrowIfFailed(const platform::OpResult& result, const std::wstring& what) {
 }  // namespace
 
 ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
-  std::wstring song = winamp::GetCurrentFileName();
+  std::wstring song = winamp::GetCurrentFileName(host.WinAmpWindowHandle());
 
   if (song.compare(0, 2, L"\\\\") == 0) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);

@@ -30,7 +30,8 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Window procedure replacement (GWL_WNDPROC).
+  // Window procedure replacement (GWL_WNDPROC), in the window's own character
+  // set: a Unicode window stays Unicode.
   virtual ProcAddress GetWindowProc(WindowHandle window) = 0;
   virtual void SetWindowProc(WindowHandle window, ProcAddress proc) = 0;
   virtual std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message,
@@ -40,15 +41,16 @@ class WindowSystem {
   // handler installed with SetHookHandler (catching anything it throws).
   using HookHandler = std::intptr_t (*)(WindowHandle, unsigned, std::uintptr_t, std::intptr_t);
   virtual ProcAddress HookProcAddress(HookHandler handler) = 0;
+  // Keeps the plug-in's module loaded for the rest of the process's life.
+  virtual void KeepModuleLoaded() = 0;
 
   // Global atoms and hotkeys.
   virtual std::uint16_t GlobalAddAtom(const std::wstring& name) = 0;
   virtual void GlobalDeleteAtom(std::uint16_t atom) = 0;
-  virtual bool RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) = 0;
+  virtual OpResult RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) = 0;
   virtual void UnregisterHotKey(WindowHandle window, std::int32_t id) = 0;
 
-  // Finding Winamp and talking to it.
-  virtual WindowHandle FindWindowByClass(const std::wstring& className) = 0;
+  // Talking to Winamp through the window it handed the plug-in.
   virtual std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                     std::intptr_t lParam) = 0;
   virtual std::uint32_t GetWindowProcessId(WindowHandle window) = 0;

@@ -1,6 +1,8 @@
 #include "settings/profile.h"
 
+#include "platform/error.h"
 #include "settings/ini_class.h"
+#include "settings/values.h"
 
 namespace vandrel::settings {
 namespace {
@@ -12,6 +14,19 @@ constexpr wchar_t kRemoved[] = {L'\'', L'\u00E4', L'\u00F6', L'\u00FC', L' ', L'
                                 L'[',  L'/',      L'\\',     L'\u00B4', L'`', L'}',      L'{', L'%'};
 
 }  // namespace
+
+std::int32_t ProfileModifiers(const std::vector<std::wstring>& keys,
+                              const std::vector<std::wstring>& values) {
+  constexpr std::size_t at = kModifiersPosition;
+  if (at >= keys.size() || at >= values.size() || platform::Ui().Lower(keys[at]) != kProfileReadNames[at]) {
+    return 8;
+  }
+  try {
+    return ToInt32(values[at]);
+  } catch (const Error&) {
+    return -1;
+  }
+}
 
 std::wstring CleanName(std::wstring& text) {
   std::wstring name = text;

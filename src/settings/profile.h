@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -12,11 +14,20 @@ namespace vandrel::settings {
 inline constexpr wchar_t kConfigSection[] = L"iniConfig";
 inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
 
-// Keys as written, in their fixed order, and the lower-case names readers expect.
-inline constexpr std::array<const wchar_t*, 5> kProfileKeys = {L"Key", L"moveToFolder", L"savingPlace",
-                                                               L"sortingOption", L"createArtistFolder"};
-inline constexpr std::array<const wchar_t*, 5> kProfileReadNames = {L"key", L"movetofolder", L"savingplace",
-                                                                    L"sortingoption", L"createartistfolder"};
+// Keys as written, in their fixed order, and the lower-case names readers
+// expect. The first five are every profile's; the sixth, the hotkey's
+// modifier keys, came later, so a profile without it is complete.
+inline constexpr std::array<const wchar_t*, 6> kProfileKeys = {
+    L"Key", L"moveToFolder", L"savingPlace", L"sortingOption", L"createArtistFolder", L"modifiers"};
+inline constexpr std::array<const wchar_t*, 6> kProfileReadNames = {
+    L"key", L"movetofolder", L"savingplace", L"sortingoption", L"createartistfolder", L"modifiers"};
+inline constexpr std::size_t kRequiredEntries = 5;
+inline constexpr std::size_t kModifiersPosition = 5;
+
+// The hotkey's modifier bits as a profile holds them at the sixth position:
+// the Windows key alone (8) when the profile has no such entry, -1 when the
+// value is no number.
+std::int32_t ProfileModifiers(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
 
 // Cleans a profile or folder name in place and returns it.
 std::wstring CleanName(std::wstring& text);

@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::size_t kNameBufferSize = 256;
 
-platform::WindowHandle FindWinamp() { return platform::Windows().FindWindowByClass(kWinampClass); }
-
 }  // namespace
 
 std::string TrimAtNul(const std::string& text) {
@@ -19,9 +17,8 @@ std::string TrimAtNul(const std::string& text) {
   return text.substr(0, nul);
 }
 
-std::wstring GetCurrentFileName() {
+std::wstring GetCurrentFileName(platform::WindowHandle window) {
   auto& windows = platform::Windows();
-  platform::WindowHandle window = FindWinamp();
   std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
   auto address = static_cast<std::uintptr_t>(
       windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcGetPlaylistFile));
@@ -43,14 +40,12 @@ std::wstring GetCurrentFileName() {
   }
 }
 
-std::int32_t GetPlaylistLength() {
-  platform::WindowHandle window = FindWinamp();
+std::int32_t GetPlaylistLength(platform::WindowHandle window) {
   return static_cast<std::int32_t>(platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListLength));
 }
 
-void ClearPlaylist() {
+void ClearPlaylist(platform::WindowHandle window) {
   auto& windows = platform::Windows();
-  platform::WindowHandle window = FindWinamp();
   std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
   windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcDelete);
 }

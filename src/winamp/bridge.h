@@ -1,12 +1,15 @@
-// Reaching Winamp's playlist through its main window and its memory.
+// Reaching Winamp's playlist through its main window and its memory. The
+// window is always the one Winamp handed the plug-in (the wrapper's
+// WinAmpWindowHandle): another program may own a window of Winamp's class.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace vandrel::winamp {
 
-inline constexpr wchar_t kWinampClass[] = L"Winamp v1.x";
 inline constexpr unsigned kWmUser = 0x400;
 inline constexpr unsigned kWmCommand = 0x111;
 inline constexpr std::intptr_t kIpcGetListPos = 125;
@@ -18,9 +21,9 @@ inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
 inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 
-std::wstring GetCurrentFileName();
-std::int32_t GetPlaylistLength();
-void ClearPlaylist();
+std::wstring GetCurrentFileName(platform::WindowHandle winamp);
+std::int32_t GetPlaylistLength(platform::WindowHandle winamp);
+void ClearPlaylist(platform::WindowHandle winamp);
 
 // The bytes before the first NUL; throws vandrel::Error when there is none.
 std::string TrimAtNul(const std::string& text);

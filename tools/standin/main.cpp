@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,12 @@ std::string StateText(const App& app) {
   for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
   // Whether a plug-in has put its own procedure in front of the window's.
   const bool hooked = app.window != nullptr && IsWindow(app.window) &&
-                      GetWindowLongPtrA(app.window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc);
+                      GetWindowLongPtrW(app.window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc);
   text += "hooked " + std::string(hooked ? "1" : "0") + "\n";
+  wchar_t title[64] = {};
+  const bool unicode = app.window != nullptr && IsWindowUnicode(app.window) &&
+                       GetWindowTextW(app.window, title, 64) > 0 && std::wcscmp(title, kWindowTitle) == 0;
+  text += "unicode " + std::string(unicode ? "1" : "0") + "\n";
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   text += "timing " + std::to_string(app.hotkey_taken) + " " + std::to_string(app.play_received) + " " +
@@ -80,11 +85,20 @@ LRESULT QueryState(App& app) {
 }
 
 // Winamp calls every plug-in's quit() before its window goes away.
-void Close(App& app, HWND window) {
+void Close(App& app) {
   if (app.closed) return;
   app.closed = true;
   app.player.Stop();
-  if (!app.plugins.Quit(window, WindowProc)) app.exit_code = kExitHookLeft;
+  app.plugins.Quit();
+}
+
+// After quit(), from a message of its own (no plug-in's frame on the stack):
+// every plug-in is unloaded, and a message must still pass whatever
+// procedures the plug-ins left in front of the window's own.
+void Finish(App& app, HWND window) {
+  app.plugins.Free();
+  if (SendMessageW(window, app.control_message, kProbe, 0) != 1) app.exit_code = kExitHookLeft;
+  DestroyWindow(window);
 }
 
 LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
@@ -106,9 +120,14 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
     case kShutdown:
-      Close(app, window);
-      DestroyWindow(window);
+      Close(app);
+      PostMessageW(window, app.control_message, kFinish, 0);
       break;
+    case kFinish:
+      Finish(app, window);
+      return 1;
+    case kProbe:
+      return 1;
     default:
       return 0;
   }
@@ -148,20 +167,20 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
       OnPaint(app, window);
       return 0;
     case WM_CLOSE:
-      Close(app, window);
-      DestroyWindow(window);
+      Close(app);
+      PostMessageW(window, app.control_message, kFinish, 0);
       return 0;
     case WM_DESTROY:
-      Close(app, window);
+      Close(app);
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(window, message, wparam, lparam);
+      return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (g_app == nullptr) return DefWindowProcA(window, message, wparam, lparam);
+  if (g_app == nullptr) return DefWindowProcW(window, message, wparam, lparam);
   try {
     return HandleMessage(*g_app, window, message, wparam, lparam);
   } catch (...) {
@@ -199,20 +218,21 @@ int Run(HINSTANCE instance) {
   App app;
   g_app = &app;
   app.control_message = RegisterWindowMessageA(kControlMessage);
+  // Winamp 5's main window is a Unicode window; so is this one.
 
   std::vector<std::string> entries;
   if (!options.playlist.empty()) ReadM3u(options.playlist, &entries);
   for (const std::string& file : options.files) entries.push_back(file);
   for (const std::string& entry : entries) app.player.Append(entry);
 
-  WNDCLASSA window_class = {};
+  WNDCLASSW window_class = {};
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
   window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  window_class.lpszClassName = kWindowClass;
-  if (!RegisterClassA(&window_class)) return kExitNoWindow;
-  HWND window = CreateWindowExA(0, kWindowClass, "Winamp stand-in", WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
+  window_class.lpszClassName = kWindowClassW;
+  if (!RegisterClassW(&window_class)) return kExitNoWindow;
+  HWND window = CreateWindowExW(0, kWindowClassW, kWindowTitle, WS_OVERLAPPEDWINDOW, 40, 40, 640, 400,
                                 nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return kExitNoWindow;
   app.window = window;
@@ -225,16 +245,16 @@ int Run(HINSTANCE instance) {
   InvalidateRect(window, nullptr, TRUE);
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_HOTKEY) {
       LARGE_INTEGER now;
       QueryPerformanceCounter(&now);
       app.hotkey_taken = now.QuadPart;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
-  Close(app, nullptr);
+  Close(app);
   app.plugins.Free();
   const int code = app.exit_code;
   g_app = nullptr;

@@ -67,21 +67,12 @@ void Plugins::LoadFolder(const std::string& folder, HWND main_window) {
   }
 }
 
-bool Plugins::Quit(HWND main_window, WNDPROC own_proc) {
-  bool restored_all = true;
+void Plugins::Quit() {
   for (Loaded& plugin : loaded_) {
     if (plugin.quit_called) continue;
     plugin.quit_called = true;
     if (plugin.header->quit != nullptr) plugin.header->quit();
-    if (main_window != nullptr && IsWindow(main_window)) {
-      const auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(main_window, GWLP_WNDPROC));
-      if (proc != own_proc) {
-        restored_all = false;
-        SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own_proc));
-      }
-    }
   }
-  return restored_all;
 }
 
 void Plugins::Free() {

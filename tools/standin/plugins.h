@@ -36,12 +36,10 @@ class Plugins {
   // init() fails is unloaded again without quit().
   void LoadFolder(const std::string& folder, HWND main_window);
 
-  // quit() of each plug-in in load order (once). Returns false when some
-  // plug-in left `main_window`'s procedure other than `own_proc` after its
-  // quit(); the stand-in's own procedure is then put back.
-  bool Quit(HWND main_window = nullptr, WNDPROC own_proc = nullptr);
-  // FreeLibrary on each plug-in, after Quit. Done once the message loop has
-  // ended: a plug-in's window procedure may still be on the stack at quit().
+  // quit() of each plug-in in load order (once).
+  void Quit();
+  // FreeLibrary on each plug-in, after Quit, from a message of its own: a
+  // plug-in's window procedure may still be on the stack at quit().
   void Free();
 
   // config() of plug-in `index`; false when there is no such plug-in.

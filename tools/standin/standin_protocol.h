@@ -12,7 +12,9 @@
 //   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
 //                         usually runs a modal dialog, so never send this.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
-//                         quit(), FreeLibrary, then the process exits.
+//                         quit(), then (from a fresh message) FreeLibrary of
+//                         each, a probe message sent through the main
+//                         window's procedure chain, and the process exits.
 //
 // None of these is written to the command log: the log holds only what
 // arrived through Winamp's own messages.
@@ -28,6 +30,8 @@
 //   failed FILE|REASON   a gen_*.dll that was not loaded
 //   hooked 0|1           1 while a plug-in's procedure is in front of the
 //                        window's own
+//   unicode 0|1          1 while the main window is a Unicode window whose
+//                        title (it holds Chinese characters) reads back whole
 //   timing H P F         performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
 //                        and the counter's frequency
@@ -38,8 +42,10 @@
 // other WM_USER codes.
 //
 // Exit codes: 0 after a clean shutdown; 1 when the window could not be made;
-// 2 when a plug-in still had the main window's procedure replaced after its
-// quit() returned (the stand-in puts its own back before unloading it).
+// 2 when, after every plug-in's quit() and FreeLibrary, a message sent to the
+// main window no longer reached the stand-in's own procedure (a plug-in that
+// left a procedure pointing into an unloaded DLL crashes the stand-in
+// instead, and the exit code is the exception's).
 #pragma once
 
 #include <cstdint>
@@ -47,6 +53,7 @@
 namespace vandrel::standin {
 
 inline constexpr char kWindowClass[] = "Winamp v1.x";
+inline constexpr wchar_t kWindowClassW[] = L"Winamp v1.x";
 inline constexpr char kControlMessage[] = "VandrelStandinControl";
 
 enum Control : std::uintptr_t {
@@ -57,7 +64,12 @@ enum Control : std::uintptr_t {
   kClearLog = 5,
   kOpenConfig = 6,
   kShutdown = 7,
+  kFinish = 8,  // internal: the second half of kShutdown
+  kProbe = 9,   // internal: answered 1 by the stand-in's own procedure
 };
+
+// The main window's title, outside every ANSI code page.
+inline constexpr wchar_t kWindowTitle[] = L"Winamp stand-in \u4E2D\u6587";
 
 struct StateBlock {
   std::uint32_t size;  // bytes of text that follow

@@ -274,4 +274,6 @@ FileSystem& Win32Files() {
   return files;
 }
 
+OpResult ResultOf(bool ok) { return Result(ok ? TRUE : FALSE); }
+
 }  // namespace vandrel::platform::win32

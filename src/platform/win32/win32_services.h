@@ -15,6 +15,10 @@ Toolkit& Win32Toolkit();
 // (GetDlgItem), clear of IDOK and IDCANCEL.
 inline constexpr int kToolkitItemBase = 100;
 
+// The result of a Win32 call that reported `ok`: on failure the last error
+// code and the system's text for it.
+OpResult ResultOf(bool ok);
+
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);
 

@@ -25,6 +25,12 @@ struct HookDepth {
 
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
+void PinOwnModule() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCSTR>(&PinOwnModule), &self);
+}
+
 LRESULT CALLBACK HookTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Nothing may leave a window procedure: Winamp would go down with it.
   HookDepth depth;
@@ -34,28 +40,40 @@ LRESULT CALLBACK HookTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM
     }
   } catch (...) {
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
+                                 : DefWindowProcA(window, message, wParam, lParam);
 }
 
 class Win32WindowSystem final : public WindowSystem {
  public:
+  // A Unicode window is read and subclassed through the W functions: the A
+  // ones would turn it into an ANSI window (its Unicode title would read '?').
   ProcAddress GetWindowProc(WindowHandle window) override {
-    return static_cast<ProcAddress>(GetWindowLongPtrA(H(window), GWLP_WNDPROC));
+    return static_cast<ProcAddress>(IsWindowUnicode(H(window)) ? GetWindowLongPtrW(H(window), GWLP_WNDPROC)
+                                                               : GetWindowLongPtrA(H(window), GWLP_WNDPROC));
   }
   void SetWindowProc(WindowHandle window, ProcAddress proc) override {
     if (g_hookDepth > 0 && proc != reinterpret_cast<ProcAddress>(&HookTrampoline)) {
       // Unhooking from inside the hook: keep this module for the process's
       // life, since its frames are still on the stack.
-      HMODULE self = nullptr;
-      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                         reinterpret_cast<LPCSTR>(&HookTrampoline), &self);
+      PinOwnModule();
     }
-    SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(proc));
+    if (IsWindowUnicode(H(window))) {
+      SetWindowLongPtrW(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(proc));
+    } else {
+      SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(proc));
+    }
   }
   std::intptr_t CallWindowProc(ProcAddress proc, WindowHandle window, unsigned message, std::uintptr_t wParam,
                                std::intptr_t lParam) override {
-    return ::CallWindowProcA(reinterpret_cast<WNDPROC>(proc), H(window), message, wParam, lParam);
+    // The hook receives messages in the window's character set and passes
+    // them on in the same one.
+    auto previous = reinterpret_cast<WNDPROC>(proc);
+    if (previous == nullptr) return 0;
+    return IsWindowUnicode(H(window)) ? ::CallWindowProcW(previous, H(window), message, wParam, lParam)
+                                      : ::CallWindowProcA(previous, H(window), message, wParam, lParam);
   }
+  void KeepModuleLoaded() override { PinOwnModule(); }
   ProcAddress HookProcAddress(HookHandler handler) override {
     g_hookHandler = handler;
     return reinterpret_cast<ProcAddress>(&HookTrampoline);
@@ -64,13 +82,10 @@ class Win32WindowSystem final : public WindowSystem {
     return ::GlobalAddAtomA(Win32Ui().ToAnsi(name).c_str());
   }
   void GlobalDeleteAtom(std::uint16_t atom) override { ::GlobalDeleteAtom(atom); }
-  bool RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) override {
-    return ::RegisterHotKey(H(window), id, modifiers, vk) != FALSE;
+  OpResult RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) override {
+    return ResultOf(::RegisterHotKey(H(window), id, modifiers, vk) != FALSE);
   }
   void UnregisterHotKey(WindowHandle window, std::int32_t id) override { ::UnregisterHotKey(H(window), id); }
-  WindowHandle FindWindowByClass(const std::wstring& className) override {
-    return reinterpret_cast<WindowHandle>(FindWindowA(Win32Ui().ToAnsi(className).c_str(), nullptr));
-  }
   std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     if (window == 0) return 0;
