@@ -1,11 +1,8 @@
 // The configuration dialog as a user meets it, driven from outside the
-// process that shows it (the stand-in Winamp's): its controls found by item
-// id, and each action sent as the messages a user's input produces.
-//
-// An action returns once the dialog has handled it, or earlier with the box
-// titled "Vandrel" that its handler shows meanwhile; answer the box (and any
-// that follow), then Finish() waits until the handler has returned. A
-// missing answer fails the test when the safety timeout runs out.
+// process that shows it: controls found by item id, each action sent as the
+// messages a user's input produces. An action returns once the dialog has
+// handled it, or earlier with the box titled "Vandrel" that its handler shows
+// meanwhile: answer it (and any that follow), then Finish() waits for the handler.
 #pragma once
 
 #include <windows.h>
@@ -13,61 +10,46 @@
 #include <string>
 #include <vector>
 
-#include "support/win/config_dialog_items.h"
-
 namespace vandrel::testing {
+
+// Item ids: kToolkitItemBase + the order in which the dialog adds its controls.
+namespace item {
+inline constexpr int List1 = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111,
+                     MoveToFolder = 113, Sorting = 114, Artist = 115, Drive = 117, Folders = 118,
+                     NewFolderName = 119, NewFolder = 120, WholePlaylist = 122, Close = 125;
+}  // namespace item
 
 class ConfigDialog {
  public:
-  static constexpr DWORD kTimeout = 20000;
+  bool WaitOpen(HWND owner);  // open, and modal over `owner`
+  bool WaitClosed() const;
 
-  // Waits until the dialog is open, its opening sequence done and it runs
-  // modally over `owner` (owner disabled). False when it did not come.
-  bool WaitOpen(HWND owner, DWORD timeout_ms = kTimeout);
-  // Waits until the dialog window is gone.
-  bool WaitClosed(DWORD timeout_ms = kTimeout) const;
-
-  HWND window() const { return window_; }
-  HWND Item(int item) const { return GetDlgItem(window_, item); }
-
-  // --- What the controls show.
   std::string Text(int item) const;
   bool Checked(int item) const;
-  std::vector<std::string> Entries(int item) const;  // a list's or drop-down's entries
-  int Selected(int item) const;                      // -1 when none
+  std::vector<std::string> Entries(int item) const;  // a list's or drop-down's
   std::string SelectedText(int item) const;
-  // The folder list's current folder, read from its entries: the folders
-  // from the root down to the highlighted one, which is the current folder
-  // after every folder change.
+  // The folder list's folder: its entries from the root down to the highlighted one.
   std::string Folder() const;
 
-  // --- Actions without a handler of the dialog's own (sent; done on return).
   void Type(int item, const std::string& text);
   void Tick(int item, bool ticked);
-  void Choose(int item, int index);  // a drop-down entry picked
+  void Choose(int item, int index);  // a drop-down entry
 
-  // --- Actions with a handler: nullptr when handled with no box shown.
+  // Actions with a handler: the box shown meanwhile, or nullptr.
   HWND Click(int button);
-  // Selects entry `index` of a list and clicks it (button down and up over it).
-  HWND ClickEntry(int list, int index);
-  // Picks drive "d:" in the drive selector.
-  HWND ChooseDrive(const std::string& drive);
-  // Opens `folder` ("D:\a\b") as a user would: the drive first when it is
-  // another, then the root, then one click per folder on the way down. Fails
-  // the test (and stops) when a step shows a box or lands elsewhere.
+  HWND ClickEntry(int list, int index);        // button down and up over the entry
+  HWND ChooseDrive(const std::string& drive);  // "d:"
+  // Opens "D:\a\b" as a user would: the drive, its root, then each folder in
+  // turn. Fails the test when a step shows a box or lands elsewhere.
   bool OpenFolder(const std::string& folder);
-
-  // Waits until every action sent so far has been handled.
-  bool Finish(DWORD timeout_ms = kTimeout);
+  bool Finish();  // every action sent so far handled
 
  private:
+  HWND Item(int item) const { return GetDlgItem(window_, item); }
+  int Selected(int item) const;
   HWND Deliver(UINT message, WPARAM wParam, LPARAM lParam, HWND target);
 
   HWND window_ = nullptr;
-  long sent_ = 0;
 };
-
-// Answers message box `box` with `button` and waits until it is gone; its text.
-std::string Answer(HWND box, int button = IDOK);
 
 }  // namespace vandrel::testing
