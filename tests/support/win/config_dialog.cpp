@@ -27,16 +27,6 @@ bool IsCombo(HWND control) {
   return lstrcmpiA(name, "ComboBox") == 0;
 }
 
-// The index of the entry after `from` that reads `name` (indented or not), or -1.
-int IndexOf(const std::vector<std::string>& entries, const std::string& name, int from = -1) {
-  for (size_t i = from + 1; i < entries.size(); ++i) {
-    const std::string entry =
-        entries[i].substr(std::min(entries[i].find_first_not_of(' '), entries[i].size()));
-    if (lstrcmpiA(entry.c_str(), name.c_str()) == 0) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 void Pump() {
   for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
 }
@@ -93,7 +83,7 @@ std::string ConfigDialog::SelectedText(int item) const {
 std::string ConfigDialog::Folder() const {
   const std::vector<std::string> entries = Entries(item::Folders);
   std::string path;
-  for (int i = 0; i <= Selected(item::Folders) && i < static_cast<int>(entries.size()); ++i) {
+  for (int i = 0, last = Selected(item::Folders); i <= last && i < static_cast<int>(entries.size()); ++i) {
     const std::string name =
         entries[i].substr(std::min(entries[i].find_first_not_of(' '), entries[i].size()));
     path += (path.empty() || path.back() == '\\' ? "" : "\\") + name;
@@ -141,28 +131,10 @@ HWND ConfigDialog::ClickEntry(int list, int index) {
 }
 
 HWND ConfigDialog::ChooseDrive(const std::string& drive) {
-  Query(Item(item::Drive), CB_SETCURSEL, IndexOf(Entries(item::Drive), drive));
+  const std::vector<std::string> drives = Entries(item::Drive);
+  Query(Item(item::Drive), CB_SETCURSEL, std::find(drives.begin(), drives.end(), drive) - drives.begin());
   return Deliver(WM_COMMAND, MAKEWPARAM(item::Drive, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Item(item::Drive)), window_);
-}
-
-bool ConfigDialog::OpenFolder(const std::string& folder) {
-  auto quiet = [](HWND box) {
-    EXPECT_EQ(box, nullptr) << Answer(box);
-    return box == nullptr;
-  };
-  if (lstrcmpiA(Folder().substr(0, 2).c_str(), folder.substr(0, 2).c_str()) != 0 &&
-      !quiet(ChooseDrive(folder.substr(0, 2))))
-    return false;
-  if (!quiet(ClickEntry(item::Folders, 0))) return false;  // the root
-  for (size_t start = 3, end; start < folder.size(); start = end + 1) {
-    end = std::min(folder.find('\\', start), folder.size());
-    const int index =
-        IndexOf(Entries(item::Folders), folder.substr(start, end - start), Selected(item::Folders));
-    if (index < 0 || !quiet(ClickEntry(item::Folders, index))) return false;
-  }
-  EXPECT_EQ(lstrcmpiA(Folder().c_str(), folder.c_str()), 0) << "the folder list shows " << Folder();
-  return lstrcmpiA(Folder().c_str(), folder.c_str()) == 0;
 }
 
 }  // namespace vandrel::testing

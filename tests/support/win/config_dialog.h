@@ -39,10 +39,7 @@ class ConfigDialog {
   HWND Click(int button);
   HWND ClickEntry(int list, int index);        // button down and up over the entry
   HWND ChooseDrive(const std::string& drive);  // "d:"
-  // Opens "D:\a\b" as a user would: the drive, its root, then each folder in
-  // turn. Fails the test when a step shows a box or lands elsewhere.
-  bool OpenFolder(const std::string& folder);
-  bool Finish();  // every action sent so far handled
+  bool Finish();                               // every action sent so far handled
 
  private:
   HWND Item(int item) const { return GetDlgItem(window_, item); }
