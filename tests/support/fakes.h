@@ -221,14 +221,12 @@ class FakeFiles : public platform::FileSystem {
     return {};
   }
   platform::OpResult ClearFileAttributes(const std::wstring& path) override {
-    const std::wstring k = Key(path);
-    if (auto r = Check(L"ClearFileAttributes " + k); !r.ok()) return r;
-    return IsFile(k) ? platform::OpResult{} : Fail(2);
+    auto r = Check(L"ClearFileAttributes " + Key(path));
+    return !r.ok() || IsFile(path) ? r : Fail(2);
   }
   platform::OpResult RemoveFile(const std::wstring& path) override {
-    const std::wstring k = Key(path);
-    if (auto r = Check(L"RemoveFile " + k); !r.ok()) return r;
-    return files.erase(k) ? platform::OpResult{} : Fail(2);
+    auto r = Check(L"RemoveFile " + Key(path));
+    return !r.ok() || files.erase(Key(path)) ? r : Fail(2);
   }
   platform::OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
     const std::wstring f = Key(from), t = Key(to);
@@ -246,10 +244,9 @@ class FakeFiles : public platform::FileSystem {
     return {};
   }
   platform::OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
-    const std::wstring k = Key(path);
-    if (auto r = Check(L"ReplaceAllBytes " + k); !r.ok()) return r;
-    files[k] = bytes;
-    return {};
+    auto r = Check(L"ReplaceAllBytes " + Key(path));
+    if (r.ok()) files[Key(path)] = bytes;
+    return r;
   }
 
  private:
@@ -271,7 +268,7 @@ class FakeProfile : public platform::ProfileApi {
 
   std::wstring Text(const std::wstring& path) const {
     auto it = files_.files.find(FakeFiles::Key(path));
-    return it == files_.files.end() ? L"" : FakeUi().FromAnsi(it->second);
+    return FakeUi().FromAnsi(it == files_.files.end() ? "" : it->second);
   }
   void SetText(const std::wstring& path, const std::wstring& text) {
     files_.AddFile(path, FakeUi().ToAnsi(text));
@@ -279,27 +276,22 @@ class FakeProfile : public platform::ProfileApi {
 
   std::uint32_t GetString(const std::wstring& section, const std::wstring& key, const std::wstring&,
                           std::wstring& buffer, std::uint32_t size, const std::wstring& file) override {
-    Ini ini;
+    Ini ini = Load(file);
     std::wstring value;
-    if (auto* lines = Load(file, ini) ? Find(ini, section) : nullptr)
-      for (const std::wstring& line : *lines)
-        if (Lowered(line.substr(0, line.find(L'='))) == Lowered(key))
-          value = line.substr(line.find(L'=') + 1);
+    for (const std::wstring& line : Section(ini, section))
+      if (Lowered(line.substr(0, line.find(L'='))) == Lowered(key)) value = line.substr(line.find(L'=') + 1);
     return Out(value.substr(0, size - 1), buffer, size);
   }
   std::uint32_t GetSection(const std::wstring& section, std::wstring& buffer, std::uint32_t size,
                            const std::wstring& file) override {
-    Ini ini;
+    Ini ini = Load(file);
     std::wstring list;
-    if (auto* lines = Load(file, ini) ? Find(ini, section) : nullptr)
-      for (const std::wstring& line : *lines) list += line + L'\0';
+    for (const std::wstring& line : Section(ini, section)) list += line + L'\0';
     return Out(list, buffer, size);
   }
   std::uint32_t GetSectionNames(std::wstring& buffer, std::uint32_t size, const std::wstring& file) override {
-    Ini ini;
     std::wstring list;
-    if (Load(file, ini))
-      for (const auto& s : ini) list += s.first + L'\0';
+    for (const auto& s : Load(file)) list += s.first + L'\0';
     return Out(list, buffer, size);
   }
   bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
@@ -324,32 +316,31 @@ class FakeProfile : public platform::ProfileApi {
  private:
   using Ini = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
 
-  bool Load(const std::wstring& file, Ini& ini) {
+  Ini Load(const std::wstring& file) {
+    Ini ini;
     lastError_ = files_.IsFile(file) ? 0 : 2;
     std::wstring text = Text(file);
-    for (std::size_t at = 0; at < text.size();) {
-      std::size_t end = std::min(text.find(L"\r\n", at), text.size());
+    for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
+      end = std::min(text.find(L"\r\n", at), text.size());
       std::wstring line = text.substr(at, end - at);
-      at = end + 2;
-      if (line.size() > 1 && line.front() == L'[' && line.back() == L']')
+      if (line.starts_with(L'[') && line.ends_with(L']'))
         ini.push_back({line.substr(1, line.size() - 2), {}});
       else if (!line.empty() && !ini.empty())
         ini.back().second.push_back(line);
     }
-    return lastError_ == 0;
+    return ini;
   }
-  static std::vector<std::wstring>* Find(Ini& ini, const std::wstring& section) {
+  // The section's lines; a missing one is added (empty) to this copy.
+  static std::vector<std::wstring>& Section(Ini& ini, const std::wstring& name) {
     for (auto& s : ini)
-      if (Lowered(s.first) == Lowered(section)) return &s.second;
-    return nullptr;
+      if (Lowered(s.first) == Lowered(name)) return s.second;
+    return ini.emplace_back(name, std::vector<std::wstring>{}).second;
   }
   bool Write(const std::wstring& file, const std::wstring& section,
              const std::function<void(std::vector<std::wstring>&)>& change) {
-    Ini ini;
-    Load(file, ini);
+    Ini ini = Load(file);
     if ((lastError_ = writeFailure) != 0) return false;
-    if (!Find(ini, section)) ini.push_back({section, {}});
-    change(*Find(ini, section));
+    change(Section(ini, section));
     std::wstring text;
     for (const auto& [name, lines] : ini) {
       text += L"[" + name + L"]\r\n";

@@ -7,6 +7,7 @@
 #include "core/vandrel.h"
 #include "hotkey/hook.h"
 #include "settings/ini_class.h"
+#include "settings/profile.h"
 #include "settings/values.h"
 #include "support/fakes.h"
 #include "winamp/bridge.h"
@@ -71,7 +72,6 @@ TEST_F(CoreTest, FirstStartHooksWinampAndAsksForConfigurationAndQuitUndoesIt) {
   plugin_.IZekWinAmpGenPlugin_Quit();
   EXPECT_EQ(windows.proc, FakeWindows::kWinampProc);
   EXPECT_TRUE(windows.registered.empty());
-  EXPECT_EQ(windows.atomsDeleted.size(), 1u);
   EXPECT_EQ(core::PluginInstance(), nullptr);
   second_.IZekWinAmpGenPlugin_Initialize(wrapper);
   EXPECT_EQ(windows.proc, FakeWindows::kHookProc) << "a new instance hooks again";
@@ -132,6 +132,7 @@ TEST_F(CoreTest, KeyRegistersWindowsKeyAndLetterAndSaysWhatItDid) {
   plugin_.SetKey(0);
   EXPECT_EQ(Description(), L"Vandrel [No HotKey]");
   EXPECT_TRUE(windows.registered.empty());
+  EXPECT_EQ(windows.atomsDeleted, std::vector<std::uint16_t>{0xC0DE}) << "the atom goes with the last key";
 
   ui.shown.clear();
   plugin_.SetKey(5);
@@ -155,6 +156,8 @@ TEST_F(CoreTest, KeyRegistersWindowsKeyAndLetterAndSaysWhatItDid) {
   plugin_.SetKey(4);
   EXPECT_EQ(plugin_.Key(), 0);
   EXPECT_EQ(Description(), L"Vandrel [Win+K]");
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_NE(hotkey::HotKeyId(), 0) << "the atom is kept";
   EXPECT_EQ(ui.Texts(),
             Texts{L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or "
                   L"by Windows\r\n(eg D, E, F, M and R are reserved by Explorer)."});
@@ -184,73 +187,38 @@ TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
   EXPECT_EQ(windows.commands, (std::vector<std::uintptr_t>{40047, 40154}));
 }
 
-TEST_F(CoreTest, TheHotkeyActsAndAFailureIsToldInABox) {
+TEST_F(CoreTest, TheHookTakesOnlyTheHotkeyWhichActsAndAFailureIsToldInABox) {
+  windows.nextAtom = 0;  // no atom, no hotkey
   Start();
   plugin_.SetKey(1);
+  EXPECT_TRUE(windows.registered.empty());
+  windows.nextAtom = 0xC0DE;
+  plugin_.SetKey(1);
+  plugin_.SetKey(2);
+  const std::int32_t id = windows.registered.begin()->first;
+  EXPECT_EQ(id, static_cast<std::int16_t>(0xC0DE)) << "the atom widened with its sign";
+  EXPECT_EQ(windows.atomsAdded, 1) << "one atom serves every key";
+  EXPECT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), -1) << "hooked once only";
+
   files.AddFile(L"C:\\a.mp3");
   files.failing[L"RemoveFile c:\\a.mp3"] = 32;
   windows.playlist = {"C:\\a.mp3"};
   ui.shown.clear();
-  EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(hotkey::HotKeyId())), 0);
+  EXPECT_EQ(windows.Deliver(0x312, 7), FakeWindows::kWinampResult) << "another hotkey goes on to Winamp";
+  EXPECT_EQ(windows.Deliver(0x111, static_cast<std::uintptr_t>(id)), FakeWindows::kWinampResult);
+  EXPECT_EQ(windows.reachedWinamp, 2);
+  EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(id)), 0);
   EXPECT_EQ(ui.Texts(), Texts{L"Could not delete the file\r\nC:\\a.mp3\r\n\r\nSystem error 32"});
   EXPECT_EQ(ui.shown[0].icon, platform::Icon::Exclamation);
   files.failing.clear();
-  windows.Deliver(0x312, static_cast<std::uintptr_t>(hotkey::HotKeyId()));
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(id));
   EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  EXPECT_EQ(windows.reachedWinamp, 2);
 }
 
 TEST_F(CoreTest, AFailingWrapperEndsInitializeWithItsError) {
   wrapper->failWrites = true;
   EXPECT_THROW(Start(), Error);
-}
-
-// --- The hotkey and the hook on their own -----------------------------------
-
-struct Counting : hotkey::Target {
-  int hits = 0;
-  void OnHotKey() override { ++hits; }
-};
-
-TEST_F(CoreTest, OneAtomServesEveryKeyAndGoesWithTheLast) {
-  EXPECT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 0), 0);
-  EXPECT_EQ(windows.atomsAdded, 0);
-  ASSERT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 65), 0);
-  const std::int32_t id = hotkey::HotKeyId();
-  EXPECT_EQ(id, static_cast<std::int16_t>(0xC0DE)) << "the atom is widened with its sign";
-  ASSERT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 66), 0);
-  EXPECT_EQ(windows.atomsAdded, 1);
-  EXPECT_EQ(windows.registered, (std::map<std::int32_t, unsigned>{{id, 66u}}));
-  // A refused key drops the old one but keeps the atom.
-  windows.takenKeys.insert(68);
-  EXPECT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 68), -1);
-  EXPECT_TRUE(windows.registered.empty());
-  EXPECT_EQ(hotkey::HotKeyId(), id);
-  ASSERT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 0), 0);
-  EXPECT_EQ(windows.atomsDeleted, std::vector<std::uint16_t>{0xC0DE});
-  EXPECT_EQ(hotkey::HotKeyId(), 0);
-  // No atom, no hotkey.
-  windows.nextAtom = 0;
-  EXPECT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 65), -1);
-  EXPECT_EQ(hotkey::HotKeyId(), 0);
-}
-
-TEST_F(CoreTest, TheHookTakesOnlyItsOwnHotkeyAndPassesEverythingElseOn) {
-  Counting target;
-  hotkey::SetTarget(&target);
-  EXPECT_EQ(hotkey::UnhookWinampWindow(FakeWindows::kWinamp), -1);
-  ASSERT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), 0);
-  EXPECT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), -1);
-  EXPECT_EQ(hotkey::PrevWndProc(), FakeWindows::kWinampProc) << "a second hook must not save itself";
-  EXPECT_EQ(windows.Deliver(0x312, 0), FakeWindows::kWinampResult) << "no hotkey yet";
-  ASSERT_EQ(hotkey::SetHotKey(FakeWindows::kWinamp, 65), 0);
-  const auto id = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(hotkey::HotKeyId()));
-  EXPECT_EQ(windows.Deliver(0x312, id), 0);
-  EXPECT_EQ(windows.Deliver(0x312, 7), FakeWindows::kWinampResult);
-  EXPECT_EQ(windows.Deliver(0x111, id), FakeWindows::kWinampResult);
-  EXPECT_EQ(target.hits, 1);
-  EXPECT_EQ(windows.reachedWinamp, 3);
-  EXPECT_EQ(hotkey::UnhookWinampWindow(FakeWindows::kWinamp), 0);
-  EXPECT_EQ(windows.proc, FakeWindows::kWinampProc);
 }
 
 TEST_F(CoreTest, TheCurrentEntryIsReadFromWinampsMemoryUpTo255Bytes) {
@@ -268,15 +236,26 @@ TEST_F(CoreTest, TheCurrentEntryIsReadFromWinampsMemoryUpTo255Bytes) {
   EXPECT_TRUE(windows.playlist.empty());
 }
 
-TEST(Conversions, SettingsPathAndKeyNumbers) {
+TEST_F(CoreTest, SettingsPathKeyNumbersAndCleanNames) {
   EXPECT_EQ(core::SettingsPathForModule(L"C:\\songs.dll\\vandrel.dll"), L"C:\\songs.dll\\vandrel.ini");
   EXPECT_EQ(core::SettingsPathForModule(L"C:\\Plugins\\VANDREL.DLL"), L"C:\\Plugins\\VANDREL.ini");
   EXPECT_EQ(core::SettingsPathForModule(L"C:\\Plugins\\vandrel"), L"C:\\Plugins\\vandrel.ini");
-  const std::pair<const wchar_t*, std::int32_t> numbers[] = {
-      {L"11", 11}, {L" -1 ", -1}, {L"2.5", 2}, {L"3.5", 4}};
-  for (const auto& [text, value] : numbers) EXPECT_EQ(settings::ToInt32(text), value) << text;
-  for (const wchar_t* text : {L"", L"K", L"1x", L"99999999999"})
-    EXPECT_THROW(settings::ToInt32(text), Error) << text;
+  for (auto [text, value] : {std::pair{L"11", 11}, {L" -1 ", -1}, {L"2.5", 2}, {L"3.5", 4}})
+    EXPECT_EQ(settings::ToInt32(text), value) << text;
+  for (const wchar_t* text : {L"", L"K", L"1x", L"99999999999"}) EXPECT_THROW(settings::ToInt32(text), Error);
+  const std::pair<std::wstring, std::wstring> names[] = {
+      {L"My Rock-Mix", L"myrockmix"},
+      {L"\u00DCber/Pop 100%", L"berpop100"},
+      {L"\"Jazz\" 'n' `Blues\u00B4 {A}\\B\u00DF\u00E4\u00F6\u00FC[]", L"jazznbluesab"},
+      {L"v1.0_(Live)", L"v1.0_(live)"},
+      {L"INIconfigRock iniconfig", L"rock"},
+      {L"iniINICONFIGconfig", L""},  // taking one out must not leave another behind
+  };
+  for (const auto& [input, expected] : names) {
+    std::wstring text = input;
+    EXPECT_EQ(settings::CleanName(text), expected) << input;
+    EXPECT_EQ(text, expected) << input;
+  }
 }
 
 }  // namespace
