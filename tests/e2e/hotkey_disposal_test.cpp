@@ -1,7 +1,6 @@
 // Windows key + letter, end to end: the stand-in Winamp plays real files with
 // the real plug-in pair loaded, the key is pressed with SendInput, and the
-// files, the boxes and the player's commands are checked. Moves are proved
-// with the dialog's test, which loads a profile that moves.
+// files, boxes and player's commands checked. Moves: the dialog's test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -33,10 +32,7 @@ TEST(HotkeyDisposal, DeletesThePlayingFileAndLeavesBusyUnreadableAndNetworkEntri
     EXPECT_FALSE(FileExists(deleted)) << deleted;
     EXPECT_EQ(session.Commands(), (Commands{"Stop", "Next", "Play"}));
   }
-  StandinState state = session.standin().State();
-  EXPECT_EQ(state.playlist.size(), 6u) << "the entries stay in the playlist";
-  EXPECT_EQ(state.position, 2);
-  EXPECT_EQ(state.playback, Playback::kPlaying);
+  EXPECT_EQ(session.standin().State().position, 2);
 
   // Another program reads the file, sharing it for reading only: the box
   // names it, the file stays and so does the stop.

@@ -1,7 +1,7 @@
 // The setup program (installer/vandrel.nsi, built for x64 beside this test)
 // run as a user or a deployment script would: where it finds Winamp, what it
-// puts into the Plugins folder and the registry, when it refuses, and what
-// its uninstaller takes away.
+// puts into the Plugins folder and the registry, when it refuses (exit code
+// 2), and what its uninstaller takes away.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -31,100 +31,73 @@ bool SetValue(HKEY root, const char* key, const char* name, const std::string& v
   return RegSetKeyValueA(root, key, name, REG_SZ, value.c_str(), value.size() + 1) == ERROR_SUCCESS;
 }
 
-// Winamp's folder as its installer leaves it (a blank in the name, as in
-// "Program Files"), the registry without our entries again afterwards.
-class Installer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(FileExists(setup)) << setup << " is missing: build the target 'release' (needs makensis)";
-    TearDown();
-    root.File("Winamp Player\\winamp.exe", "not really Winamp");
-  }
-  void TearDown() override {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOwnKey);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kWinampUninstallKey);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kWinampKey);
-  }
-  int RunSetup(const std::string& arguments) { return RunProgram("\"" + setup + "\" " + arguments); }
-  // In place: _?= keeps NSIS from running a copy from the temp folder.
-  int RunUninstallerInPlace() { return RunProgram("\"" + uninstaller + "\" /S _?=" + plugins); }
-
-  const std::string setup = ProgramFolder() + "vandrel-setup-x64.exe";
+// Winamp's folder as its installer leaves it: a blank in the name, as in "Program Files".
+TEST(Installer, InstallsWhereWinampIsRecordedRefusesWhileItRunsAndUninstallsKeepingTheSettings) {
+  const std::string setup = "\"" + ProgramFolder() + "vandrel-setup-x64.exe\" /S /D=";
+  ASSERT_TRUE(FileExists(setup.substr(1, setup.find('"', 1) - 1)))
+      << "build the target 'release' (needs makensis)";
   TempFolder root;
-  const std::string winamp = root.Path("Winamp Player"), plugins = winamp + "\\Plugins";
-  const std::string uninstaller = plugins + "\\vandrel-uninstall.exe";
-};
-
-TEST_F(Installer, InstallsWhereWinampIsRecordedAndTheUninstallerKeepsTheSettings) {
+  const std::string winamp = root.Folder("Winamp Player"), plugins = winamp + "\\Plugins";
+  const std::string older = root.Folder("Old Winamp"), uninstaller = plugins + "\\vandrel-uninstall.exe";
+  root.File("Winamp Player\\winamp.exe", "not really Winamp");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOwnKey);
   // Both records present: the per-user one names the folder in use.
-  const std::string older = root.Folder("Old Winamp");
   ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kWinampKey, nullptr, winamp));
-  ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, kWinampUninstallKey, "UninstallString",
-                       "\"" + older + "\\UninstWA.exe\""));
-  ASSERT_EQ(RunSetup("/S"), 0);
+  ASSERT_TRUE(
+      SetValue(HKEY_LOCAL_MACHINE, kWinampUninstallKey, "UninstallString", "\"" + older + "\\u.exe\""));
+
+  // A file that cannot be replaced fails the install, in the folder given
+  // with /D= rather than the recorded one (where it would succeed).
+  const std::string held = root.File("Old Winamp\\Plugins\\vandrel.dll", "older build");
+  HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(RunProgram(setup + older), kRefused);
+  CloseHandle(handle);
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "InstallLocation"), "<none>");
+  EXPECT_FALSE(FolderExists(plugins));
+
+  ASSERT_EQ(RunProgram(setup.substr(0, setup.size() - 3)), 0);
   for (const char* file : {"gen_vandrel.dll", "vandrel.dll", "vandrel-uninstall.exe"})
     EXPECT_TRUE(FileExists(plugins + "\\" + file)) << file;
-  EXPECT_FALSE(FolderExists(older + "\\Plugins"));
-  EXPECT_FALSE(FileExists(plugins + "\\vandrel.ini"));  // the setup writes no settings
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "UninstallString"), "\"" + uninstaller + "\"");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "InstallLocation"), plugins);
+  EXPECT_FALSE(FileExists(older + "\\Plugins\\gen_vandrel.dll"));
 
-  const std::string settings = "[iniConfig]\r\nLastUsed=rock\r\n[rock]\r\nKey=11\r\n";
-  ASSERT_TRUE(WriteWholeFile(plugins + "\\vandrel.ini", settings));
-  EXPECT_EQ(RunUninstallerInPlace(), 0);
+  // While Winamp runs, neither the setup nor the uninstaller changes anything;
+  // run by a user, the setup says why and gives up on Cancel.
+  const std::string settings = "[iniConfig]\r\nLastUsed=rock\r\n";
+  ASSERT_TRUE(WriteWholeFile(plugins + "\\vandrel.ini", settings) &&
+              WriteWholeFile(plugins + "\\vandrel.dll", "old"));
+  // In place: _?= keeps NSIS from running a copy from the temp folder.
+  const std::string uninstall = "\"" + uninstaller + "\" /S _?=" + plugins;
+  {
+    TempFolder none;
+    Standin standin;
+    ASSERT_TRUE(standin.Start({"", {}, none.path()})) << standin.error();
+    EXPECT_EQ(RunProgram(setup + winamp), kRefused);
+    EXPECT_EQ(RunProgram(uninstall), kRefused);
+    auto byUser =
+        std::async(std::launch::async, [&] { return RunProgram(setup.substr(0, setup.find(" /S"))); });
+    HWND box = FindMessageBox(std::string("Vandrel ") + VANDREL_VERSION_TEXT + " Setup");
+    EXPECT_NE(MessageBoxText(box).find("Winamp is running."), std::string::npos) << MessageBoxText(box);
+    EXPECT_EQ(MessageBoxButtons(box), (std::vector<int>{IDRETRY, IDCANCEL}));
+    ClickButton(box, IDCANCEL);
+    EXPECT_EQ(byUser.get(), kRefused);
+    EXPECT_EQ(ReadWholeFile(plugins + "\\vandrel.dll"), "old");
+    EXPECT_TRUE(FileExists(uninstaller));
+    EXPECT_EQ(standin.Shutdown(), 0);
+  }
+
+  // Winamp closed: the uninstaller takes the pair and its entry, and leaves the user's profiles.
+  EXPECT_EQ(RunProgram(uninstall), 0);
   EXPECT_FALSE(FileExists(plugins + "\\gen_vandrel.dll") || FileExists(plugins + "\\vandrel.dll"));
   EXPECT_EQ(ReadWholeFile(plugins + "\\vandrel.ini"), settings);
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "InstallLocation"), "<none>");
-
   // Without the per-user record, Winamp's uninstall entry names the folder.
-  // The uninstaller run as Add or Remove Programs runs it (NSIS hands over to
-  // a copy in the temp folder, so this returns at once) removes itself too.
   RegDeleteTreeA(HKEY_CURRENT_USER, kWinampKey);
-  ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, kWinampUninstallKey, "UninstallString",
-                       "\"" + winamp + "\\UninstWA.exe\""));
-  ASSERT_EQ(RunSetup("/S"), 0);
-  EXPECT_TRUE(FileExists(plugins + "\\vandrel.dll"));
-  EXPECT_EQ(RunProgram("\"" + uninstaller + "\" /S"), 0);
-  EXPECT_TRUE(WaitUntil([&] { return !FileExists(uninstaller); }, 120000));
-  EXPECT_FALSE(FileExists(plugins + "\\vandrel.dll"));
-  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "InstallLocation"), "<none>");
-}
-
-TEST_F(Installer, RefusesAFileItCannotReplaceAndWhileWinampRunsChangingNothing) {
-  // A folder given with /D= wins over the recorded one, where installing would succeed.
-  const std::string recorded = root.Folder("Recorded Player");
-  root.File("Recorded Player\\winamp.exe", "not really Winamp");
-  ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kWinampKey, nullptr, recorded));
-  const std::string older = root.File("Winamp Player\\Plugins\\gen_vandrel.dll", "older build");
-  HANDLE held = CreateFileA(older.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(RunSetup("/S /D=" + winamp), kRefused);
-  CloseHandle(held);
-  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOwnKey, "InstallLocation"), "<none>");
-  EXPECT_FALSE(FileExists(uninstaller));
-  EXPECT_FALSE(FolderExists(recorded + "\\Plugins"));
-
-  ASSERT_EQ(RunSetup("/S /D=" + winamp), 0);
-  ASSERT_TRUE(WriteWholeFile(plugins + "\\vandrel.dll", "older build"));
-  TempFolder noPlugins;
-  Standin standin;
-  ASSERT_TRUE(standin.Start({"", {}, noPlugins.path()})) << standin.error();
-  EXPECT_EQ(RunSetup("/S /D=" + winamp), kRefused);
-  EXPECT_EQ(RunSetup("/S /D=" + recorded), kRefused);
-  EXPECT_EQ(RunUninstallerInPlace(), kRefused);
-  // Run by a user, it says why and gives up on Cancel.
-  auto interactive = std::async(std::launch::async, [&] { return RunProgram("\"" + setup + "\""); });
-  HWND box = FindMessageBox(std::string("Vandrel ") + VANDREL_VERSION_TEXT + " Setup");
-  EXPECT_NE(MessageBoxText(box).find("Winamp is running."), std::string::npos) << MessageBoxText(box);
-  EXPECT_EQ(MessageBoxButtons(box), (std::vector<int>{IDRETRY, IDCANCEL}));
-  ClickButton(box, IDCANCEL);
-  EXPECT_EQ(interactive.get(), kRefused);
-  EXPECT_EQ(ReadWholeFile(plugins + "\\vandrel.dll"), "older build");
-  EXPECT_TRUE(FileExists(plugins + "\\gen_vandrel.dll") && FileExists(uninstaller));
-  EXPECT_EQ(standin.Shutdown(), 0);
-
-  // Once Winamp is closed the same command goes through.
-  EXPECT_EQ(RunSetup("/S /D=" + winamp), 0);
-  EXPECT_NE(ReadWholeFile(plugins + "\\vandrel.dll"), "older build");
+  ASSERT_EQ(RunProgram(setup.substr(0, setup.size() - 3)), 0);
+  EXPECT_TRUE(FileExists(older + "\\Plugins\\gen_vandrel.dll"));
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kWinampUninstallKey);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOwnKey);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Keyboard input and message boxes, as a user meets them.
+// Keyboard input and message boxes, as a user meets them (standin_driver.cpp).
 #pragma once
 
 #include <windows.h>
@@ -8,16 +8,12 @@
 
 namespace vandrel::testing {
 
-// Presses and releases Windows key + `letter` ('A'..'Z') with SendInput.
-bool PressWinKey(char letter);
-// A visible message box (#32770) of any process titled exactly `title`,
-// waited for up to `timeout_ms`; nullptr when none came.
+bool PressWinKey(char letter);  // Windows key + 'A'..'Z', pressed and released
+// A visible message box of any process titled exactly `title`, or nullptr.
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms = 20000);
 std::string MessageBoxText(HWND box);
-std::vector<int> MessageBoxButtons(HWND box);  // IDOK, IDCANCEL, IDRETRY, ...
-// Posts a click on button `id` of a box; returns at once.
-bool ClickButton(HWND box, int id);
-// Clicks `button` and waits until the box is gone; the box's text.
-std::string Answer(HWND box, int button = IDOK);
+std::vector<int> MessageBoxButtons(HWND box);     // IDOK, IDCANCEL, IDRETRY, ...
+bool ClickButton(HWND box, int id);               // posted; returns at once
+std::string Answer(HWND box, int button = IDOK);  // clicks, waits until gone; the box's text
 
 }  // namespace vandrel::testing

@@ -30,18 +30,40 @@ inline std::string SettingsFile(const ProfileText& p) {
 class PluginSession {
  public:
   // Prepares the Plugins folder (`ini` as vandrel.ini unless empty) and
-  // starts the stand-in on `entries`; with `boxAtStart` it does not wait for
-  // init(), which shows a box first.
-  bool Start(const std::vector<std::string>& entries, const std::string& ini, bool play = true,
-             bool boxAtStart = false);
+  // starts the stand-in playing `entries`.
+  bool Start(const std::vector<std::string>& entries, const std::string& ini) {
+    return PreparePluginsFolder(plugins_.path(), ini) &&
+           standin_.Start({"", entries, plugins_.path(), true}) && standin_.ClearLog();
+  }
   Standin& standin() { return standin_; }
   std::string Ini() const { return plugins_.Path("vandrel.ini"); }
-  std::string Description();  // gen_vandrel.dll's entry in the plug-in list
+  std::string Description() {  // gen_vandrel.dll's entry in the plug-in list
+    for (const StandinPlugin& plugin : standin_.State().plugins) {
+      if (plugin.file == "gen_vandrel.dll") return plugin.description;
+    }
+    return "";
+  }
   // The player commands received: Stop, Next, Play, Pause, StartOfPlaylist.
-  std::vector<std::string> Commands();
+  std::vector<std::string> Commands() {
+    std::vector<std::string> commands;
+    for (const std::string& entry : standin_.Log()) {
+      if (entry == "Stop" || entry == "Next" || entry == "Play" || entry == "Pause" ||
+          entry == "StartOfPlaylist")
+        commands.push_back(entry);
+    }
+    return commands;
+  }
   // Presses Windows key + `letter` and waits until the stand-in received
-  // `until` (a command, or the start of one such as "IPC_GETPLAYLISTFILE").
-  bool Press(char letter, const std::string& until = "Play");
+  // `until` (a command, or the start of one). The hotkey is handled inside
+  // its window procedure, which answers no query until the action is over.
+  bool Press(char letter, const std::string& until = "Play") {
+    return standin_.ClearLog() && PressWinKey(letter) && WaitUntil([&] {
+             for (const std::string& entry : standin_.Log()) {
+               if (entry.rfind(until, 0) == 0) return true;
+             }
+             return false;
+           });
+  }
 
  private:
   TempFolder plugins_;

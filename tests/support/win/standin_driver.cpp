@@ -49,12 +49,10 @@ StandinState ParseState(const std::string& text) {
 
 bool PressWinKey(char letter) {
   INPUT inputs[4] = {};
-  const WORD keys[4] = {VK_LWIN, static_cast<WORD>(toupper(letter)), static_cast<WORD>(toupper(letter)),
-                        VK_LWIN};
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 4; ++i) {  // Windows key down, letter down, letter up, Windows key up
     inputs[i].type = INPUT_KEYBOARD;
-    inputs[i].ki.wVk = keys[i];
-    inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (keys[i] == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
+    inputs[i].ki.wVk = i % 3 == 0 ? VK_LWIN : static_cast<WORD>(toupper(letter));
+    inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (i % 3 == 0 ? KEYEVENTF_EXTENDEDKEY : 0);
   }
   return SendInput(4, inputs, sizeof(INPUT)) == 4;
 }
@@ -140,8 +138,7 @@ bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
     DWORD pid = 0;
     GetWindowThreadProcessId(left, &pid);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (process == nullptr) break;
-    TerminateProcess(process, 98);
+    if (process == nullptr || !TerminateProcess(process, 98)) break;
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
   }

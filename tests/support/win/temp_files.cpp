@@ -17,24 +17,17 @@ std::string Environment(const char* name) {
 
 std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-
-// Removes a file or a folder tree, clearing attributes first. Best effort.
+// Removes a file or a folder tree, read-only ones too. Best effort.
 void RemoveTree(const std::string& path) {
-  const DWORD attributes = Attributes(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path.c_str());
-    return;
-  }
+  if (!FolderExists(path)) DeleteFileA(path.c_str());
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
   for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+      RemoveTree(path + "\\" + found.cFileName);
   }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  FindClose(search);
   RemoveDirectoryA(path.c_str());
 }
 
@@ -44,11 +37,13 @@ std::string ScratchDrive() { return Environment("VANDREL_SCRATCH_DRIVE"); }
 std::string MissingDrive() { return Environment("VANDREL_MISSING_DRIVE"); }
 
 bool FileExists(const std::string& path) {
-  return Attributes(path) != INVALID_FILE_ATTRIBUTES && !(Attributes(path) & FILE_ATTRIBUTE_DIRECTORY);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderExists(const std::string& path) {
-  return Attributes(path) != INVALID_FILE_ATTRIBUTES && (Attributes(path) & FILE_ATTRIBUTE_DIRECTORY);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -83,8 +78,7 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::File(const std::string& name, const std::string& contents) {
-  const std::string path = Path(name);
-  return MakeFolders(Parent(path)) && WriteWholeFile(path, contents) ? path : "";
+  return MakeFolders(Parent(Path(name))) && WriteWholeFile(Path(name), contents) ? Path(name) : "";
 }
 
 std::string TempFolder::Folder(const std::string& name) { return MakeFolders(Path(name)) ? Path(name) : ""; }

@@ -1,8 +1,6 @@
-// Scratch folders and files for tests, and the extra drives that
-// scripts/with-wine.sh gives every run (named in the environment, which Wine
-// passes on): VANDREL_SCRATCH_DRIVE "D:" on another file system than C: (a
-// move there is a copy plus a delete), VANDREL_SCRATCH_UNIX its Unix folder,
-// VANDREL_MISSING_DRIVE "E:" a drive that is not ready.
+// Scratch folders and files, and the drives scripts/with-wine.sh names in the
+// environment: VANDREL_SCRATCH_DRIVE "D:" on another file system than C:,
+// VANDREL_SCRATCH_UNIX its Unix folder, VANDREL_MISSING_DRIVE "E:" not ready.
 #pragma once
 
 #include <string>
