@@ -22,10 +22,6 @@ target_link_options(gen_subclass PRIVATE ${STATIC_RUNTIME})
 # Helpers shared by the Windows test programs.
 file(GLOB WIN_SUPPORT_SOURCES CONFIGURE_DEPENDS tests/support/win/*.cpp)
 add_library(win_test_support STATIC ${WIN_SUPPORT_SOURCES} tests/support/win/dummy.cpp)
-# The in-memory profile functions, run side by side with the real ones.
-target_sources(win_test_support PRIVATE tests/support/fake_profile.cpp)
-# The in-memory file system, likewise.
-target_sources(win_test_support PRIVATE tests/support/fake_files.cpp)
 target_include_directories(win_test_support PUBLIC tests src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(win_test_support PUBLIC vandrel_win32 gtest gmock user32 kernel32 ole32 oleaut32 uuid)
 

@@ -11,6 +11,13 @@
 #include "settings/ini_class.h"
 #include "support/win/stub_plugin.h"
 
+// Closes the dialog when the preview's time is up (a stdcall timer procedure,
+// as the x86 build needs).
+void CALLBACK CloseDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  vandrel::dialog::UnloadConfig();
+}
+
 int main(int argc, char** argv) {
   int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
   vandrel::platform::win32::InstallServices(nullptr);
@@ -30,10 +37,7 @@ int main(int argc, char** argv) {
   for (auto& section : sections) WritePrivateProfileSectionA(section[0], section[1], ini);
   vandrel::settings::SettingsIni().SetFileName(L"C:\\Music\\vandrel_preview.ini");
 
-  SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    vandrel::dialog::UnloadConfig();
-  });
+  SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, &CloseDialog);
   vandrel::testing::StubPlugin plugin(nullptr, L"C:\\Music\\Sorted");
   vandrel::dialog::ShowConfig(&plugin);
   DeleteFileA(ini);

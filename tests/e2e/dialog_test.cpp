@@ -1,33 +1,145 @@
-// The settings dialog end to end: the stand-in Winamp opens it through the
-// real plug-in pair, and the test works it from outside as a user would,
-// through its controls, answering its boxes, then checks the settings file,
-// the files on disk, the hotkey and the player.
-#include <windows.h>
-
+// The settings dialog end to end: opened by the stand-in Winamp through the
+// real plug-in pair, worked from outside through its controls and boxes.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "support/win/config_dialog.h"
-#include "support/win/desktop.h"
 #include "support/win/plugin_session.h"
-#include "support/win/standin_driver.h"
-#include "support/win/temp_files.h"
 
 namespace vandrel::testing {
 namespace {
 
-namespace item = config_dialog;
 using Lines = std::vector<std::string>;
 
-// The file's lines, blank ones left out.
-Lines IniLines(const std::string& path) {
+// Item ids of the dialog's controls: kToolkitItemBase + the order it adds them.
+namespace item {
+constexpr int List1 = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111, MoveToFolder = 113,
+              Sorting = 114, Artist = 115, Drive = 117, Folders = 118, NewFolderName = 119, NewFolder = 120,
+              WholePlaylist = 122, Close = 125;
+}  // namespace item
+
+// Actions sent and handled: the dialog answers each sent action through Handled, in order.
+long g_sent = 0, g_handled = 0;
+void CALLBACK Handled(HWND, UINT, ULONG_PTR, LRESULT) { ++g_handled; }
+
+LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 20000, &result) ? result : -1;
+}
+
+void Pump() {
+  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+}
+
+// The configuration dialog driven from outside its process, each action sent
+// as the messages a user's input produces. An action with a handler returns
+// once handled, or earlier with the box titled "Vandrel" the handler shows:
+// answer it (and any that follow), then Finish() waits for the handler.
+class ConfigDialog {
+ public:
+  bool WaitOpen(HWND owner) {  // open, its opening sequence over, modal over `owner`
+    return WaitUntil([&] {
+      window_ = FindWindowA("VandrelForm", "nearly new Vandrel");
+      return window_ != nullptr && IsWindowVisible(window_) && !IsWindowEnabled(owner);
+    });
+  }
+  bool WaitClosed() const {
+    return WaitUntil([&] { return !IsWindow(window_); });
+  }
+  std::string Text(int item) const {
+    char text[1024] = {};
+    Query(Item(item), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  bool Checked(int item) const { return Query(Item(item), BM_GETCHECK) == BST_CHECKED; }
+  Lines Entries(int item) const {  // a list's or drop-down's
+    Lines entries;
+    for (LRESULT i = 0, count = Query(Item(item), Combo(item) ? CB_GETCOUNT : LB_GETCOUNT); i < count; ++i) {
+      // Asked for in UTF-16: Wine hands an entry across processes as UTF-16 either way.
+      wchar_t text[1024] = {};
+      char ansi[2048] = {};
+      DWORD_PTR got = 0;
+      SendMessageTimeoutW(Item(item), Combo(item) ? CB_GETLBTEXT : LB_GETTEXT, i,
+                          reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 20000, &got);
+      WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+      entries.emplace_back(ansi);
+    }
+    return entries;
+  }
+  int Selected(int item) const {
+    return static_cast<int>(Query(Item(item), Combo(item) ? CB_GETCURSEL : LB_GETCURSEL));
+  }
+  std::string SelectedText(int item) const {
+    const Lines entries = Entries(item);
+    const int selected = Selected(item);
+    return selected < 0 || selected >= static_cast<int>(entries.size()) ? "" : entries[selected];
+  }
+  std::string Folder() const {  // the folder list's entries from the root down to the highlighted one
+    const Lines entries = Entries(item::Folders);
+    std::string path;
+    for (int i = 0, last = Selected(item::Folders); i <= last && i < static_cast<int>(entries.size()); ++i) {
+      const size_t start = std::min(entries[i].find_first_not_of(' '), entries[i].size());
+      path += (path.empty() || path.back() == '\\' ? "" : "\\") + entries[i].substr(start);
+    }
+    return path;
+  }
+  void Type(int item, const std::string& text) {
+    Query(Item(item), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void Tick(int item, bool ticked) { Query(Item(item), BM_SETCHECK, ticked ? BST_CHECKED : 0); }
+  void Choose(int item, int index) { Query(Item(item), CB_SETCURSEL, index); }
+
+  // Actions with a handler: the box shown meanwhile, or nullptr.
+  HWND Click(int button) {
+    return Deliver(WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(Item(button)),
+                   window_);
+  }
+  HWND ClickEntry(int list, int index) {     // button down and up over the entry
+    Query(Item(list), LB_SETCURSEL, index);  // scrolled into view
+    RECT rect{};
+    Query(Item(list), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    HWND box = Deliver(WM_LBUTTONDOWN, MK_LBUTTON, at, Item(list));
+    return box ? box : Deliver(WM_LBUTTONUP, 0, at, Item(list));
+  }
+  HWND ChooseDrive(const std::string& drive) {
+    const Lines drives = Entries(item::Drive);
+    Query(Item(item::Drive), CB_SETCURSEL, std::find(drives.begin(), drives.end(), drive) - drives.begin());
+    return Deliver(WM_COMMAND, MAKEWPARAM(item::Drive, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(Item(item::Drive)), window_);
+  }
+  bool Finish() {  // every action sent so far handled
+    const bool done = WaitUntil([&] { return Pump(), g_handled >= g_sent; });
+    EXPECT_TRUE(done) << "the dialog is still busy: " << MessageBoxText(FindMessageBox("Vandrel", 0));
+    return done;
+  }
+
+ private:
+  HWND Item(int item) const { return GetDlgItem(window_, item); }
+  bool Combo(int item) const { return item == item::Key || item == item::Drive; }
+  HWND Deliver(UINT message, WPARAM wParam, LPARAM lParam, HWND target) {
+    // Sent with a callback rather than waited on: a handler that shows a box
+    // would otherwise keep this thread from answering it.
+    EXPECT_TRUE(SendMessageCallbackA(target, message, wParam, lParam, &Handled, 0));
+    const long expected = ++g_sent;
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+      Pump();
+      return g_handled >= expected || (box = FindMessageBox("Vandrel", 0)) != nullptr;
+    })) << "message "
+        << message << " was neither handled nor showed a box";
+    return box;
+  }
+
+  HWND window_ = nullptr;
+};
+
+Lines Split(const std::string& text) {  // blank lines left out
   Lines lines;
-  std::istringstream in(ReadWholeFile(path));
+  std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) lines.push_back(line);
@@ -37,222 +149,120 @@ Lines IniLines(const std::string& path) {
 
 std::string Profile(const std::string& name, int key, bool move, const std::string& folder, bool sorting,
                     bool artist) {
-  return "[" + name + "]\r\nKey=" + std::to_string(key) + "\r\nmoveToFolder=" + (move ? "1" : "0") +
-         "\r\nsavingPlace=" + folder + "\r\nsortingOption=" + (sorting ? "1" : "0") +
-         "\r\ncreateArtistFolder=" + (artist ? "1" : "0") + "\r\n";
+  return "[" + name + "]\r\nKey=" + std::to_string(key) + "\r\nmoveToFolder=" + std::to_string(move) +
+         "\r\nsavingPlace=" + folder + "\r\nsortingOption=" + std::to_string(sorting) +
+         "\r\ncreateArtistFolder=" + std::to_string(artist) + "\r\n";
 }
 
-class Dialog : public ::testing::Test {
- protected:
-  // Asks the stand-in for the plug-in's settings and waits for the dialog.
-  bool Open() { return session.standin().OpenConfig(0) && dialog.WaitOpen(session.standin().window()); }
-  // "Close Configuration Dialog": the dialog goes and Winamp takes input again.
-  void Close() {
-    EXPECT_EQ(dialog.Click(item::Command5), nullptr);
-    ASSERT_TRUE(dialog.WaitClosed());
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(session.standin().window()) != FALSE; }));
-  }
-  std::string Ini() { return session.PluginsFolder() + "\\vandrel.ini"; }
-
-  TempFolder music;
+TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist) {
+  // The loaded profile moves onto another drive, into letter and artist folders.
+  TempFolder music, elsewhere(ScratchDrive().empty() ? "" : ScratchDrive() + "\\");
+  const std::string kept = music.Folder("Kept"), target = elsewhere.Folder("Target");
+  const std::string song = music.File("Artist - Song.mp3", "song"),
+                    clash = music.File("Song - One.mp3", "mine");
+  const std::string b = music.File("b.mp3", "b"), c = music.File("c.mp3", "c");
+  const std::string theirs = elsewhere.File("Target\\s\\song\\Song - One.mp3", "theirs");
+  const std::string test = Profile("test", 7, true, kept, true, false),
+                    other = Profile("other", 24, true, target, true, true);
   PluginSession session;
-  ConfigDialog dialog;
-};
-
-TEST_F(Dialog, OpensModallyWithThePluginsSettingsAndLoadAppliesTheChosenProfile) {
-  std::string kept = music.Folder("Kept");
-  std::string target = music.Folder("Target");
-  std::string song = music.File("Artist - Song.mp3", "song");
-  ASSERT_TRUE(
-      session.Start({song, music.File("Next.mp3")}, Profile("test", 7, true, kept, true, false) +
-                                                        Profile("other", 24, true, target, false, false) +
-                                                        "[iniConfig]\r\nLastUsed=test\r\n"));
+  ASSERT_TRUE(session.Start(
+      {song, music.Path("missing.mp3"), "\\\\server\\share\\x.mp3", b, clash, "\\\\server\\share\\y.mp3", c},
+      test + other + "[iniConfig]\r\nLastUsed=test\r\n"));
   ASSERT_EQ(session.Description(), "Vandrel [Win+G]");
+  ConfigDialog dialog;
+  auto open = [&] { return session.standin().OpenConfig(0) && dialog.WaitOpen(session.standin().window()); };
+  auto close = [&] {  // the dialog goes and Winamp takes input again
+    EXPECT_EQ(dialog.Click(item::Close), nullptr);
+    EXPECT_TRUE(dialog.WaitClosed());
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(session.standin().window()) != FALSE; }));
+  };
 
-  ASSERT_TRUE(Open()) << "the dialog did not open over a disabled Winamp window";
-  EXPECT_EQ(dialog.Selected(item::cmbKey), 7);
-  EXPECT_EQ(dialog.SelectedText(item::cmbKey), "G");
-  EXPECT_EQ(dialog.Entries(item::cmbKey).size(), 27u);
-  EXPECT_TRUE(dialog.Checked(item::chkmoveToFolder));
-  EXPECT_TRUE(dialog.Checked(item::chkSortingOption));
-  EXPECT_FALSE(dialog.Checked(item::chkCreateArtistFolder));
+  ASSERT_TRUE(open()) << "the dialog did not open over a disabled Winamp window";
+  EXPECT_EQ(dialog.SelectedText(item::Key), "G");
+  EXPECT_TRUE(dialog.Checked(item::MoveToFolder) && dialog.Checked(item::Sorting));
+  EXPECT_FALSE(dialog.Checked(item::Artist));
   EXPECT_EQ(dialog.Folder(), kept);
-  EXPECT_EQ(dialog.SelectedText(item::Drive1), "c:");
   EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other"}));
-  EXPECT_EQ(dialog.SelectedText(item::List1), "test");
-  EXPECT_EQ(dialog.Text(item::saveAS), "test");
 
   // "new folder" makes the cleaned name inside the folder shown and opens it.
-  dialog.Type(item::txtnewfolder, "My Songs");
-  EXPECT_EQ(dialog.Click(item::Command4), nullptr);
-  EXPECT_EQ(dialog.Text(item::txtnewfolder), "mysongs");
-  EXPECT_TRUE(FolderExists(kept + "\\mysongs"));
+  dialog.Type(item::NewFolderName, "My Songs");
+  EXPECT_EQ(dialog.Click(item::NewFolder), nullptr);
+  EXPECT_EQ(dialog.Text(item::NewFolderName), "mysongs");
   EXPECT_EQ(dialog.Folder(), kept + "\\mysongs");
 
-  // A click on a profile names it in the name box; Load applies it.
-  EXPECT_EQ(dialog.ClickEntry(item::List1, 1), nullptr);
-  EXPECT_EQ(dialog.Text(item::saveAS), "other");
-  EXPECT_EQ(dialog.Click(item::Command1), nullptr);
-  EXPECT_EQ(session.Description(), "Vandrel [Win+X]");
-  EXPECT_EQ(dialog.SelectedText(item::cmbKey), "X");
-  EXPECT_TRUE(dialog.Checked(item::chkmoveToFolder));
-  EXPECT_FALSE(dialog.Checked(item::chkSortingOption));
-  EXPECT_EQ(dialog.Folder(), target);
-
-  Close();
-  // The next Windows key + X moves the playing file into the loaded folder.
-  ASSERT_TRUE(session.PressAndWaitPlay('X'));
-  EXPECT_FALSE(FileExists(song));
-  EXPECT_EQ(ReadWholeFile(target + "\\Artist - Song.mp3"), "song");
-  Lines lines = IniLines(Ini());
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "LastUsed=other"), lines.end());
-
-  // config() has returned: asking again opens a fresh dialog, on the loaded profile.
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(dialog.SelectedText(item::List1), "other");
-  EXPECT_EQ(dialog.Folder(), target);
-  Close();
-  EXPECT_EQ(session.standin().Shutdown(), 0);
-}
-
-TEST_F(Dialog, SavingTheSampleProfilesWritesThemInOrderAndDeleteTakesOneOutWhole) {
-  const std::string drive = ScratchDrive();
-  if (drive.empty()) GTEST_SKIP() << "no scratch drive in this run";
-  TempFolder scratch(drive + "\\");
-  const std::string sorted = scratch.Folder("Sorted");
-
-  // No settings file yet: the plug-in asks to be configured first.
-  ASSERT_TRUE(session.Start({music.File("a.mp3")}, "", false, /*expectBoxAtStart=*/true));
-  Answer(FindMessageBox("Vandrel"));
-  ASSERT_TRUE(WaitUntil([&] { return session.standin().State().ready; }));
-  ASSERT_TRUE(Open());
-  EXPECT_TRUE(dialog.Entries(item::List1).empty());
-
-  dialog.Type(item::saveAS, "Rock Mix");
-  dialog.Choose(item::cmbKey, 11);
-  dialog.Tick(item::chkmoveToFolder, true);
-  ASSERT_TRUE(dialog.OpenFolder(sorted));
-  dialog.Tick(item::chkSortingOption, true);
-  dialog.Tick(item::chkCreateArtistFolder, false);
-  EXPECT_EQ(dialog.Click(item::Command3), nullptr);
-  EXPECT_EQ(dialog.Text(item::saveAS), "rockmix");
-  EXPECT_EQ(dialog.Entries(item::List1), Lines{"rockmix"});
-
-  dialog.Type(item::saveAS, "trash");
-  dialog.Choose(item::cmbKey, 20);
-  dialog.Tick(item::chkmoveToFolder, false);
-  dialog.Tick(item::chkSortingOption, false);
-  ASSERT_TRUE(dialog.OpenFolder("C:\\"));
-  EXPECT_EQ(dialog.Click(item::Command3), nullptr);
-  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"rockmix", "trash"}));
+  // Two profiles saved under cleaned names, the second in the drive's root.
+  dialog.Type(item::SaveAs, "Rock Mix");
+  dialog.Choose(item::Key, 11);
+  dialog.Tick(item::Artist, true);
+  EXPECT_EQ(dialog.Click(item::Save), nullptr);
+  EXPECT_EQ(dialog.Text(item::SaveAs), "rockmix");
+  EXPECT_EQ(dialog.ClickEntry(item::Folders, 0), nullptr);
+  EXPECT_EQ(dialog.Folder(), "C:\\");
+  dialog.Type(item::SaveAs, "trash");
+  dialog.Choose(item::Key, 20);
+  dialog.Tick(item::MoveToFolder, false);
+  dialog.Tick(item::Sorting, false);
+  dialog.Tick(item::Artist, false);
+  EXPECT_EQ(dialog.Click(item::Save), nullptr);
+  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other", "rockmix", "trash"}));
   EXPECT_EQ(dialog.SelectedText(item::List1), "trash");
-
-  const Lines trash = {"[trash]",          "Key=20",          "moveToFolder=0",
-                       "savingPlace=C:\\", "sortingOption=0", "createArtistFolder=0"};
-  Lines expected = {"[rockmix]",       "Key=11",
-                    "moveToFolder=1",  "savingPlace=" + sorted,
-                    "sortingOption=1", "createArtistFolder=0",
-                    "[iniConfig]",     "LastUsed=trash"};
-  expected.insert(expected.end(), trash.begin(), trash.end());
-  EXPECT_EQ(IniLines(Ini()), expected);
+  const std::string rockmix = Profile("rockmix", 11, true, kept + "\\mysongs", true, true);
+  const std::string trash = Profile("trash", 20, false, "C:\\", false, false);
+  const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
+  EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 
   // Delete rockmix, confirmed: not one of its lines is left.
-  EXPECT_EQ(dialog.ClickEntry(item::List1, 0), nullptr);
-  HWND box = dialog.Click(item::Command2);
-  ASSERT_NE(box, nullptr) << "no confirmation asked";
-  EXPECT_EQ(MessageBoxButtons(box).size(), 2u);
-  EXPECT_EQ(Answer(box, IDOK), "Are you sure you want to delete settings 'rockmix'?");
+  EXPECT_EQ(dialog.ClickEntry(item::List1, 2), nullptr);
+  HWND confirm = dialog.Click(item::Delete);
+  EXPECT_EQ(MessageBoxButtons(confirm).size(), 2u);
+  EXPECT_EQ(Answer(confirm), "Are you sure you want to delete settings 'rockmix'?");
   ASSERT_TRUE(dialog.Finish());
-  EXPECT_EQ(dialog.Entries(item::List1), Lines{"trash"});
-  expected = {"[iniConfig]", "LastUsed=trash"};
-  expected.insert(expected.end(), trash.begin(), trash.end());
-  EXPECT_EQ(IniLines(Ini()), expected);
-  Close();
-}
+  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other", "trash"}));
+  EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + trash));
 
-// Takes the scratch drive's folder away (through Z:, where Wine shows the
-// Unix root) and puts it back when it goes: the drive stays listed, but is
-// not ready meanwhile.
-class DriveAway {
- public:
-  DriveAway() {
-    const char* unix = std::getenv("VANDREL_SCRATCH_UNIX");
-    if (unix == nullptr || ScratchDrive().empty()) return;
-    folder_ = std::string("Z:") + unix;
-    std::replace(folder_.begin(), folder_.end(), '/', '\\');
+  // The scratch drive's folder taken away (through Z:, Wine's view of the
+  // Unix root): the drive stays listed but is not ready.
+  if (const char* unix = std::getenv("VANDREL_SCRATCH_UNIX")) {
+    std::string folder = std::string("Z:") + unix;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    ASSERT_TRUE(MoveFileA(folder.c_str(), (folder + ".away").c_str()));
+    EXPECT_EQ(Answer(dialog.ChooseDrive("d:")), "Drive not ready!");
+    MoveFileA((folder + ".away").c_str(), folder.c_str());
+    ASSERT_TRUE(dialog.Finish());
+    EXPECT_EQ(dialog.Folder(), "C:\\");
   }
-  ~DriveAway() {
-    if (away_) MoveFileA((folder_ + ".away").c_str(), folder_.c_str());
-  }
-  bool Possible() const { return !folder_.empty(); }
-  bool TakeAway() { return away_ = MoveFileA(folder_.c_str(), (folder_ + ".away").c_str()) != FALSE; }
+  // A click on a profile names it in the name box; Load applies it.
+  EXPECT_EQ(dialog.ClickEntry(item::List1, 1), nullptr);
+  EXPECT_EQ(dialog.Text(item::SaveAs), "other");
+  EXPECT_EQ(dialog.Click(item::Load), nullptr);
+  EXPECT_EQ(session.Description(), "Vandrel [Win+X]");
+  EXPECT_EQ(dialog.SelectedText(item::Key), "X");
+  EXPECT_TRUE(dialog.Checked(item::MoveToFolder));
+  EXPECT_EQ(dialog.Folder(), target);
 
- private:
-  std::string folder_;
-  bool away_ = false;
-};
+  close();
+  ASSERT_TRUE(session.Press('X'));
+  EXPECT_EQ(ReadWholeFile(target + "\\a\\artist\\Artist - Song.mp3"), "song");
+  const Lines lines = Split(ReadWholeFile(session.Ini()));
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "LastUsed=other"), lines.end());
 
-TEST_F(Dialog, ChoosingADriveThatIsNotReadySaysSoAndKeepsTheFolder) {
-  std::string kept = music.Folder("Kept");
-  ProfileText profile;
-  profile.key = 0;
-  profile.savingPlace = kept;
-  ASSERT_TRUE(session.Start({music.File("a.mp3")}, SettingsFile(profile), false));
-  ASSERT_TRUE(Open());
-  const std::string drive = ScratchDrive();
-  if (drive.empty()) GTEST_SKIP() << "no scratch drive in this run";
-  Lines drives = dialog.Entries(item::Drive1);
-  const std::string letter = {static_cast<char>(drive[0] | 0x20), ':'};
-  if (std::find(drives.begin(), drives.end(), letter) == drives.end())
-    GTEST_SKIP() << "the scratch drive is not among the system's drives";
-
-  DriveAway away;
-  ASSERT_TRUE(away.Possible());
-  ASSERT_TRUE(away.TakeAway());
-  HWND box = dialog.ChooseDrive(letter);
-  ASSERT_NE(box, nullptr) << "no box for a drive that is not ready";
-  EXPECT_EQ(Answer(box), "Drive not ready!");
-  ASSERT_TRUE(dialog.Finish());
-  EXPECT_EQ(dialog.SelectedText(item::Drive1), letter);
-  EXPECT_EQ(dialog.Folder(), kept);
-  Close();
-}
-
-TEST_F(Dialog, TheWholePlaylistRunDisposesOfEveryLocalFileSaysOnceAboutTheNetworkAndCounts) {
-  std::string a = music.File("a.mp3"), b = music.File("b.mp3"), c = music.File("c.mp3");
-  std::string bystander = music.File("not listed.mp3");
-  ProfileText profile;  // delete, hotkey K
-  ASSERT_TRUE(session.Start(
-      {a, music.Path("missing.mp3"), "\\\\server\\share\\x.mp3", b, "\\\\server\\share\\y.mp3", c},
-      SettingsFile(profile)));
-  ASSERT_TRUE(Open());
-
-  HWND box = dialog.Click(item::cmdSort);
-  EXPECT_EQ(Answer(box), "Perform full playlist?");
-  box = FindMessageBox("Vandrel");
-  EXPECT_EQ(Answer(box), "Can't move file from network!");
-  // The second network entry passes quietly: the next box is the last.
-  box = FindMessageBox("Vandrel");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box),
-            "Done!\r\n\r\nPlaylist cleared!\r\n\r\nFiles deleted or moved: 3\r\nEntries skipped: 3");
-  EXPECT_FALSE(FileExists(a) || FileExists(b) || FileExists(c));
-  EXPECT_EQ(session.standin().State().playlist.size(), 6u) << "cleared only once the box is closed";
-  Answer(box);
+  // Opened again on the loaded profile: the run over the whole playlist from
+  // its start, the network refused once, the playlist cleared after the count.
+  ASSERT_TRUE(open());
+  EXPECT_EQ(dialog.SelectedText(item::List1), "other");
+  EXPECT_EQ(Answer(dialog.Click(item::WholePlaylist)), "Perform full playlist?");
+  EXPECT_EQ(Answer(FindMessageBox("Vandrel")), "Can't move file from network!");
+  HWND done = FindMessageBox("Vandrel");
+  EXPECT_EQ(MessageBoxText(done),
+            "Done!\r\n\r\nPlaylist cleared!\r\n\r\nFiles deleted or moved: 2\r\nEntries skipped: 5");
+  EXPECT_EQ(ReadWholeFile(target + "\\b\\b.mp3") + ReadWholeFile(target + "\\c\\c.mp3"), "bc");
+  EXPECT_EQ(ReadWholeFile(clash) + ReadWholeFile(theirs), "minetheirs") << "nothing is moved onto a file";
+  EXPECT_EQ(session.standin().State().playlist.size(), 7u) << "cleared only once the box is closed";
+  Answer(done);
   ASSERT_TRUE(dialog.Finish());
   EXPECT_TRUE(session.standin().State().playlist.empty());
-
-  // Once more over the empty playlist: nothing asked for, nothing touched.
-  session.standin().ClearLog();
-  EXPECT_EQ(Answer(dialog.Click(item::cmdSort)), "Perform full playlist?");
-  EXPECT_EQ(Answer(FindMessageBox("Vandrel")),
-            "Done!\r\n\r\nPlaylist cleared!\r\n\r\nFiles deleted or moved: 0\r\nEntries skipped: 0");
-  ASSERT_TRUE(dialog.Finish());
-  for (const std::string& entry : session.standin().Log())
-    EXPECT_NE(entry.rfind("IPC_GETPLAYLISTFILE", 0), 0u) << entry;
-  EXPECT_TRUE(FileExists(bystander));
-  EXPECT_TRUE(session.standin().State().playlist.empty());
-  Close();
+  close();
+  EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
 }  // namespace

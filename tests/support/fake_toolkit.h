@@ -1,6 +1,5 @@
-// A toolkit whose forms live in memory: controls keep their specs and state,
-// the test plays the user (clicks, picks, typing), and the drive selector and
-// folder list look at a fake file system for drives and folders.
+// A toolkit whose forms live in memory: the test plays the user (clicks,
+// picks, typing); the drive selector and the folder list look at a FakeFiles.
 #pragma once
 
 #include <functional>
@@ -9,109 +8,142 @@
 #include <vector>
 
 #include "platform/toolkit.h"
-#include "support/fake_files.h"
+#include "support/fakes.h"
 
 namespace vandrel::testing {
 
-class FakeToolkit;
-
 struct FakeControl {
-  platform::ControlSpec spec;
+  platform::ControlKind kind{};
   std::wstring text;
   std::vector<std::wstring> items;
   int selected = -1;
   bool checked = false;
-  std::wstring drive;        // drive selector: "c:"
-  std::wstring folder;       // folder list: the current folder
-  std::wstring highlighted;  // folder list: empty means the current folder
+  std::wstring drive = L"c:", folder = L"C:\\", highlighted;  // drive selector, folder list
   int refreshes = 0;
-};
-
-struct FormPlacement {
-  platform::WindowHandle insertAfter;
-  int x, y, width, height;
-  unsigned flags;
 };
 
 class FakeForm : public platform::Form {
  public:
-  FakeForm(FakeToolkit& toolkit, const platform::FormSpec& spec, platform::FormEvents& events);
-  ~FakeForm() override;
+  FakeForm(FakeFiles& files, platform::FormEvents& events) : files_(files), events_(events) {}
 
-  platform::FormSpec spec;
   std::vector<FakeControl> controls;  // control n is controls[n - 1]
-  std::vector<FormPlacement> placements;
+  std::vector<int> position;          // insertAfter, x, y, width, height, flags
   platform::WindowHandle modalOwner = 0;
   bool open = true;
 
-  FakeControl& At(platform::ControlId control);
+  FakeControl& At(platform::ControlId id) { return controls.at(static_cast<std::size_t>(id - 1)); }
 
-  // --- The user ------------------------------------------------------------
-  void Click(platform::ControlId control);
-  void MouseUp(platform::ControlId control);
-  // Picks an entry with the keyboard: no mouse event.
-  void Pick(platform::ControlId control, int index);
-  void Type(platform::ControlId control, const std::wstring& text);
-  void Tick(platform::ControlId control, bool checked);
-  // Picks a drive in a drive selector (ready or not) and reports the change.
-  void PickDrive(platform::ControlId control, const std::wstring& drive);
-  // Highlights an entry of a folder list (a sub-folder or a folder above).
-  void Highlight(platform::ControlId control, const std::wstring& path);
-  // The close box.
-  void CloseBox();
+  // The user.
+  void Click(platform::ControlId id) { events_.OnClick(id); }
+  void MouseUp(platform::ControlId id) { events_.OnMouseUp(id); }
+  void Pick(platform::ControlId id, int index) { At(id).selected = index; }  // by keyboard: no event
+  void Type(platform::ControlId id, const std::wstring& text) { At(id).text = text; }
+  void Tick(platform::ControlId id, bool checked) { At(id).checked = checked; }
+  void PickDrive(platform::ControlId id, const std::wstring& drive) {
+    At(id).drive = drive;
+    events_.OnDriveChanged(id);
+  }
+  void Highlight(platform::ControlId id, const std::wstring& path) { At(id).highlighted = Shown(path); }
+  // A folder as the list shows it: "d:" is the root, no "\" at the end.
+  static std::wstring Shown(std::wstring path) {
+    if (path.size() == 2) path += L'\\';
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    if (!path.empty()) path[0] = static_cast<wchar_t>(std::towupper(path[0]));
+    return path;
+  }
 
-  // --- platform::Form --------------------------------------------------------
-  platform::ControlId AddControl(const platform::ControlSpec& spec) override;
+  platform::ControlId AddControl(const platform::ControlSpec& spec) override {
+    FakeControl control;
+    control.kind = spec.kind;
+    if (spec.kind != platform::ControlKind::TextBox) control.text = spec.caption;
+    controls.push_back(control);
+    return static_cast<platform::ControlId>(controls.size());
+  }
   platform::WindowHandle Handle() override { return open ? 0x5150 : 0; }
   bool IsOpen() override { return open; }
-  bool SetPosition(platform::WindowHandle insertAfter, int x, int y, int width, int height,
-                   unsigned flags) override;
-  void RunModal(platform::WindowHandle owner) override;
-  void Close() override;
-  std::wstring Text(platform::ControlId control) override;
-  void SetText(platform::ControlId control, const std::wstring& text) override;
-  void AddItem(platform::ControlId control, const std::wstring& text) override;
-  void RemoveItem(platform::ControlId control, int index) override;
-  void ClearItems(platform::ControlId control) override;
-  int ItemCount(platform::ControlId control) override;
-  std::wstring ItemText(platform::ControlId control, int index) override;
-  int SelectedIndex(platform::ControlId control) override;
-  bool Select(platform::ControlId control, int index) override;
-  bool Checked(platform::ControlId control) override;
-  void SetChecked(platform::ControlId control, bool checked) override;
-  std::vector<std::wstring> Drives(platform::ControlId control) override;
-  bool SetDrive(platform::ControlId control, const std::wstring& path) override;
-  std::wstring Drive(platform::ControlId control) override;
-  bool SetFolder(platform::ControlId control, const std::wstring& path) override;
-  std::wstring FolderPath(platform::ControlId control) override;
-  std::wstring HighlightedPath(platform::ControlId control) override;
-  void Refresh(platform::ControlId control) override;
+  bool SetPosition(platform::WindowHandle after, int x, int y, int w, int h, unsigned flags) override {
+    position = {static_cast<int>(after), x, y, w, h, static_cast<int>(flags)};
+    return true;
+  }
+  void RunModal(platform::WindowHandle owner) override {
+    modalOwner = owner;
+    if (whileModal) whileModal(*this);
+    Close();
+  }
+  void Close() override {
+    if (!open) return;
+    open = false;
+    events_.OnClosed();
+  }
+  std::wstring Text(platform::ControlId id) override { return At(id).text; }
+  void SetText(platform::ControlId id, const std::wstring& text) override { At(id).text = text; }
+  void AddItem(platform::ControlId id, const std::wstring& text) override { At(id).items.push_back(text); }
+  void RemoveItem(platform::ControlId id, int index) override {
+    FakeControl& c = At(id);
+    c.items.erase(c.items.begin() + index);
+    c.selected = c.selected == index ? -1 : c.selected - (c.selected > index);
+  }
+  void ClearItems(platform::ControlId id) override {
+    At(id).items.clear();
+    At(id).selected = -1;
+  }
+  int ItemCount(platform::ControlId id) override { return static_cast<int>(At(id).items.size()); }
+  std::wstring ItemText(platform::ControlId id, int index) override {
+    return index < 0 || index >= ItemCount(id) ? L"" : At(id).items[static_cast<std::size_t>(index)];
+  }
+  int SelectedIndex(platform::ControlId id) override { return At(id).selected; }
+  bool Select(platform::ControlId id, int index) override {
+    if (index < -1 || index >= ItemCount(id)) return false;
+    At(id).selected = index;
+    return true;
+  }
+  bool Checked(platform::ControlId id) override { return At(id).checked; }
+  void SetChecked(platform::ControlId id, bool checked) override { At(id).checked = checked; }
+  std::vector<std::wstring> Drives(platform::ControlId) override { return {L"c:", L"d:", L"e:"}; }
+  bool SetDrive(platform::ControlId id, const std::wstring& path) override {
+    if (!files_.Ready(FakeFiles::Key(path.substr(0, 2) + L"\\"))) return false;
+    At(id).drive = FakeFiles::Key(path.substr(0, 2));
+    return true;
+  }
+  std::wstring Drive(platform::ControlId id) override { return At(id).drive; }
+  bool SetFolder(platform::ControlId id, const std::wstring& path) override {
+    const std::wstring key = FakeFiles::Key(Shown(path));
+    if (!files_.Ready(key) || !files_.IsFolder(key)) return false;
+    At(id).folder = Shown(path);
+    At(id).highlighted.clear();
+    return true;
+  }
+  std::wstring FolderPath(platform::ControlId id) override { return At(id).folder; }
+  std::wstring HighlightedPath(platform::ControlId id) override {
+    return At(id).highlighted.empty() ? At(id).folder : At(id).highlighted;
+  }
+  void Refresh(platform::ControlId id) override { ++At(id).refreshes; }
+
+  std::function<void(FakeForm&)> whileModal;  // plays the user while the form runs modally
 
  private:
-  FakeToolkit& toolkit_;
+  FakeFiles& files_;
   platform::FormEvents& events_;
-  FakeControl dead_;  // what operations on a missing control touch
 };
 
 class FakeToolkit : public platform::Toolkit {
  public:
-  // Drives and folders come from `files`; the drive selector lists `drives`.
-  explicit FakeToolkit(FakeFileSystem& files) : files(files) {}
-
-  FakeFileSystem& files;
-  std::vector<std::wstring> drives{L"c:"};
-  // The process's current drive and folder, where pickers start.
-  std::wstring currentFolder = L"C:\\";
-  // When set, the window cannot be made.
+  explicit FakeToolkit(FakeFiles& files) : files_(files) {}
   bool refuseWindows = false;
-  // Plays the user while a form runs modally; the form closes afterwards if
-  // the script left it open.
   std::function<void(FakeForm&)> whileModal;
+  FakeForm* last = nullptr;  // the most recent form
 
-  FakeForm* last = nullptr;  // the most recent form, while it exists
+  std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec&,
+                                             platform::FormEvents& events) override {
+    if (refuseWindows) return nullptr;
+    auto form = std::make_unique<FakeForm>(files_, events);
+    form->whileModal = whileModal;
+    last = form.get();
+    return form;
+  }
 
-  std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec& spec,
-                                             platform::FormEvents& events) override;
+ private:
+  FakeFiles& files_;
 };
 
 }  // namespace vandrel::testing

@@ -1,6 +1,7 @@
-// vandrel.dll as a COM server under Wine: registration,
-// creation through DllGetClassObject, its interfaces, the refusal of a second
-// instance and how errors travel back to the caller.
+// The DLL pair under Wine, in this process: vandrel.dll as a COM server (its
+// registration, class factory and unloading, how errors reach the caller) and
+// gen_vandrel.dll loaded the way Winamp loads a general-purpose plug-in. The
+// pair in the stand-in Winamp is tested end to end.
 #include <objbase.h>
 #include <oleauto.h>
 #include <windows.h>
@@ -8,364 +9,290 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <atomic>
+#include <functional>
+#include <thread>
 
+#include "../../wrapper/winamp_gen.h"
 #include "com/interfaces.h"
-#include "pair_support.h"
+#include "support/win/desktop.h"
+#include "support/win/standin_driver.h"
+#include "support/win/temp_files.h"
 
 namespace vandrel::testing {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The wrapper object, as a test sees it: Winamp's window and a record of
-// the descriptions written; can fail the next description write.
-class FakeWrapper final : public IGenWrapper, public ISupportErrorInfo {
- public:
-  explicit FakeWrapper(HWND window) : window_(window) {}
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
+// Winamp's side, in this thread: the current entry's name, the commands and
+// file-name requests received, and any hotkey that reached it.
+char g_currentName[512];
+std::vector<UINT> g_commands;
+
+LRESULT CALLBACK WinampProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND || message == WM_HOTKEY || (message == WM_USER && lParam == 211))
+    g_commands.push_back(message == WM_COMMAND ? LOWORD(wParam) : message == WM_HOTKEY ? WM_HOTKEY : 211);
+  if (message == WM_USER && lParam == 125) return 0;
+  if (message == WM_USER && lParam == 211) return reinterpret_cast<LRESULT>(g_currentName);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The wrapper object as a test sees it: fails the next description write,
+// with an error object, when told to.
+struct FakeWrapper final : IGenWrapper, ISupportErrorInfo {
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IGenWrapper)) {
+    *object = IsEqualIID(iid, IID_ISupportErrorInfo) ? static_cast<ISupportErrorInfo*>(this) : nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IGenWrapper))
       *object = static_cast<IGenWrapper*>(this);
-    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-      *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    return *object ? (AddRef(), S_OK) : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
   STDMETHODIMP_(ULONG) Release() override { return --refs; }  // lives on the test's stack
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
     return IsEqualIID(iid, IID_IGenWrapper) ? S_OK : S_FALSE;
   }
-
-  STDMETHODIMP get_PluginDescription(BSTR* value) override {
-    *value = SysAllocString(description.c_str());
-    return S_OK;
-  }
-  STDMETHODIMP put_PluginDescription(BSTR value) override {
-    ++writes;
-    if (FAILED(failNextWrite)) {
-      const HRESULT hr = failNextWrite;
-      failNextWrite = S_OK;
-      ComPtr<ICreateErrorInfo> create;
-      CreateErrorInfo(&create);
-      create->SetDescription(const_cast<LPOLESTR>(L"The plug-in list is gone"));
-      ComPtr<IErrorInfo> info;
-      create.As(&info);
-      SetErrorInfo(0, info.Get());
-      return hr;
-    }
-    description = value == nullptr ? L"" : value;
-    return S_OK;
+  STDMETHODIMP put_PluginDescription(BSTR) override {
+    if (SUCCEEDED(failNextWrite)) return S_OK;
+    ComPtr<ICreateErrorInfo> create;
+    ComPtr<IErrorInfo> info;
+    CreateErrorInfo(&create);
+    create->SetDescription(const_cast<LPOLESTR>(L"The plug-in list is gone"));
+    create.As(&info);
+    SetErrorInfo(0, info.Get());
+    return std::exchange(failNextWrite, S_OK);
   }
   STDMETHODIMP get_WinAmpWindowHandle(INT_PTR* value) override {
-    *value = reinterpret_cast<INT_PTR>(window_);
+    *value = reinterpret_cast<INT_PTR>(FindWindowA("Winamp v1.x", nullptr));
     return S_OK;
   }
-  STDMETHODIMP get_WrapperVersion(LONG* value) override {
-    *value = 0x00020005;
-    return S_OK;
-  }
-  STDMETHODIMP get_WrapperDescription(BSTR* value) override {
-    *value = SysAllocString(L"test wrapper");
-    return S_OK;
-  }
-  STDMETHODIMP get_WrapperDllHandle(INT_PTR* value) override {
-    *value = 0x1234;
-    return S_OK;
-  }
+  STDMETHODIMP get_PluginDescription(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP get_WrapperVersion(LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP get_WrapperDescription(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP get_WrapperDllHandle(INT_PTR*) override { return E_NOTIMPL; }
 
   ULONG refs = 0;
-  int writes = 0;
   HRESULT failNextWrite = S_OK;
-  std::wstring description;
-
- private:
-  HWND window_;
 };
 
 // The thread's error object: its description and source.
-struct ErrorText {
-  std::wstring description;
-  std::wstring source;
-  bool present = false;
-};
-
-ErrorText TakeErrorInfo() {
-  ErrorText result;
+std::pair<std::wstring, std::wstring> TakeErrorInfo() {
   ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return result;
-  result.present = true;
-  BSTR text = nullptr;
-  if (SUCCEEDED(info->GetDescription(&text)) && text != nullptr) result.description = text;
-  SysFreeString(text);
-  text = nullptr;
-  if (SUCCEEDED(info->GetSource(&text)) && text != nullptr) result.source = text;
-  SysFreeString(text);
-  return result;
+  BSTR description = nullptr, source = nullptr;
+  if (GetErrorInfo(0, &info) == S_OK && info) info->GetDescription(&description), info->GetSource(&source);
+  std::pair<std::wstring, std::wstring> texts{description ? description : L"", source ? source : L""};
+  SysFreeString(description);
+  SysFreeString(source);
+  return texts;
 }
 
-std::wstring DefaultValue(const std::wstring& key, const wchar_t* name = nullptr) {
-  wchar_t buffer[1024] = {};
-  DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) !=
-      ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return buffer;
-}
-
-DWORD RunAndWait(const std::string& commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  std::string command = commandLine;
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return GetLastError() | 0x10000000;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
-bool KeyExists(const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
-}
-
-using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-
-class ComServerTest : public ::testing::Test {
+class PairTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ASSERT_TRUE(folder_.ok());
-    ASSERT_TRUE(CopyBuiltFile(folder_, "vandrel.dll"));
-    folder_.File("vandrel.ini", kQuietSettings);
-    dllPath_ = folder_.Path("vandrel.dll");
-    module_ = LoadLibraryA(dllPath_.c_str());
-    ASSERT_NE(module_, nullptr);
+    WNDCLASSA wc{0,       WinampProc, 0,       0,       GetModuleHandleA(nullptr),
+                 nullptr, nullptr,    nullptr, nullptr, "Winamp v1.x"};
+    RegisterClassA(&wc);
+    winamp =
+        CreateWindowExA(0, "Winamp v1.x", "Winamp", 0, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ownProc = GetWindowLongPtrA(winamp, GWLP_WNDPROC);
   }
   void TearDown() override {
-    if (module_ != nullptr) FreeLibrary(module_);
+    if (module != nullptr) FreeLibrary(module);
+    DestroyWindow(winamp);
     CoUninitialize();
   }
-
-  ComPtr<IZekWinAmpGenPlugin> Create() {
+  bool Hooked() const { return GetWindowLongPtrA(winamp, GWLP_WNDPROC) != ownProc; }
+  // `files` from beside this program into `into`, with settings that have no
+  // hotkey (no first-run box), and the first of them loaded.
+  void Load(const TempFolder& into, std::initializer_list<const char*> files) {
+    for (const char* file : files)
+      ASSERT_TRUE(CopyFileA((ProgramFolder() + file).c_str(), into.Path(file).c_str(), FALSE)) << file;
+    ASSERT_TRUE(WriteWholeFile(into.Path("vandrel.ini"),
+                               "[iniConfig]\r\nLastUsed=test\r\n[test]\r\nKey=0\r\nmoveToFolder=0\r\n"
+                               "savingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"));
+    ASSERT_NE(module = LoadLibraryA(into.Path(*files.begin()).c_str()), nullptr);
+  }
+  ComPtr<IClassFactory> Factory(REFCLSID clsid = CLSID_Vandrel, HRESULT expected = S_OK) {
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(Export<GetClassObjectFn>(module_, "DllGetClassObject")(CLSID_Vandrel, IID_PPV_ARGS(&factory)),
-              S_OK);
-    ComPtr<IZekWinAmpGenPlugin> plugin;
-    if (factory) {
-      EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&plugin)), S_OK);
-    }
+    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    EXPECT_EQ(Export<GetClassObjectFn>(module, "DllGetClassObject")(clsid, IID_PPV_ARGS(&factory)), expected);
+    return factory;
+  }
+  HRESULT CanUnloadNow() { return Export<HRESULT(STDAPICALLTYPE*)()>(module, "DllCanUnloadNow")(); }
+  // gen_vandrel.dll's struct, with Winamp's side filled in.
+  winampGeneralPurposePlugin* Wrapper() {
+    auto* plugin = Export<winampGeneralPurposePlugin*(__cdecl*)()>(module, "winampGetGeneralPurposePlugin")();
+    plugin->hwndParent = winamp;
+    plugin->hDllInstance = module;
     return plugin;
   }
-  HRESULT CanUnloadNow() { return Export<ServerFn>(module_, "DllCanUnloadNow")(); }
+  // Runs `action` while another thread answers the boxes titled "Vandrel"
+  // or "Vandrel Error"; the boxes' texts.
+  static std::string Answering(const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::string texts;
+    std::thread answerer([&] {
+      for (HWND box; !done;) {
+        if ((box = FindMessageBox("Vandrel", 25)) || (box = FindMessageBox("Vandrel Error", 25)))
+          texts += Answer(box) + "|";
+      }
+    });
+    action();
+    done = true;
+    answerer.join();
+    return texts;
+  }
 
-  BoxWatcher boxes_;
-  TempFolder folder_;
-  std::string dllPath_;
-  HMODULE module_ = nullptr;
+  TempFolder folder;
+  HWND winamp = nullptr;
+  LONG_PTR ownProc = 0;
+  HMODULE module = nullptr;
 };
 
-// Registration as a user does it: regsvr32, then regsvr32 /u; and the
-// server's own entry points for the case of a ProgID taken over meanwhile.
-TEST_F(ComServerTest, RegisteringMakesTheClassCreatableAndUnregisteringRemovesOnlyOurKeys) {
-  auto reg = Export<ServerFn>(module_, "DllRegisterServer");
-  auto unreg = Export<ServerFn>(module_, "DllUnregisterServer");
-  const std::wstring clsidKey = std::wstring(L"CLSID\\") + kVandrelClsidText;
-  ASSERT_EQ(RunAndWait("regsvr32.exe /s \"" + dllPath_ + "\""), 0u);
-  EXPECT_EQ(DefaultValue(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-  CLSID fromProgId{};
-  EXPECT_EQ(CLSIDFromProgID(kVandrelProgId, &fromProgId), S_OK);
-  EXPECT_TRUE(IsEqualCLSID(fromProgId, CLSID_Vandrel));
-  {
-    ComPtr<IVandrel> created;
-    EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)), S_OK);
-  }
+// regsvr32 as a user runs it; the wrapper finds the class through its
+// registration when vandrel.dll is not beside it.
+TEST_F(PairTest, TheWrapperFindsTheRegisteredClassAndUnregisteringTakesOnlyOurs) {
+  TempFolder registered;
+  ASSERT_TRUE(
+      CopyFileA((ProgramFolder() + "vandrel.dll").c_str(), registered.Path("vandrel.dll").c_str(), 0));
+  ASSERT_TRUE(WriteWholeFile(registered.Path("vandrel.ini"),
+                             "[iniConfig]\r\nLastUsed=q\r\n[q]\r\nKey=17\r\n"
+                             "moveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\n"
+                             "createArtistFolder=0\r\n"));
+  const std::string server = " /s \"" + registered.Path("vandrel.dll") + "\"";
+  Load(folder, {"gen_vandrel.dll"});
+  winampGeneralPurposePlugin* gen = Wrapper();
+  int result = 0;
+  const std::string refusal = Answering([&] { result = gen->init(); });
+  EXPECT_NE(result, 0);
+  EXPECT_NE(refusal.find("0x80040154"), std::string::npos) << refusal;  // class not registered
+  EXPECT_NE(refusal.find("vandrel.dll"), std::string::npos) << refusal;
+  EXPECT_FALSE(Hooked());
 
-  ASSERT_EQ(RunAndWait("regsvr32.exe /u /s \"" + dllPath_ + "\""), 0u);
-  for (const std::wstring& key :
-       {clsidKey + L"\\InprocServer32", clsidKey + L"\\ProgID", clsidKey,
-        std::wstring(L"Vandrel.Vandrel\\CLSID"), std::wstring(L"Vandrel.Vandrel")}) {
-    EXPECT_FALSE(KeyExists(key)) << std::string(key.begin(), key.end());
-  }
-  EXPECT_TRUE(KeyExists(L"CLSID"));
-  ComPtr<IVandrel> none;
-  EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
-            REGDB_E_CLASSNOTREG);
+  ASSERT_EQ(RunProgram("regsvr32.exe" + server), 0);
+  EXPECT_EQ(Answering([&] { result = gen->init(); }), "");
+  EXPECT_EQ(result, 0);
+  EXPECT_STREQ(gen->description, "Vandrel [Win+Q]") << "the registered vandrel.dll, with its own settings";
+  // A real Windows key + Q reaches the plug-in, which asks Winamp for the
+  // current file; Winamp's own procedure never sees the hotkey.
+  g_commands.clear();
+  g_currentName[0] = '\0';
+  ASSERT_TRUE(PressWinKey('Q'));
+  for (int i = 0; i < 250 && g_commands.empty(); ++i, Sleep(20))
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  EXPECT_EQ(g_commands, std::vector<UINT>{211});
+  gen->quit();
+  EXPECT_FALSE(Hooked());
+  EXPECT_EQ(GlobalFindAtomA("XOLTVbHotKeyAtom"), 0) << "the hotkey's atom goes with it";
 
-  // A ProgID that meanwhile names another class is left alone.
-  ASSERT_EQ(reg(), S_OK);
-  const wchar_t other[] = L"{00000000-1111-2222-3333-444444444444}";
-  ASSERT_EQ(
-      RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID", nullptr, REG_SZ, other, sizeof(other)),
-      ERROR_SUCCESS);
-  EXPECT_EQ(unreg(), S_OK);
-  EXPECT_FALSE(KeyExists(clsidKey));
-  EXPECT_EQ(DefaultValue(L"Vandrel.Vandrel\\CLSID"), other);
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID");
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel");
+  // Unregistered, the class is gone; so is the ProgID, unless it names another class by then.
+  ComPtr<IUnknown> none;
+  CLSID clsid{};
+  for (bool taken : {false, true}) {
+    ASSERT_EQ(RunProgram("regsvr32.exe" + server), 0);
+    const wchar_t other[] = L"{00000000-1111-2222-3333-444444444444}";
+    const LONG set = taken ? RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel\\CLSID", nullptr, REG_SZ,
+                                             other, sizeof other)
+                           : 0;
+    ASSERT_EQ(set, 0);
+    ASSERT_EQ(RunProgram("regsvr32.exe /u" + server), 0);
+    EXPECT_EQ(CoCreateInstance(CLSID_Vandrel, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(SUCCEEDED(CLSIDFromProgID(kVandrelProgId, &clsid)), taken);
+  }
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Vandrel.Vandrel");
 }
 
-TEST_F(ComServerTest, ClassFactoryMakesObjectsWithTheirInterfacesAndCountsThem) {
-  auto getClassObject = Export<GetClassObjectFn>(module_, "DllGetClassObject");
-  ComPtr<IClassFactory> factory;
-  EXPECT_EQ(getClassObject(IID_IGenWrapper, IID_PPV_ARGS(&factory)), CLASS_E_CLASSNOTAVAILABLE);
-  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
-
-  ComPtr<IUnknown> outer;
-  ComPtr<IUnknown> aggregated;
-  factory.As(&outer);
-  EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_PPV_ARGS(&aggregated)), CLASS_E_NOAGGREGATION);
-
+TEST_F(PairTest, TheFactoryMakesOnlyItsClassAndTheServerStaysWhileAnythingLives) {
+  Load(folder, {"vandrel.dll"});
+  Factory(IID_IGenWrapper, CLASS_E_CLASSNOTAVAILABLE);
+  ComPtr<IClassFactory> factory = Factory();
   ComPtr<IUnknown> object;
+  EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_PPV_ARGS(&object)), CLASS_E_NOAGGREGATION);
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
-  ComPtr<IVandrel> own;
-  ComPtr<ISupportErrorInfo> supports;
-  ASSERT_EQ(object.As(&own), S_OK);
-  ASSERT_EQ(object.As(&supports), S_OK);
-  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(IID_IZekWinAmpGenPlugin), S_OK);
-
-  // The server stays loaded while an object or a lock lives.
   factory.Reset();
-  outer.Reset();
-  EXPECT_EQ(CanUnloadNow(), S_FALSE);
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "an object lives";
   object.Reset();
-  own.Reset();
-  supports.Reset();
   EXPECT_EQ(CanUnloadNow(), S_OK);
-  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
-  factory->LockServer(TRUE);
-  factory.Reset();
-  EXPECT_EQ(CanUnloadNow(), S_FALSE);
-  ASSERT_EQ(getClassObject(CLSID_Vandrel, IID_PPV_ARGS(&factory)), S_OK);
-  factory->LockServer(FALSE);
-  factory.Reset();
+  Factory()->LockServer(TRUE);
+  EXPECT_EQ(CanUnloadNow(), S_FALSE) << "locked";
+  Factory()->LockServer(FALSE);
   EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-TEST_F(ComServerTest, SecondInstanceIsRefusedWithItsNumberAndTextAndTheFirstStaysHooked) {
-  WinampWindow winamp;
-  ASSERT_NE(winamp.get(), nullptr);
-  FakeWrapper firstWrapper(winamp.get());
-  FakeWrapper secondWrapper(winamp.get());
-  ComPtr<IZekWinAmpGenPlugin> first = Create();
-  ComPtr<IZekWinAmpGenPlugin> second = Create();
-  ASSERT_TRUE(first && second);
-
-  ASSERT_EQ(first->Initialize(&firstWrapper), S_OK);
-  const int firstWrites = firstWrapper.writes;
-  EXPECT_EQ(second->Initialize(&secondWrapper), static_cast<HRESULT>(0x80040001));
-  const ErrorText error = TakeErrorInfo();
-  EXPECT_TRUE(error.present);
-  EXPECT_EQ(error.description, L"Already have a plugin instance");
-  EXPECT_EQ(secondWrapper.writes, 0);
-
-  // The refused object's Quit leaves the first instance alone.
-  EXPECT_EQ(second->Quit(), S_OK);
-  second.Reset();
-  EXPECT_NE(WindowProcOf(winamp.get()), winamp.OwnProc());
-  EXPECT_EQ(firstWrapper.writes, firstWrites);
-  EXPECT_EQ(first->Quit(), S_OK);
-  first.Reset();
-  EXPECT_EQ(CanUnloadNow(), S_OK);
-  EXPECT_EQ(firstWrapper.refs, 0u) << "the object keeps the wrapper only for its own life";
-  EXPECT_EQ(secondWrapper.refs, 0u);
-
-  // With the first instance gone, a new one may start.
-  ComPtr<IZekWinAmpGenPlugin> third = Create();
-  ASSERT_EQ(third->Initialize(&secondWrapper), S_OK);
-  EXPECT_EQ(third->Quit(), S_OK);
-}
-
-TEST_F(ComServerTest, FailuresReachTheCallerWithNumberAndDescription) {
-  WinampWindow winamp;
-  FakeWrapper wrapper(winamp.get());
-  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
+TEST_F(PairTest, FailuresReachTheCallerWithTheirNumberAndText) {
+  Load(folder, {"vandrel.dll"});
+  FakeWrapper wrapper;
+  ComPtr<IZekWinAmpGenPlugin> plugin;
   ComPtr<IVandrel> own;
+  ASSERT_EQ(Factory()->CreateInstance(nullptr, IID_PPV_ARGS(&plugin)), S_OK);
   ASSERT_EQ(plugin.As(&own), S_OK);
+  // Values cross the interface: a null text is the empty one, any non-zero Boolean is true.
+  BSTR text = nullptr;
+  VARIANT_BOOL value = VARIANT_FALSE;
+  EXPECT_TRUE(own->put_savingPlace(nullptr) == S_OK && own->get_savingPlace(&text) == S_OK &&
+              !SysStringLen(text));
+  SysFreeString(text);
+  EXPECT_TRUE(own->put_moveToFolder(1) == S_OK && own->get_moveToFolder(&value) == S_OK &&
+              value == VARIANT_TRUE);
+  EXPECT_EQ(own->get_Key(nullptr), E_POINTER);
+  EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
 
-  // Before Initialize there is no wrapper to register a hotkey with.
-  const HRESULT early = own->put_Key(1);
-  EXPECT_TRUE(FAILED(early));
-  ErrorText error = TakeErrorInfo();
-  EXPECT_FALSE(error.description.empty());
-  EXPECT_EQ(error.source, L"Vandrel.Vandrel");
-
+  // Before Initialize there is no Winamp to register a hotkey with.
+  EXPECT_TRUE(FAILED(own->put_Key(1)));
+  const auto [description, source] = TakeErrorInfo();
+  EXPECT_FALSE(description.empty());
+  EXPECT_EQ(source, L"Vandrel.Vandrel");
   // A failed wrapper call ends Initialize with the wrapper's number and text.
   wrapper.failNextWrite = E_ACCESSDENIED;
   EXPECT_EQ(plugin->Initialize(&wrapper), E_ACCESSDENIED);
-  error = TakeErrorInfo();
-  EXPECT_EQ(error.description, L"The plug-in list is gone");
+  EXPECT_EQ(TakeErrorInfo().first, L"The plug-in list is gone");
   EXPECT_EQ(plugin->Quit(), S_OK);
 
-  EXPECT_EQ(own->get_Key(nullptr), E_POINTER);
-  EXPECT_EQ(plugin->Initialize(nullptr), E_POINTER);
-}
-
-// The current entry for PlaylistWinamp: a name in this process's memory.
-char g_currentName[512];
-std::vector<UINT> g_commands;
-
-LRESULT CALLBACK PlaylistWinamp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER && lParam == 125) return 0;
-  if (message == WM_USER && lParam == 211) return reinterpret_cast<LRESULT>(g_currentName);
-  if (message == WM_COMMAND) g_commands.push_back(LOWORD(wParam));
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST_F(ComServerTest, AFailedDeleteComesBackFromActAsTheSystemsErrorNamingTheFile) {
-  const std::string song = folder_.File("Busy - Song.mp3", "busy");
-  std::snprintf(g_currentName, sizeof g_currentName, "%s", song.c_str());
+  // A delete that fails inside Act: the system's error, naming the file; Winamp stays stopped.
+  const std::string song = folder.File("Busy - Song.mp3", "busy");
+  snprintf(g_currentName, sizeof g_currentName, "%s", song.c_str());
   g_commands.clear();
-  WinampWindow winamp(PlaylistWinamp);
-  FakeWrapper wrapper(winamp.get());
-  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
-  ComPtr<IVandrel> own;
-  ASSERT_EQ(plugin.As(&own), S_OK);
   ASSERT_EQ(plugin->Initialize(&wrapper), S_OK);
-
-  // Another program reads the file and shares it for reading only.
+  // A key that another program holds is refused, and says so.
+  HWND other = CreateWindowExA(0, "STATIC", "other", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(RegisterHotKey(other, 1, MOD_WIN, 'D'));
+  EXPECT_EQ(Answering([&] { own->put_Key(4); }).rfind("Failed to register hotkey.", 0), 0u);
+  LONG key = -1;
+  EXPECT_EQ(own->get_Key(&key), S_OK);
+  EXPECT_EQ(key, 0);
+  DestroyWindow(other);
   HANDLE held = CreateFileA(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(own->Act(), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
-  const ErrorText error = TakeErrorInfo();
-  EXPECT_NE(error.description.find(std::wstring(song.begin(), song.end())), std::wstring::npos);
+  EXPECT_NE(TakeErrorInfo().first.find(std::wstring(song.begin(), song.end())), std::wstring::npos);
   CloseHandle(held);
   EXPECT_TRUE(FileExists(song));
-  EXPECT_EQ(g_commands, std::vector<UINT>{40047}) << "Winamp stays stopped";
+  EXPECT_EQ(g_commands, (std::vector<UINT>{211, 40047})) << "the name asked for, then Stop alone";
   EXPECT_EQ(plugin->Quit(), S_OK);
+  plugin.Reset();
+  own.Reset();
+  EXPECT_EQ(wrapper.refs, 0u) << "the object keeps the wrapper only for its own life";
 }
 
-TEST_F(ComServerTest, NullTextAndNonZeroBooleansCrossTheInterface) {
-  ComPtr<IZekWinAmpGenPlugin> plugin = Create();
-  ComPtr<IVandrel> own;
-  ASSERT_EQ(plugin.As(&own), S_OK);
-
-  BSTR stored = nullptr;
-  EXPECT_EQ(own->put_savingPlace(nullptr), S_OK);  // a null BSTR is the empty text
-  EXPECT_EQ(own->get_savingPlace(&stored), S_OK);
-  EXPECT_EQ(SysStringLen(stored), 0u);
-  SysFreeString(stored);
-
-  VARIANT_BOOL value = VARIANT_FALSE;
-  EXPECT_EQ(own->put_moveToFolder(1), S_OK);  // any non-zero value is true
-  EXPECT_EQ(own->get_moveToFolder(&value), S_OK);
-  EXPECT_EQ(value, VARIANT_TRUE);
+// A profile with fewer than five entries ends Initialize after the hook is in
+// place: the wrapper says so, keeps the object, and its quit undoes it all.
+TEST_F(PairTest, TheWrapperShowsAFailedInitializeAndItsQuitStillUnhooksAndUnloads) {
+  Load(folder, {"gen_vandrel.dll", "vandrel.dll"});
+  folder.File("vandrel.ini", "[iniConfig]\r\nLastUsed=short\r\n[short]\r\nKey=0\r\n");
+  int result = 1;
+  const std::string boxes = Answering([&] { result = Wrapper()->init(); });
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(boxes.find("Initialize"), std::string::npos) << boxes;
+  EXPECT_NE(boxes.find("0x800A0009"), std::string::npos) << boxes;
+  EXPECT_TRUE(Hooked());
+  Wrapper()->quit();
+  EXPECT_FALSE(Hooked());
+  EXPECT_EQ(GetModuleHandleA(folder.Path("vandrel.dll").c_str()), nullptr);
 }
 
 }  // namespace

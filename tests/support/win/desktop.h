@@ -1,4 +1,4 @@
-// Keyboard input and message boxes, as a user would meet them.
+// Keyboard input and message boxes, as a user meets them (standin_driver.cpp).
 #pragma once
 
 #include <windows.h>
@@ -8,24 +8,12 @@
 
 namespace vandrel::testing {
 
-// Presses and releases Windows key + `letter` ('A'..'Z') with SendInput.
-bool PressWinKey(char letter);
-
-// A visible dialog-class (#32770) top-level window titled exactly `title`,
-// of any thread or process; waits up to `timeout_ms`. nullptr when none.
+bool PressWinKey(char letter);  // Windows key + 'A'..'Z', pressed and released
+// A visible message box of any process titled exactly `title`, or nullptr.
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms = 20000);
-
-// True once no such box is left (waits up to `timeout_ms`).
-bool WaitMessageBoxGone(HWND box, DWORD timeout_ms = 20000);
-
-// The message text of a message box (its static control with text).
 std::string MessageBoxText(HWND box);
-
-// Control ids of the box's push buttons (IDOK, IDCANCEL, IDYES, ...).
-std::vector<int> MessageBoxButtons(HWND box);
-
-// Presses button `id` (IDOK, IDCANCEL, IDYES, IDNO) of a dialog by posting
-// its WM_COMMAND; returns at once.
-bool ClickButton(HWND dialog, int id);
+std::vector<int> MessageBoxButtons(HWND box);     // IDOK, IDCANCEL, IDRETRY, ...
+bool ClickButton(HWND box, int id);               // posted; returns at once
+std::string Answer(HWND box, int button = IDOK);  // clicks, waits until gone; the box's text
 
 }  // namespace vandrel::testing

@@ -19,32 +19,51 @@ struct ProfileText {
   bool createArtistFolder = false;
 };
 
-// A vandrel.ini whose last-used profile "test" holds `profile`.
-std::string SettingsFile(const ProfileText& profile);
+// A vandrel.ini whose last-used profile "test" holds `p`.
+inline std::string SettingsFile(const ProfileText& p) {
+  return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + (p.moveToFolder ? "1" : "0") +
+         "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + (p.sortingOption ? "1" : "0") +
+         "\r\ncreateArtistFolder=" + (p.createArtistFolder ? "1" : "0") +
+         "\r\n[iniConfig]\r\nLastUsed=test\r\n";
+}
 
 class PluginSession {
  public:
-  PluginSession() = default;
-  PluginSession(const PluginSession&) = delete;
-  PluginSession& operator=(const PluginSession&) = delete;
-
-  // Prepares the Plugins folder (with `ini` as vandrel.ini unless empty) and
-  // starts the stand-in on `entries`. With `expectBoxAtStart` the start does
-  // not wait for the plug-ins' init, which shows a box first.
-  bool Start(const std::vector<std::string>& entries, const std::string& ini, bool play = true,
-             bool expectBoxAtStart = false);
-
+  // Prepares the Plugins folder (`ini` as vandrel.ini unless empty) and
+  // starts the stand-in playing `entries`.
+  bool Start(const std::vector<std::string>& entries, const std::string& ini) {
+    return PreparePluginsFolder(plugins_.path(), ini) &&
+           standin_.Start({"", entries, plugins_.path(), true}) && standin_.ClearLog();
+  }
   Standin& standin() { return standin_; }
-  std::string PluginsFolder() const { return plugins_.path(); }
-  // The plug-in list's entry for gen_vandrel.dll.
-  std::string Description();
-  // The player commands received (Stop, Next, Play, Pause, StartOfPlaylist).
-  std::vector<std::string> Commands();
-  // Presses Windows key + letter and waits until the stand-in has asked for
-  // the current file name and handled what followed.
-  bool PressAndWaitHandled(char letter);
-  // Presses and waits until Play arrives.
-  bool PressAndWaitPlay(char letter);
+  std::string Ini() const { return plugins_.Path("vandrel.ini"); }
+  std::string Description() {  // gen_vandrel.dll's entry in the plug-in list
+    for (const StandinPlugin& plugin : standin_.State().plugins) {
+      if (plugin.file == "gen_vandrel.dll") return plugin.description;
+    }
+    return "";
+  }
+  // The player commands received: Stop, Next, Play, Pause, StartOfPlaylist.
+  std::vector<std::string> Commands() {
+    std::vector<std::string> commands;
+    for (const std::string& entry : standin_.Log()) {
+      if (entry == "Stop" || entry == "Next" || entry == "Play" || entry == "Pause" ||
+          entry == "StartOfPlaylist")
+        commands.push_back(entry);
+    }
+    return commands;
+  }
+  // Presses Windows key + `letter` and waits until the stand-in received
+  // `until` (a command, or the start of one). The hotkey is handled inside
+  // its window procedure, which answers no query until the action is over.
+  bool Press(char letter, const std::string& until = "Play") {
+    return standin_.ClearLog() && PressWinKey(letter) && WaitUntil([&] {
+             for (const std::string& entry : standin_.Log()) {
+               if (entry.rfind(until, 0) == 0) return true;
+             }
+             return false;
+           });
+  }
 
  private:
   TempFolder plugins_;

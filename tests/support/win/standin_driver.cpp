@@ -1,111 +1,103 @@
 #include "support/win/standin_driver.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "../../../tools/standin/standin_protocol.h"
+#include "support/win/desktop.h"
+#include "support/win/temp_files.h"
 
 namespace vandrel::testing {
 
 namespace {
 
-// Quotes one argument so that the C runtime's parser gives it back as is.
-std::string Quote(const std::string& arg) {
-  std::string out = "\"";
-  size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') {
-      out.append(backslashes * 2 + 1, '\\');
-    } else {
-      out.append(backslashes, '\\');
-    }
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, '\\');
-  return out + "\"";
-}
+std::string Quote(const std::string& arg) { return "\"" + arg + "\""; }  // no '"' nor final '\' in ours
 
-struct Search {
-  DWORD process_id;
-  HWND found;
-};
-
-BOOL CALLBACK FindOwnWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid == search->process_id && std::string(name) == standin::kWindowClass) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A stand-in left behind by a test that failed half-way would answer the
-// plug-in's FindWindowA in place of the new one: end it first.
-void EndLeftoverStandins() {
-  for (int i = 0; i < 10; ++i) {
-    HWND window = FindWindowA(standin::kWindowClass, nullptr);
-    if (window == nullptr) return;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (process == nullptr) return;
-    TerminateProcess(process, 98);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
-}
-
-Playback ParsePlayback(const std::string& value) {
-  if (value == "playing") return Playback::kPlaying;
-  if (value == "paused") return Playback::kPaused;
-  return Playback::kStopped;
+PROCESS_INFORMATION StartProcess(std::string command) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    CloseHandle(info.hThread);
+  return info;
 }
 
 StandinState ParseState(const std::string& text) {
   StandinState state;
   std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const size_t space = line.find(' ');
-    const std::string key = line.substr(0, space);
-    const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
-    if (key == "ready") {
-      state.ready = value == "1";
-    } else if (key == "position") {
-      state.position = std::stoi(value);
-    } else if (key == "playback") {
-      state.playback = ParsePlayback(value);
-    } else if (key == "held") {
-      state.held = value;
-    } else if (key == "entry") {
-      state.playlist.push_back(value);
-    } else if (key == "command") {
-      state.log.push_back(value);
-    } else if (key == "plugin") {
-      const size_t bar = value.find('|');
-      state.plugins.push_back({value.substr(0, bar), bar == std::string::npos ? "" : value.substr(bar + 1)});
-    } else if (key == "failed") {
-      state.failed.push_back(value);
-    } else if (key == "hooked") {
-      state.hooked = value == "1";
-    } else if (key == "timing") {
-      std::istringstream numbers(value);
-      numbers >> state.hotkey_taken >> state.play_received >> state.counter_frequency;
-    }
+  for (std::string key, value; lines >> key && std::getline(lines, value);) {
+    value.erase(0, value.empty() ? 0 : 1);
+    const size_t bar = value.find('|');
+    if (key == "ready") state.ready = value == "1";
+    if (key == "position") state.position = std::stoi(value);
+    if (key == "playback")
+      state.playback = value == "playing"  ? Playback::kPlaying
+                       : value == "paused" ? Playback::kPaused
+                                           : Playback::kStopped;
+    if (key == "held") state.held = value;
+    if (key == "entry") state.playlist.push_back(value);
+    if (key == "command") state.log.push_back(value);
+    if (key == "plugin")
+      state.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
+    if (key == "failed") state.failed.push_back(value);
+    if (key == "timing")
+      std::istringstream(value) >> state.hotkey_taken >> state.play_received >> state.counter_frequency;
   }
   return state;
 }
 
 }  // namespace
+
+bool PressWinKey(char letter) {
+  INPUT inputs[4] = {};
+  for (int i = 0; i < 4; ++i) {  // Windows key down, letter down, letter up, Windows key up
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = i % 3 == 0 ? VK_LWIN : static_cast<WORD>(toupper(letter));
+    inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (i % 3 == 0 ? KEYEVENTF_EXTENDEDKEY : 0);
+  }
+  return SendInput(4, inputs, sizeof(INPUT)) == 4;
+}
+
+HWND FindMessageBox(const std::string& title, DWORD timeout_ms) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        while ((box = FindWindowExA(nullptr, box, "#32770", title.c_str())) != nullptr &&
+               !IsWindowVisible(box)) {
+        }
+        return box != nullptr;
+      },
+      timeout_ms);
+  return box;
+}
+
+std::string MessageBoxText(HWND box) {
+  char text[2048] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // a message box's text control
+  return text;
+}
+
+std::vector<int> MessageBoxButtons(HWND box) {
+  std::vector<int> ids;
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[16] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child)) ids.push_back(GetDlgCtrlID(child));
+  }
+  return ids;
+}
+
+bool ClickButton(HWND box, int id) {
+  return PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
+
+std::string Answer(HWND box, int button) {
+  if (box == nullptr) return "<no box>";
+  const std::string text = MessageBoxText(box);
+  ClickButton(box, button);
+  WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  return text;
+}
 
 std::string ProgramFolder() {
   char path[MAX_PATH * 4] = {};
@@ -115,84 +107,71 @@ std::string ProgramFolder() {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms) {
-  const ULONGLONG end = GetTickCount64() + timeout_ms;
-  for (;;) {
-    if (condition()) return true;
+  for (const ULONGLONG end = GetTickCount64() + timeout_ms; !condition(); Sleep(20)) {
     if (GetTickCount64() >= end) return false;
-    Sleep(20);
   }
+  return true;
+}
+
+int RunProgram(std::string command, DWORD timeout_ms) {
+  const PROCESS_INFORMATION info = StartProcess(command);
+  DWORD code = static_cast<DWORD>(-1);
+  if (info.hProcess == nullptr) return -1;
+  if (WaitForSingleObject(info.hProcess, timeout_ms) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, code);
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  return static_cast<int>(code);
 }
 
 Standin::~Standin() {
   if (process_ == nullptr) return;
   if (running() && Shutdown(15000) == -1) TerminateProcess(process_, 99);
-  if (process_ != nullptr) {
-    WaitForSingleObject(process_, 5000);
-    CloseHandle(process_);
-  }
-}
-
-bool Standin::running() const {
-  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
 }
 
 bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
-  if (process_ != nullptr) {
-    error_ = "already started";
-    return false;
-  }
   control_message_ = RegisterWindowMessageA(standin::kControlMessage);
-  EndLeftoverStandins();
-  const std::string exe = ProgramFolder() + "winamp_standin.exe";
-  std::string command = Quote(exe);
+  // One left behind by a test that failed half-way would answer the
+  // plug-in's FindWindowA in place of the new one.
+  for (HWND left; (left = FindWindowA(standin::kWindowClass, nullptr)) != nullptr;) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(left, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr || !TerminateProcess(process, 98)) break;
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+  std::string command = Quote(ProgramFolder() + "winamp_standin.exe");
   if (!options.m3u.empty()) command += " " + Quote("/playlist=" + options.m3u);
   if (!options.plugins_folder.empty()) command += " " + Quote("/plugins=" + options.plugins_folder);
   if (options.play) command += " /play";
   for (const std::string& file : options.files) command += " " + Quote(file);
-
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
-    error_ = "CreateProcess failed for " + exe + ", error " + std::to_string(GetLastError());
+  const PROCESS_INFORMATION info = StartProcess(command);
+  if ((process_ = info.hProcess) == nullptr) {
+    error_ = "could not start " + command + ", error " + std::to_string(GetLastError());
     return false;
   }
-  CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  process_id_ = info.dwProcessId;
-
   const bool up = WaitUntil(
       [&] {
-        if (!running()) return true;
-        if (window_ == nullptr) {
-          Search search{process_id_, nullptr};
-          EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&search));
-          window_ = search.found;
-          if (window_ == nullptr) return false;
+        for (HWND w = nullptr;
+             window_ == nullptr && (w = FindWindowExA(nullptr, w, standin::kWindowClass, nullptr));) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid == info.dwProcessId) window_ = w;
         }
-        return !options.wait_ready || State().ready;
+        return !running() || (window_ != nullptr && (!options.wait_ready || State().ready));
       },
       timeout_ms);
-  if (!running()) {
-    DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
-    error_ = "the stand-in exited with code " + std::to_string(code);
-    return false;
-  }
-  if (!up) {
-    error_ = window_ == nullptr ? "no stand-in window" : "the stand-in's plug-ins did not get ready";
-    return false;
-  }
-  return true;
+  if (!running()) error_ = "the stand-in exited";
+  if (!up) error_ = window_ == nullptr ? "no stand-in window" : "its plug-ins did not get ready";
+  return up && running();
 }
 
 bool Standin::Send(WPARAM control, LPARAM arg, LRESULT* answer) const {
-  if (window_ == nullptr) return false;
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(window_, control_message_, control, arg, SMTO_NORMAL, 20000, &result))
+  if (window_ == nullptr ||
+      !SendMessageTimeoutA(window_, control_message_, control, arg, SMTO_NORMAL, 20000, &result))
     return false;
   if (answer != nullptr) *answer = static_cast<LRESULT>(result);
   return true;
@@ -201,55 +180,47 @@ bool Standin::Send(WPARAM control, LPARAM arg, LRESULT* answer) const {
 StandinState Standin::State() const {
   LRESULT address = 0;
   if (!Send(standin::kQueryState, 0, &address) || address == 0) return {};
+  const auto* remote = reinterpret_cast<const char*>(address);
   standin::StateBlock header{};
   SIZE_T got = 0;
-  const auto* remote = reinterpret_cast<const char*>(address);
   if (!ReadProcessMemory(process_, remote, &header, sizeof header, &got) || got != sizeof header) return {};
   std::string text(header.size, '\0');
   if (header.size > 0 &&
       (!ReadProcessMemory(process_, remote + sizeof header, text.data(), text.size(), &got) ||
-       got != text.size())) {
+       got != text.size()))
     return {};
-  }
   return ParseState(text);
 }
 
-bool Standin::Play() { return Send(standin::kPlay, 0); }
-bool Standin::Stop() { return Send(standin::kStop, 0); }
-bool Standin::SetPosition(int position) { return Send(standin::kSetPosition, position); }
-bool Standin::ClearLog() { return Send(standin::kClearLog, 0); }
+bool Standin::SetPosition(int position) const { return Send(standin::kSetPosition, position); }
+bool Standin::ClearLog() const { return Send(standin::kClearLog, 0); }
 
-bool Standin::OpenConfig(int index) {
+bool Standin::OpenConfig(int index) const {
   return window_ != nullptr && PostMessageA(window_, control_message_, standin::kOpenConfig, index);
 }
 
 int Standin::Shutdown(DWORD timeout_ms) {
-  if (process_ == nullptr) return -1;
   if (running() && window_ != nullptr) PostMessageA(window_, control_message_, standin::kShutdown, 0);
-  if (WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
+  if (process_ == nullptr || WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process_, &code))
+    return -1;
   window_ = nullptr;
   return static_cast<int>(code);
 }
 
 bool PreparePluginsFolder(const std::string& folder, const std::string& ini_text) {
   CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string from = ProgramFolder();
   for (const char* name : {"vandrel.dll", "gen_vandrel.dll"}) {
-    if (!CopyFileA((from + name).c_str(), (folder + "\\" + name).c_str(), FALSE)) return false;
+    if (!CopyFileA((ProgramFolder() + name).c_str(), (folder + "\\" + name).c_str(), FALSE)) return false;
   }
-  if (ini_text.empty()) return true;
-  std::ofstream ini(folder + "\\vandrel.ini", std::ios::binary | std::ios::trunc);
-  ini << ini_text;
-  return static_cast<bool>(ini.flush());
+  return ini_text.empty() || WriteWholeFile(folder + "\\vandrel.ini", ini_text);
 }
 
 bool WriteM3u(const std::string& path, const std::vector<std::string>& entries) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << "#EXTM3U\r\n";
-  for (const std::string& entry : entries) out << entry << "\r\n";
-  return static_cast<bool>(out.flush());
+  std::string text = "#EXTM3U\r\n";
+  for (const std::string& entry : entries) text += entry + "\r\n";
+  return WriteWholeFile(path, text);
 }
 
 }  // namespace vandrel::testing

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <iterator>
 
@@ -13,12 +12,23 @@ namespace {
 std::string Environment(const char* name) {
   char value[1024] = {};
   const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-  return length > 0 && length < sizeof value ? std::string(value, length) : "";
+  return length < sizeof value ? std::string(value, length) : "";
 }
 
-std::string Parent(const std::string& path) {
-  const size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? "" : path.substr(0, slash);
+std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+// Removes a file or a folder tree, read-only ones too. Best effort.
+void RemoveTree(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!FolderExists(path)) DeleteFileA(path.c_str());
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+      RemoveTree(path + "\\" + found.cFileName);
+  }
+  FindClose(search);
+  RemoveDirectoryA(path.c_str());
 }
 
 }  // namespace
@@ -43,46 +53,19 @@ std::string ReadWholeFile(const std::string& path) {
 
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << contents;
-  return static_cast<bool>(out.flush());
+  return static_cast<bool>(out << contents);
 }
 
 bool MakeFolders(const std::string& path) {
-  if (path.empty() || FolderExists(path)) return true;
-  if (path.size() == 2 && path[1] == ':') return true;  // a drive root
-  const std::string parent = Parent(path);
-  if (!parent.empty() && !MakeFolders(parent)) return false;
+  if (path.empty() || FolderExists(path) || (path.size() == 2 && path[1] == ':')) return true;
+  if (path.find('\\') != std::string::npos && !MakeFolders(Parent(path))) return false;
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-void RemoveTree(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path.c_str());
-    return;
-  }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
 TempFolder::TempFolder(const std::string& parent) {
-  static std::atomic<int> counter{0};
-  std::string base = parent;
-  if (base.empty()) {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(sizeof temp, temp);
-    base = temp;
-  }
+  static int counter = 0;
+  char temp[MAX_PATH + 1] = {};
+  std::string base = parent.empty() ? (GetTempPathA(sizeof temp, temp), temp) : parent;
   if (!base.empty() && base.back() == '\\') base.pop_back();
   for (int attempt = 0; attempt < 100 && !ok_; ++attempt) {
     path_ = base + "\\vandrel-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
@@ -94,17 +77,10 @@ TempFolder::~TempFolder() {
   if (ok_) RemoveTree(path_);
 }
 
-std::string TempFolder::Path(const std::string& name) const { return path_ + "\\" + name; }
-
 std::string TempFolder::File(const std::string& name, const std::string& contents) {
-  const std::string path = Path(name);
-  if (!MakeFolders(Parent(path)) || !WriteWholeFile(path, contents)) return "";
-  return path;
+  return MakeFolders(Parent(Path(name))) && WriteWholeFile(Path(name), contents) ? Path(name) : "";
 }
 
-std::string TempFolder::Folder(const std::string& name) {
-  const std::string path = Path(name);
-  return MakeFolders(path) ? path : "";
-}
+std::string TempFolder::Folder(const std::string& name) { return MakeFolders(Path(name)) ? Path(name) : ""; }
 
 }  // namespace vandrel::testing

@@ -1,0 +1,378 @@
+// Small stand-ins for the platform operations the logic's unit tests need:
+// message boxes with scripted answers, a Winamp window, a set of drives,
+// folders and files with a record of every change, the profile functions over
+// those files, and a wrapper object.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/wrapper.h"
+#include "platform/error.h"
+#include "platform/platform.h"
+
+namespace vandrel::testing {
+
+// Lower case by the system's rules, for Latin-1.
+inline std::wstring Lowered(std::wstring text) {
+  for (wchar_t& c : text)
+    if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c = static_cast<wchar_t>(c + 32);
+  return text;
+}
+
+struct ShownBox {
+  std::wstring text, title;
+  platform::Icon icon;
+};
+
+// Latin-1 stands in for the ANSI code page.
+class FakeUi : public platform::UserInterface {
+ public:
+  std::deque<platform::Answer> answers;  // for OK/Cancel boxes; OK when none is queued
+  std::vector<ShownBox> shown;
+  std::function<void()> onBox;  // runs while a box is up
+
+  platform::Answer MessageBox(const std::wstring& text, const std::wstring& title, platform::Icon icon,
+                              platform::Buttons buttons) override {
+    shown.push_back({text, title, icon});
+    if (onBox) onBox();
+    if (buttons == platform::Buttons::Ok || answers.empty()) return platform::Answer::Ok;
+    platform::Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::wstring Lower(const std::wstring& text) override { return Lowered(text); }
+  std::wstring FromAnsi(const std::string& bytes) override {
+    std::wstring out;
+    for (char c : bytes) out += static_cast<unsigned char>(c);
+    return out;
+  }
+  std::string ToAnsi(const std::wstring& text) override {
+    std::string out;
+    for (wchar_t c : text) out += c <= 0xFF ? static_cast<char>(c) : '?';
+    return out;
+  }
+  std::vector<std::wstring> Texts() const {
+    std::vector<std::wstring> texts;
+    for (const ShownBox& box : shown) texts.push_back(box.text);
+    return texts;
+  }
+};
+
+// Winamp's window (its playlist held in "its memory"), hotkeys and atoms,
+// window procedures.
+class FakeWindows : public platform::WindowSystem {
+ public:
+  static constexpr platform::WindowHandle kWinamp = 0x1234;
+  static constexpr platform::ProcAddress kWinampProc = 0x7000, kHookProc = 0x9000;
+  static constexpr std::intptr_t kWinampResult = 4242;
+  static constexpr std::uintptr_t kNames = 0x100000;
+
+  bool winampPresent = true;
+  std::vector<std::string> playlist;
+  std::int32_t position = 0;
+  std::vector<std::uintptr_t> commands;  // WM_COMMAND ids, in order
+  int openProcesses = 0;
+  std::uint16_t nextAtom = 0xC0DE;
+  int atomsAdded = 0;
+  std::vector<std::uint16_t> atomsDeleted;
+  std::set<unsigned> takenKeys;                 // held by another program
+  std::map<std::int32_t, unsigned> registered;  // id -> virtual key (with the Windows key)
+  platform::ProcAddress proc = kWinampProc;     // Winamp's current window procedure
+  HookHandler hook = nullptr;
+  int reachedWinamp = 0;
+  std::wstring moduleFileName = L"C:\\Plugins\\vandrel.dll";
+
+  // Delivers a message through the window's current procedure.
+  std::intptr_t Deliver(unsigned message, std::uintptr_t wParam) {
+    return CallWindowProc(proc, kWinamp, message, wParam, 0);
+  }
+
+  platform::ProcAddress GetWindowProc(platform::WindowHandle) override { return proc; }
+  void SetWindowProc(platform::WindowHandle, platform::ProcAddress p) override { proc = p; }
+  std::intptr_t CallWindowProc(platform::ProcAddress p, platform::WindowHandle w, unsigned message,
+                               std::uintptr_t wParam, std::intptr_t lParam) override {
+    if (p == kHookProc) return hook(w, message, wParam, lParam);
+    if (p != kWinampProc) return 0;
+    ++reachedWinamp;
+    return kWinampResult;
+  }
+  platform::ProcAddress HookProcAddress(HookHandler handler) override {
+    hook = handler;
+    return kHookProc;
+  }
+  std::uint16_t GlobalAddAtom(const std::wstring&) override {
+    atomsAdded += nextAtom != 0;
+    return nextAtom;
+  }
+  void GlobalDeleteAtom(std::uint16_t atom) override { atomsDeleted.push_back(atom); }
+  bool RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned modifiers, unsigned vk) override {
+    if (modifiers != 8 || takenKeys.count(vk)) return false;
+    registered[id] = vk;
+    return true;
+  }
+  void UnregisterHotKey(platform::WindowHandle, std::int32_t id) override { registered.erase(id); }
+  platform::WindowHandle FindWindowByClass(const std::wstring& name) override {
+    return winampPresent && name == L"Winamp v1.x" ? kWinamp : 0;
+  }
+  std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override {
+    const auto count = static_cast<std::int32_t>(playlist.size());
+    if (w != kWinamp || !winampPresent) return 0;
+    if (message == 0x111) {
+      commands.push_back(wParam);
+      if (wParam == 40048 && count > 0) position = (position + 1) % count;
+      if (wParam == 40154) position = 0;
+    } else if (message == 0x400 && lParam == 125) {
+      return position;
+    } else if (message == 0x400 && lParam == 124) {
+      return count;
+    } else if (message == 0x400 && lParam == 211) {
+      return static_cast<std::int32_t>(wParam) < count ? static_cast<std::intptr_t>(kNames + wParam * 0x1000)
+                                                       : 0;
+    } else if (message == 0x400 && lParam == 101) {
+      playlist.clear();
+    }
+    return 0;
+  }
+  std::uint32_t GetWindowProcessId(platform::WindowHandle w) override {
+    return w == kWinamp && winampPresent ? 777 : 0;
+  }
+  platform::ProcessHandle OpenProcessForRead(std::uint32_t id) override {
+    openProcesses += id == 777;
+    return id == 777 ? 0x55 : 0;
+  }
+  // Winamp's memory: the name, its NUL, then junk.
+  std::size_t ReadProcessMemory(platform::ProcessHandle process, std::uintptr_t address, char* buffer,
+                                std::size_t size) override {
+    const std::size_t index = (address - kNames) / 0x1000;
+    if (process != 0x55 || address < kNames || index >= playlist.size()) return 0;
+    std::string memory = playlist[index] + '\0';
+    memory.resize(std::max(size, memory.size()), 'x');
+    memory.copy(buffer, size);
+    return size;
+  }
+  void CloseProcess(platform::ProcessHandle process) override { openProcesses -= process == 0x55; }
+  std::wstring OwnModuleFileName() override { return moduleFileName; }
+};
+
+// Drives, folders and files by path, without regard to case, a run of "\"
+// counting as one. A drive is there when its root is among the folders.
+class FakeFiles : public platform::FileSystem {
+ public:
+  std::set<std::wstring> folders{L"c:\\"};
+  std::map<std::wstring, std::string> files;      // contents
+  std::set<wchar_t> notReady;                     // lower-case drive letters
+  std::map<std::wstring, std::uint32_t> failing;  // log entry -> the code that change fails with
+  std::map<std::wstring, int> timeNumbers;        // path -> the time query's number
+  std::vector<std::wstring> log;                  // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
+  wchar_t currentDrive = L'c';
+
+  static std::wstring Key(const std::wstring& path) {
+    std::wstring key;
+    for (wchar_t c : Lowered(path))
+      if (c != L'\\' || key.empty() || key.back() != L'\\') key += c;
+    if (key.size() > 3 && key.back() == L'\\') key.pop_back();
+    return key;
+  }
+  static std::wstring Parent(const std::wstring& key) {
+    const std::size_t cut = key.rfind(L'\\');
+    return cut == std::wstring::npos ? L"" : key.substr(0, cut == 2 ? 3 : cut);
+  }
+  void AddFolder(const std::wstring& path) {
+    std::wstring k = Key(path);
+    for (; k.size() > 3; k = Parent(k)) folders.insert(k);
+    if (k.size() == 3) folders.insert(k);
+  }
+  void AddFile(const std::wstring& path, const std::string& contents = "x") {
+    AddFolder(Parent(Key(path)));
+    files[Key(path)] = contents;
+  }
+  bool IsFolder(const std::wstring& path) const { return folders.count(Key(path)) != 0; }
+  bool IsFile(const std::wstring& path) const { return files.count(Key(path)) != 0; }
+  bool Ready(const std::wstring& key) const {
+    return key.size() >= 3 && key[1] == L':' && folders.count(key.substr(0, 3)) && !notReady.count(key[0]);
+  }
+
+  int FileModifiedTime(const std::wstring& path) override {
+    const std::wstring k = Key(path);
+    if (timeNumbers.count(k)) return timeNumbers[k];
+    if (k.empty()) return 53;
+    if (!Ready(k)) return 68;
+    if (IsFile(k) || IsFolder(k)) return 0;
+    return IsFolder(Parent(k)) ? 53 : 76;
+  }
+  platform::OpResult ChangeDrive(const std::wstring& path) override {
+    if (!Ready(Key(path.substr(0, 1) + L":\\"))) return Fail(21);
+    currentDrive = Key(path)[0];
+    return {};
+  }
+  platform::OpResult MakeFolder(const std::wstring& path) override {
+    const std::wstring k = Key(path);
+    if (auto r = Check(L"MakeFolder " + k); !r.ok()) return r;
+    if (IsFile(k) || IsFolder(k)) return Fail(183);
+    if (!Ready(k) || !IsFolder(Parent(k))) return Fail(3);
+    folders.insert(k);
+    return {};
+  }
+  platform::OpResult ClearFileAttributes(const std::wstring& path) override {
+    auto r = Check(L"ClearFileAttributes " + Key(path));
+    return !r.ok() || IsFile(path) ? r : Fail(2);
+  }
+  platform::OpResult RemoveFile(const std::wstring& path) override {
+    auto r = Check(L"RemoveFile " + Key(path));
+    return !r.ok() || files.erase(Key(path)) ? r : Fail(2);
+  }
+  platform::OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
+    const std::wstring f = Key(from), t = Key(to);
+    if (auto r = Check(L"MoveFile " + f + L" " + t); !r.ok()) return r;
+    if (!IsFile(f)) return Fail(2);
+    if (IsFile(t) || IsFolder(t)) return Fail(183);
+    if (!Ready(t) || !IsFolder(Parent(t))) return Fail(3);
+    files[t] = files[f];
+    files.erase(f);
+    return {};
+  }
+  platform::OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
+    if (!IsFile(path)) return Fail(2);
+    bytes = files[Key(path)];
+    return {};
+  }
+  platform::OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
+    auto r = Check(L"ReplaceAllBytes " + Key(path));
+    if (r.ok()) files[Key(path)] = bytes;
+    return r;
+  }
+
+ private:
+  static platform::OpResult Fail(std::uint32_t code) {
+    return {code, L"System error " + std::to_wstring(code)};
+  }
+  platform::OpResult Check(const std::wstring& entry) {
+    log.push_back(entry);
+    return failing.count(entry) ? Fail(failing[entry]) : platform::OpResult{};
+  }
+};
+
+// The profile functions over the text of files in a FakeFiles: sections and
+// keys match without regard to case, new sections and keys go at the end.
+class FakeProfile : public platform::ProfileApi {
+ public:
+  explicit FakeProfile(FakeFiles& files) : files_(files) {}
+  std::uint32_t writeFailure = 0;  // every write fails with this code
+
+  std::wstring Text(const std::wstring& path) const {
+    auto it = files_.files.find(FakeFiles::Key(path));
+    return FakeUi().FromAnsi(it == files_.files.end() ? "" : it->second);
+  }
+  void SetText(const std::wstring& path, const std::wstring& text) {
+    files_.AddFile(path, FakeUi().ToAnsi(text));
+  }
+
+  std::uint32_t GetString(const std::wstring& section, const std::wstring& key, const std::wstring&,
+                          std::wstring& buffer, std::uint32_t size, const std::wstring& file) override {
+    Ini ini = Load(file);
+    std::wstring value;
+    for (const std::wstring& line : Section(ini, section))
+      if (Lowered(line.substr(0, line.find(L'='))) == Lowered(key)) value = line.substr(line.find(L'=') + 1);
+    return Out(value.substr(0, size - 1), buffer, size);
+  }
+  std::uint32_t GetSection(const std::wstring& section, std::wstring& buffer, std::uint32_t size,
+                           const std::wstring& file) override {
+    Ini ini = Load(file);
+    std::wstring list;
+    for (const std::wstring& line : Section(ini, section)) list += line + L'\0';
+    return Out(list, buffer, size);
+  }
+  std::uint32_t GetSectionNames(std::wstring& buffer, std::uint32_t size, const std::wstring& file) override {
+    std::wstring list;
+    for (const auto& s : Load(file)) list += s.first + L'\0';
+    return Out(list, buffer, size);
+  }
+  bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                   const std::wstring& file) override {
+    return Write(file, section, [&](std::vector<std::wstring>& lines) {
+      for (std::wstring& line : lines)
+        if (Lowered(line.substr(0, line.find(L'='))) == Lowered(key)) return void(line = key + L"=" + value);
+      lines.push_back(key + L"=" + value);
+    });
+  }
+  bool WriteSection(const std::wstring& section, const std::wstring& entries,
+                    const std::wstring& file) override {
+    return Write(file, section, [&](std::vector<std::wstring>& lines) {
+      lines.clear();
+      for (std::size_t at = 0; at < entries.size() && entries[at] != L'\0'; at = entries.find(L'\0', at) + 1)
+        lines.push_back(entries.substr(at, entries.find(L'\0', at) - at));
+    });
+  }
+  std::uint32_t LastError() override { return lastError_; }
+  std::wstring FormatMessage(std::uint32_t code) override { return code == 5 ? L"Access denied.\r\n" : L""; }
+
+ private:
+  using Ini = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
+
+  Ini Load(const std::wstring& file) {
+    Ini ini;
+    lastError_ = files_.IsFile(file) ? 0 : 2;
+    std::wstring text = Text(file);
+    for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
+      end = std::min(text.find(L"\r\n", at), text.size());
+      std::wstring line = text.substr(at, end - at);
+      if (line.starts_with(L'[') && line.ends_with(L']'))
+        ini.push_back({line.substr(1, line.size() - 2), {}});
+      else if (!line.empty() && !ini.empty())
+        ini.back().second.push_back(line);
+    }
+    return ini;
+  }
+  // The section's lines; a missing one is added (empty) to this copy.
+  static std::vector<std::wstring>& Section(Ini& ini, const std::wstring& name) {
+    for (auto& s : ini)
+      if (Lowered(s.first) == Lowered(name)) return s.second;
+    return ini.emplace_back(name, std::vector<std::wstring>{}).second;
+  }
+  bool Write(const std::wstring& file, const std::wstring& section,
+             const std::function<void(std::vector<std::wstring>&)>& change) {
+    Ini ini = Load(file);
+    if ((lastError_ = writeFailure) != 0) return false;
+    change(Section(ini, section));
+    std::wstring text;
+    for (const auto& [name, lines] : ini) {
+      text += L"[" + name + L"]\r\n";
+      for (const std::wstring& line : lines) text += line + L"\r\n";
+    }
+    SetText(file, text);
+    return true;
+  }
+  static std::uint32_t Out(const std::wstring& text, std::wstring& buffer, std::uint32_t size) {
+    buffer = text + std::wstring(size > text.size() ? size - text.size() : 1, L'\0');
+    return static_cast<std::uint32_t>(text.size());
+  }
+
+  FakeFiles& files_;
+  std::uint32_t lastError_ = 0;
+};
+
+// A wrapper object that keeps what it is given.
+class FakeWrapper : public core::Wrapper {
+ public:
+  std::vector<std::wstring> descriptions;  // every write, in order
+  bool failWrites = false;
+
+  std::wstring PluginDescription() override { return descriptions.empty() ? L"" : descriptions.back(); }
+  void SetPluginDescription(const std::wstring& text) override {
+    if (failWrites) throw Error(static_cast<std::int32_t>(0x80004005u), L"Unspecified error");
+    descriptions.push_back(text);
+  }
+  platform::WindowHandle WinAmpWindowHandle() override { return FakeWindows::kWinamp; }
+  std::int32_t WrapperVersion() override { return (2 << 16) | 5; }
+  std::wstring WrapperDescription() override { return L"Test wrapper"; }
+  std::intptr_t WrapperDllHandle() override { return 0x10000000; }
+};
+
+}  // namespace vandrel::testing

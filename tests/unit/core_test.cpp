@@ -1,0 +1,262 @@
+// The plug-in object, its hotkey and hook, and the reading of Winamp's
+// playlist, over the fake Winamp, files and profile functions.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/vandrel.h"
+#include "hotkey/hook.h"
+#include "settings/ini_class.h"
+#include "settings/profile.h"
+#include "settings/values.h"
+#include "support/fakes.h"
+#include "winamp/bridge.h"
+
+namespace vandrel {
+namespace {
+
+using testing::FakeWindows;
+using Texts = std::vector<std::wstring>;
+constexpr wchar_t kIni[] = L"C:\\Plugins\\vandrel.ini";
+constexpr wchar_t kFirstRun[] =
+    L"Seems like the first time you are running [Vandrel], please configure the plugin!";
+
+class CoreTest : public ::testing::Test {
+ protected:
+  ~CoreTest() override {
+    for (auto* plugin : {&plugin_, &second_})
+      if (core::PluginInstance() == plugin) plugin->IZekWinAmpGenPlugin_Quit();
+    hotkey::SetHotKey(FakeWindows::kWinamp, 0);
+    hotkey::UnhookWinampWindow(FakeWindows::kWinamp);
+    hotkey::ForgetPrevWndProc();
+    hotkey::SetTarget(nullptr);
+  }
+  void Start(const std::wstring& profileText = L"") {
+    if (!profileText.empty()) profile.SetText(kIni, profileText);
+    plugin_.IZekWinAmpGenPlugin_Initialize(wrapper);
+  }
+  std::wstring Description() { return wrapper->descriptions.back(); }
+
+  FakeWindows windows;
+  testing::FakeUi ui;
+  testing::FakeFiles files;
+  testing::FakeProfile profile{files};
+  platform::ScopedServices services{{&windows, &ui, &files, &profile}};
+  std::shared_ptr<testing::FakeWrapper> wrapper = std::make_shared<testing::FakeWrapper>();
+  core::Vandrel plugin_, second_;
+};
+
+TEST_F(CoreTest, FirstStartHooksWinampAndAsksForConfigurationAndQuitUndoesIt) {
+  Start();
+  EXPECT_EQ(core::PluginInstance(), &plugin_);
+  EXPECT_EQ(wrapper->descriptions, (Texts{L"Vandrel", L"Vandrel [No HotKey]"}));
+  EXPECT_EQ(windows.proc, FakeWindows::kHookProc);
+  EXPECT_EQ(settings::SettingsIni().FileName(), kIni);
+  EXPECT_EQ(ui.Texts(), Texts{kFirstRun});
+  EXPECT_EQ(ui.shown[0].icon, platform::Icon::Information);
+  EXPECT_FALSE(files.IsFile(kIni)) << "starting writes nothing";
+
+  // A second instance is refused, and its Quit leaves the first alone.
+  try {
+    second_.IZekWinAmpGenPlugin_Initialize(wrapper);
+    ADD_FAILURE() << "a second instance must be refused";
+  } catch (const Error& e) {
+    EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80040001u);
+    EXPECT_EQ(e.Description(), L"Already have a plugin instance");
+  }
+  second_.IZekWinAmpGenPlugin_Quit();
+  EXPECT_EQ(core::PluginInstance(), &plugin_);
+  EXPECT_EQ(windows.proc, FakeWindows::kHookProc);
+
+  plugin_.SetKey(1);
+  plugin_.IZekWinAmpGenPlugin_Quit();
+  EXPECT_EQ(windows.proc, FakeWindows::kWinampProc);
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_EQ(core::PluginInstance(), nullptr);
+  second_.IZekWinAmpGenPlugin_Initialize(wrapper);
+  EXPECT_EQ(windows.proc, FakeWindows::kHookProc) << "a new instance hooks again";
+}
+
+TEST_F(CoreTest, TheLastUsedProfileIsAppliedByPosition) {
+  Start(
+      L"[iniConfig]\r\nLastUsed=rock\r\n[rock]\r\nKEY=11\r\nMoveToFolder=1\r\nsavingplace=D:\r\n"
+      L"sortingOption=True\r\ncreateArtistFolder=1\r\n");
+  EXPECT_EQ(plugin_.Key(), 11);
+  EXPECT_EQ(Description(), L"Vandrel [Win+K]");
+  EXPECT_EQ(windows.registered.begin()->second, 75u);
+  EXPECT_TRUE(plugin_.moveToFolder());
+  EXPECT_EQ(plugin_.savingPlace(), L"D:\\");
+  EXPECT_FALSE(plugin_.sortingOption()) << "only \"1\" is true";
+  EXPECT_TRUE(plugin_.createArtistFolder());
+  EXPECT_TRUE(ui.shown.empty());
+  plugin_.IZekWinAmpGenPlugin_Quit();
+
+  // Entries out of place are skipped.
+  Start(
+      L"[iniConfig]\r\nLastUsed=mixed\r\n[mixed]\r\nmoveToFolder=1\r\nKey=3\r\nsavingPlace=C:\\x\r\n"
+      L"createArtistFolder=0\r\nsortingOption=1\r\n");
+  EXPECT_EQ(plugin_.Key(), 0);
+  EXPECT_EQ(plugin_.savingPlace(), L"C:\\x");
+  EXPECT_FALSE(plugin_.sortingOption());
+  EXPECT_TRUE(plugin_.createArtistFolder()) << "as it was";
+}
+
+TEST_F(CoreTest, AnEmptyMissingOrShortProfile) {
+  Start(L"[iniConfig]\r\nLastUsed=\r\n");
+  EXPECT_EQ(ui.Texts(), Texts{kFirstRun});
+  plugin_.IZekWinAmpGenPlugin_Quit();
+
+  Start(L"[iniConfig]\r\nLastUsed=gone\r\n");
+  EXPECT_EQ(ui.shown.back().text, L"An unknown error has occured");
+  EXPECT_EQ(ui.shown.back().icon, platform::Icon::Critical);
+  plugin_.IZekWinAmpGenPlugin_Quit();
+
+  // What comes before the missing entries is applied, then Initialize fails.
+  try {
+    Start(L"[iniConfig]\r\nLastUsed=short\r\n[short]\r\nKey=2\r\nmoveToFolder=1\r\n");
+    ADD_FAILURE();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Description(), L"Subscript out of range");
+  }
+  EXPECT_EQ(plugin_.Key(), 2);
+  EXPECT_TRUE(plugin_.moveToFolder());
+}
+
+TEST_F(CoreTest, KeyRegistersWindowsKeyAndLetterAndSaysWhatItDid) {
+  Start();
+  plugin_.SetKey(1);
+  EXPECT_EQ(Description(), L"Vandrel [Win+A]");
+  plugin_.SetKey(26);
+  EXPECT_EQ(Description(), L"Vandrel [Win+Z]");
+  EXPECT_EQ(windows.registered.begin()->second, 90u);
+  plugin_.SetKey(0);
+  EXPECT_EQ(Description(), L"Vandrel [No HotKey]");
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_EQ(windows.atomsDeleted, std::vector<std::uint16_t>{0xC0DE}) << "the atom goes with the last key";
+
+  ui.shown.clear();
+  plugin_.SetKey(5);
+  plugin_.SetKey(27);
+  plugin_.SetKey(-1);
+  EXPECT_EQ(plugin_.Key(), 0);
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_EQ(Description(), L"Vandrel [No HotKey]");
+  EXPECT_EQ(
+      ui.Texts(),
+      (Texts{L"Hotkey number 27 is not one of the letters A to Z (1 to 26).\r\n\r\nNo hotkey is set.",
+             L"Hotkey number -1 is not one of the letters A to Z (1 to 26).\r\n\r\nNo hotkey is set."}));
+  EXPECT_EQ(ui.shown[0].title, L"Vandrel Error");
+  EXPECT_EQ(ui.shown[0].icon, platform::Icon::Exclamation);
+  EXPECT_THROW(plugin_.SetKey(INT32_MAX), Error) << "the sum overflows";
+
+  // A key another program holds: the box, no hotkey, the description as it was.
+  plugin_.SetKey(11);
+  ui.shown.clear();
+  windows.takenKeys.insert(68);
+  plugin_.SetKey(4);
+  EXPECT_EQ(plugin_.Key(), 0);
+  EXPECT_EQ(Description(), L"Vandrel [Win+K]");
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_NE(hotkey::HotKeyId(), 0) << "the atom is kept";
+  EXPECT_EQ(ui.Texts(),
+            Texts{L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or "
+                  L"by Windows\r\n(eg D, E, F, M and R are reserved by Explorer)."});
+  EXPECT_EQ(ui.shown[0].title, L"Vandrel Error");
+}
+
+TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
+  Start();
+  ui.shown.clear();
+  plugin_.SetsavingPlace(L"C:");
+  EXPECT_EQ(plugin_.savingPlace(), L"C:\\");
+  plugin_.SetsavingPlace(L"C:\\Music");
+  plugin_.SetsavingPlace(L"C");
+  plugin_.SetsavingPlace(L"   ");
+  EXPECT_EQ(plugin_.savingPlace(), L"C:\\Music");
+  plugin_.SetsavingPlace(L"");
+  EXPECT_EQ(plugin_.savingPlace(), L"");
+  EXPECT_EQ(ui.Texts(), (Texts{L"C\r\nInvalid path!", L"   \r\nInvalid path!"}));
+  EXPECT_EQ(ui.shown[0].title, L"Vandrel");
+
+  plugin_.Info();
+  EXPECT_EQ(
+      ui.shown.back().text,
+      L"Plugin Description: \r\nVandrel [No HotKey]\r\n\r\nWrapper Description: \r\nTest wrapper\r\n\r\n"
+      L"WinAmp Window Handle: 0x1234\r\nWrapper DLL Handle: 0x10000000\r\nWrapper Version: 2.5");
+  plugin_.MoveToPlaylistStart();
+  EXPECT_EQ(windows.commands, (std::vector<std::uintptr_t>{40047, 40154}));
+}
+
+TEST_F(CoreTest, TheHookTakesOnlyTheHotkeyWhichActsAndAFailureIsToldInABox) {
+  windows.nextAtom = 0;  // no atom, no hotkey
+  Start();
+  plugin_.SetKey(1);
+  EXPECT_TRUE(windows.registered.empty());
+  windows.nextAtom = 0xC0DE;
+  plugin_.SetKey(1);
+  plugin_.SetKey(2);
+  const std::int32_t id = windows.registered.begin()->first;
+  EXPECT_EQ(id, static_cast<std::int16_t>(0xC0DE)) << "the atom widened with its sign";
+  EXPECT_EQ(windows.atomsAdded, 1) << "one atom serves every key";
+  EXPECT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), -1) << "hooked once only";
+
+  files.AddFile(L"C:\\a.mp3");
+  files.failing[L"RemoveFile c:\\a.mp3"] = 32;
+  windows.playlist = {"C:\\a.mp3"};
+  ui.shown.clear();
+  EXPECT_EQ(windows.Deliver(0x312, 7), FakeWindows::kWinampResult) << "another hotkey goes on to Winamp";
+  EXPECT_EQ(windows.Deliver(0x111, static_cast<std::uintptr_t>(id)), FakeWindows::kWinampResult);
+  EXPECT_EQ(windows.reachedWinamp, 2);
+  EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(id)), 0);
+  EXPECT_EQ(ui.Texts(), Texts{L"Could not delete the file\r\nC:\\a.mp3\r\n\r\nSystem error 32"});
+  EXPECT_EQ(ui.shown[0].icon, platform::Icon::Exclamation);
+  files.failing.clear();
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(id));
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  EXPECT_EQ(windows.reachedWinamp, 2);
+}
+
+TEST_F(CoreTest, AFailingWrapperEndsInitializeWithItsError) {
+  wrapper->failWrites = true;
+  EXPECT_THROW(Start(), Error);
+}
+
+TEST_F(CoreTest, TheCurrentEntryIsReadFromWinampsMemoryUpTo255Bytes) {
+  windows.playlist = {"C:\\One.mp3", "C:\\\xC4rzte - Junge.mp3", "C:\\" + std::string(252, 'a'),
+                      "C:\\" + std::string(253, 'b')};
+  windows.position = 1;
+  EXPECT_EQ(winamp::GetCurrentFileName(), L"C:\\\u00C4rzte - Junge.mp3");
+  windows.position = 2;
+  EXPECT_EQ(winamp::GetCurrentFileName(), L"C:\\" + std::wstring(252, L'a'));
+  windows.position = 3;
+  EXPECT_EQ(winamp::GetCurrentFileName(), L"");
+  EXPECT_EQ(windows.openProcesses, 0) << "every process handle closed";
+  EXPECT_EQ(winamp::GetPlaylistLength(), 4);
+  winamp::ClearPlaylist();
+  EXPECT_TRUE(windows.playlist.empty());
+}
+
+TEST_F(CoreTest, SettingsPathKeyNumbersAndCleanNames) {
+  EXPECT_EQ(core::SettingsPathForModule(L"C:\\songs.dll\\vandrel.dll"), L"C:\\songs.dll\\vandrel.ini");
+  EXPECT_EQ(core::SettingsPathForModule(L"C:\\Plugins\\VANDREL.DLL"), L"C:\\Plugins\\VANDREL.ini");
+  EXPECT_EQ(core::SettingsPathForModule(L"C:\\Plugins\\vandrel"), L"C:\\Plugins\\vandrel.ini");
+  for (auto [text, value] : {std::pair{L"11", 11}, {L" -1 ", -1}, {L"2.5", 2}, {L"3.5", 4}})
+    EXPECT_EQ(settings::ToInt32(text), value) << text;
+  for (const wchar_t* text : {L"", L"K", L"1x", L"99999999999"}) EXPECT_THROW(settings::ToInt32(text), Error);
+  const std::pair<std::wstring, std::wstring> names[] = {
+      {L"My Rock-Mix", L"myrockmix"},
+      {L"\u00DCber/Pop 100%", L"berpop100"},
+      {L"\"Jazz\" 'n' `Blues\u00B4 {A}\\B\u00DF\u00E4\u00F6\u00FC[]", L"jazznbluesab"},
+      {L"v1.0_(Live)", L"v1.0_(live)"},
+      {L"INIconfigRock iniconfig", L"rock"},
+      {L"iniINICONFIGconfig", L""},  // taking one out must not leave another behind
+  };
+  for (const auto& [input, expected] : names) {
+    std::wstring text = input;
+    EXPECT_EQ(settings::CleanName(text), expected) << input;
+    EXPECT_EQ(text, expected) << input;
+  }
+}
+
+}  // namespace
+}  // namespace vandrel

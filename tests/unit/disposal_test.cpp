@@ -1,0 +1,232 @@
+// The disposal action and its destination rules, over the fake file system
+// and the fake Winamp.
+#include <gtest/gtest.h>
+
+#include "disposal/act.h"
+#include "disposal/rules.h"
+#include "support/fakes.h"
+
+namespace vandrel {
+namespace {
+
+using disposal::ActOutcome;
+using disposal::BuildDestinationPath;
+using Commands = std::vector<std::uintptr_t>;
+constexpr auto npos = std::wstring::npos;
+constexpr std::uintptr_t kStop = 40047, kNext = 40048, kPlay = 40045;
+constexpr wchar_t kSong[] = L"C:\\Music\\Artist - Title.mp3";
+constexpr wchar_t kFolderFailed[] = L"sorry, folder creation failed! critical error!!!";
+
+class DisposalTest : public ::testing::Test, public disposal::ActHost {
+ protected:
+  DisposalTest() {
+    files.AddFolder(L"D:\\Sorted");
+    files.AddFile(kSong, "song");
+    files.AddFile(L"C:\\Music\\Next.mp3");
+    windows.playlist = {"C:\\Music\\Artist - Title.mp3", "C:\\Music\\Next.mp3"};
+  }
+  bool moveToFolder() override { return move; }
+  std::wstring savingPlace() override { return target; }
+  bool sortingOption() override { return sorting; }
+  bool createArtistFolder() override { return artist; }
+  platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
+
+  // Winamp was stopped, moved on and plays again.
+  void ExpectMovedOn() {
+    EXPECT_EQ(windows.commands, (Commands{kStop, kNext, kPlay}));
+    windows.commands.clear();
+    windows.position = 0;
+  }
+  Error ActFailing() {
+    try {
+      disposal::Act(*this);
+    } catch (const Error& e) {
+      EXPECT_EQ(windows.commands, Commands{kStop}) << "stays stopped";
+      return e;
+    }
+    ADD_FAILURE() << "Act did not fail";
+    return Error(0, L"");
+  }
+
+  bool move = false, sorting = false, artist = false;
+  std::wstring target = L"D:\\Sorted";
+  testing::FakeWindows windows;
+  testing::FakeFiles files;
+  testing::FakeUi ui;
+  platform::ScopedServices services{{&windows, &ui, &files, nullptr}};
+};
+
+// Song file names in C:\Music, moved to D:\Sorted: the folders made there, in
+// order and joined by "|", and the destination below D:\Sorted.
+struct Example {
+  const wchar_t *name, *options, *made, *result;
+};
+
+TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {
+  const Example examples[] = {
+      {L"Artist - Title.mp3", L"", L"", L"Artist - Title.mp3"},
+      {L"Artist - Title.mp3", L"s", L"a", L"a\\Artist - Title.mp3"},
+      {L"Artist - Title.mp3", L"a", L"artist", L"artist\\Artist - Title.mp3"},
+      {L"Artist - Title.mp3", L"sa", L"a|a\\artist", L"a\\artist\\Artist - Title.mp3"},
+      {L"02 - Intro.MP3", L"sa", L"0|0\\02", L"0\\02\\02 - Intro.MP3"},
+      {L"Song.mp3", L"sa", L"s", L"s\\Song.mp3"},
+      {L"\u00C4rzte - Junge.mp3", L"sa", L"\u00E4rzte", L"\u00E4rzte\\\u00C4rzte - Junge.mp3"},
+      {L"The Band  - Live - Song.mp3", L"a", L"the band", L"the band\\The Band  - Live - Song.mp3"},
+      // No artist folder from an empty, blank or ".mp3"-only first piece, nor without " - ".
+      {L" - Title.mp3", L"a", L"", L" - Title.mp3"},
+      {L"   - Title.mp3", L"a", L"", L"   - Title.mp3"},
+      {L".mp3 - y.mp3", L"a", L"", L".mp3 - y.mp3"},
+      {L"Artist-Title.mp3", L"a", L"", L"Artist-Title.mp3"},
+      // ".mp3" goes from the artist twice, also one the first removal formed.
+      {L"A.m.MP3p3 - y.mp3", L"a", L"a", L"a\\A.m.MP3p3 - y.mp3"},
+      // Only a to z and 0 to 9 get a letter folder.
+      {L"(Live).mp3", L"s", L"", L"(Live).mp3"},
+      {L"_intro.mp3", L"s", L"", L"_intro.mp3"},
+  };
+  for (const Example& ex : examples) {
+    testing::FakeFiles fresh;
+    fresh.AddFolder(L"D:\\Sorted");
+    platform::ScopedServices scoped({nullptr, &ui, &fresh, nullptr});
+    const std::wstring song = L"C:\\Music\\" + std::wstring(ex.name), options = ex.options;
+    const bool sorting = options.find(L's') != npos, artist = options.find(L'a') != npos;
+    EXPECT_EQ(BuildDestinationPath(song, L"D:\\Sorted", sorting, artist),
+              L"D:\\Sorted\\" + std::wstring(ex.result));
+    std::wstring made;
+    for (const std::wstring& entry : fresh.log) made += (made.empty() ? L"" : L"|") + entry.substr(21);
+    EXPECT_EQ(made, testing::Lowered(ex.made)) << ex.name;  // the log holds "MakeFolder d:\\sorted\\..."
+    const std::size_t calls = fresh.log.size();  // with the folders there, the same call makes none
+    BuildDestinationPath(song, L"D:\\Sorted", sorting, artist);
+    EXPECT_EQ(fresh.log.size(), calls) << ex.name;
+  }
+  EXPECT_TRUE(ui.shown.empty());
+  // A song path without "\\"; a drive root leaves one doubled separator; an empty target starts at the root.
+  EXPECT_EQ(BuildDestinationPath(L"Zed.mp3", L"D:\\Sorted", true, false), L"D:\\Sorted\\z\\Zed.mp3");
+  EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\", false, false), L"D:\\\\Artist - Title.mp3");
+  EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\", true, false), L"D:\\a\\Artist - Title.mp3");
+  EXPECT_EQ(BuildDestinationPath(kSong, L"", false, false), L"\\Artist - Title.mp3");
+}
+
+TEST_F(DisposalTest, FailedFolderCreationShowsTheBoxAndGivesNothing) {
+  files.failing[L"MakeFolder d:\\sorted\\a"] = 5;
+  EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\Sorted", true, true), L"");
+  EXPECT_EQ(files.log, std::vector<std::wstring>{L"MakeFolder d:\\sorted\\a"}) << "no artist folder tried";
+  files.failing.clear();
+  files.failing[L"MakeFolder d:\\sorted\\a\\artist"] = 5;
+  EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\Sorted", true, true), L"");
+  EXPECT_TRUE(files.IsFolder(L"D:\\Sorted\\a")) << "folders made before stay";
+  EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\Gone", true, false), L"");
+  ASSERT_EQ(ui.shown.size(), 3u);
+  EXPECT_EQ(ui.shown[0].text, kFolderFailed);
+  EXPECT_EQ(ui.shown[0].title, L"Vandrel");
+  EXPECT_EQ(ui.shown[0].icon, platform::Icon::Information);
+}
+
+TEST_F(DisposalTest, OnlyTheNumbers53And68And76MeanAbsent) {
+  files.notReady.insert(L'e');
+  files.AddFolder(L"E:\\");
+  files.timeNumbers[L"c:\\music\\odd.mp3"] = 75;
+  for (const wchar_t* path : {kSong, L"C:\\MUSIC", L"C:\\Music\\odd.mp3"})
+    EXPECT_TRUE(disposal::FileExists(path) && disposal::FolderAvailable(path)) << path;
+  for (const wchar_t* path : {L"C:\\Music\\b.mp3", L"C:\\None\\b.mp3", L"E:\\b.mp3", L""})
+    EXPECT_FALSE(disposal::FileExists(path) || disposal::FolderAvailable(path)) << path;
+  EXPECT_EQ(files.currentDrive, L'c') << "no drive made current for these";
+  // A drive root (a doubled separator collapsed first) is checked by making it current.
+  EXPECT_TRUE(disposal::FolderAvailable(L"D:"));
+  EXPECT_EQ(files.currentDrive, L'd');
+  EXPECT_TRUE(disposal::FolderAvailable(L"C:\\\\"));
+  EXPECT_EQ(files.currentDrive, L'c');
+  EXPECT_FALSE(disposal::FolderAvailable(L"E:\\"));
+  EXPECT_FALSE(disposal::FolderAvailable(L"Q:"));
+}
+
+TEST_F(DisposalTest, DeleteClearsAttributesThenRemovesAndWinampMovesOn) {
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_EQ(files.log, (std::vector<std::wstring>{L"ClearFileAttributes c:\\music\\artist - title.mp3",
+                                                  L"RemoveFile c:\\music\\artist - title.mp3"}));
+  EXPECT_FALSE(files.IsFile(kSong));
+  ExpectMovedOn();
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(DisposalTest, MoveBuildsTheFoldersMovesAcrossDrivesAndNeverReplaces) {
+  move = sorting = artist = true;
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_EQ(files.files[L"d:\\sorted\\a\\artist\\artist - title.mp3"], "song");
+  EXPECT_FALSE(files.IsFile(kSong));
+  ExpectMovedOn();
+
+  // Back where it was, and the destination taken: Winamp moves on, nothing moves.
+  files.AddFile(kSong, "song");
+  files.log.clear();
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::MoveSkipped);
+  EXPECT_TRUE(files.log.empty());
+  EXPECT_EQ(files.files[L"c:\\music\\artist - title.mp3"], "song");
+  ExpectMovedOn();
+  // A file already at its destination stays.
+  windows.playlist[0] = "D:\\Sorted\\a\\artist\\Artist - Title.mp3";
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::MoveSkipped);
+  EXPECT_TRUE(files.log.empty());
+  ExpectMovedOn();
+}
+
+TEST_F(DisposalTest, NetworkPathMissingFileAndNoTargetTouchNothing) {
+  for (bool moving : {false, true}) {
+    move = moving;
+    windows.playlist[0] = "\\\\server\\share\\Artist - Title.mp3";
+    EXPECT_EQ(disposal::Act(*this), ActOutcome::NetworkRefused);
+    EXPECT_EQ(disposal::Act(*this, false), ActOutcome::NetworkRefused);  // quietly: no box
+    windows.playlist[0] = "C:\\Music\\Gone.mp3";
+    EXPECT_EQ(disposal::Act(*this), ActOutcome::NotThere);
+    windows.playlist[0] = std::string(256, 'n');  // no NUL among the bytes read: no name
+    EXPECT_EQ(disposal::Act(*this), ActOutcome::NotThere);
+  }
+  windows.winampPresent = false;
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::NotThere);
+  windows.winampPresent = true;
+  windows.playlist[0] = "C:\\Music\\Artist - Title.mp3";
+  target.clear();
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::NoTarget);
+  const std::wstring network = L"Can't move file from network!";
+  EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{
+                            network, network,
+                            L"No target folder is set.\r\n\r\nChoose the folder to move files to in the "
+                            L"configuration dialog, save the settings as a profile and load it."}));
+  for (const testing::ShownBox& box : ui.shown)
+    EXPECT_TRUE(box.title == L"Vandrel" && box.icon == platform::Icon::Information);
+  EXPECT_TRUE(windows.commands.empty());
+  EXPECT_TRUE(files.log.empty());
+  EXPECT_EQ(windows.openProcesses, 0) << "every process handle closed";
+}
+
+TEST_F(DisposalTest, AFailedStepEndsStoppedWithTheFileWhereItWas) {
+  const std::wstring song = L"c:\\music\\artist - title.mp3";
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"ClearFileAttributes " + song,
+       L"Could not clear the attributes of the file\r\n" + std::wstring(kSong)},
+      {L"RemoveFile " + song, L"Could not delete the file\r\n" + std::wstring(kSong)},
+      {L"MoveFile " + song + L" d:\\sorted\\a\\artist - title.mp3",
+       L"Could not move the file\r\n" + std::wstring(kSong) + L"\r\nto\r\nD:\\Sorted\\a\\Artist - Title.mp3"},
+  };
+  for (const auto& [failing, description] : cases) {
+    files.failing = {{failing, 32}};
+    files.log.clear();
+    windows.commands.clear();
+    move = sorting = failing.starts_with(L"Move");
+    Error e = ActFailing();
+    EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80070020u);
+    EXPECT_EQ(e.Description(), description + L"\r\n\r\nSystem error 32");
+    EXPECT_EQ(files.log.back(), failing) << "nothing after the failed step";
+    EXPECT_EQ(files.files[song], "song");
+  }
+  // A letter folder that cannot be made: the box, nothing moved, Winamp moves on.
+  files.failing = {{L"MakeFolder d:\\sorted\\a", 5}};
+  files.folders.erase(L"d:\\sorted\\a");
+  windows.commands.clear();
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::FolderFailed);
+  EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kFolderFailed});
+  EXPECT_EQ(files.files[song], "song");
+  ExpectMovedOn();
+}
+
+}  // namespace
+}  // namespace vandrel
