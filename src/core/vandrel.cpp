@@ -107,8 +107,7 @@ void Vandrel::LoadLastUsedProfile() {
     }
     return ui.Lower(keys[position]) == settings::kProfileReadNames[position];
   };
-  for (std::size_t position = 0; position < settings::kRequiredEntries; ++position) entry(position);
-  SetShortcut(settings::ProfileModifiers(keys, values), entry(0) ? settings::ToInt32(values[0]) : key_);
+  if (entry(0)) SetShortcut(settings::ProfileModifiers(keys, values), settings::ToInt32(values[0]));
   if (entry(1)) SetmoveToFolder(settings::ProfileBoolean(values[1]));
   if (entry(2)) SetsavingPlace(values[2]);
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));

@@ -82,7 +82,9 @@ class FakeWindows : public platform::WindowSystem {
   int atomsAdded = 0;
   std::vector<std::uint16_t> atomsDeleted;
   std::set<unsigned> takenKeys;                 // held by another program
-  std::map<std::int32_t, unsigned> registered;  // id -> virtual key (with the Windows key)
+  std::map<std::int32_t, unsigned> registered;  // id -> virtual key
+  unsigned registeredModifiers = 0;             // of the last registration
+  int pinned = 0;                               // KeepModuleLoaded calls
   platform::ProcAddress proc = kWinampProc;     // Winamp's current window procedure
   HookHandler hook = nullptr;
   int reachedWinamp = 0;
@@ -111,15 +113,15 @@ class FakeWindows : public platform::WindowSystem {
     return nextAtom;
   }
   void GlobalDeleteAtom(std::uint16_t atom) override { atomsDeleted.push_back(atom); }
-  bool RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned modifiers, unsigned vk) override {
-    if (modifiers != 8 || takenKeys.count(vk)) return false;
+  platform::OpResult RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned modifiers,
+                                    unsigned vk) override {
+    if (takenKeys.count(vk)) return {1409, L"Hot key is already registered."};
     registered[id] = vk;
-    return true;
+    registeredModifiers = modifiers;
+    return {};
   }
   void UnregisterHotKey(platform::WindowHandle, std::int32_t id) override { registered.erase(id); }
-  platform::WindowHandle FindWindowByClass(const std::wstring& name) override {
-    return winampPresent && name == L"Winamp v1.x" ? kWinamp : 0;
-  }
+  void KeepModuleLoaded() override { ++pinned; }
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());

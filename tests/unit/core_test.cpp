@@ -158,10 +158,42 @@ TEST_F(CoreTest, KeyRegistersWindowsKeyAndLetterAndSaysWhatItDid) {
   EXPECT_EQ(Description(), L"Vandrel [Win+K]");
   EXPECT_TRUE(windows.registered.empty());
   EXPECT_NE(hotkey::HotKeyId(), 0) << "the atom is kept";
-  EXPECT_EQ(ui.Texts(),
-            Texts{L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or "
-                  L"by Windows\r\n(eg D, E, F, M and R are reserved by Explorer)."});
+  EXPECT_EQ(
+      ui.Texts(),
+      Texts{L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or "
+            L"by Windows\r\n(eg D, E, F, M and R are reserved by Explorer).\r\n\r\nWin+D: Hot key is "
+            L"already registered.\r\n\r\nChoose another combination, for example Ctrl+Alt and a letter."});
   EXPECT_EQ(ui.shown[0].title, L"Vandrel Error");
+}
+
+TEST_F(CoreTest, TheProfilesModifiersAreRegisteredWithTheLetterOnceAndNeverRepeat) {
+  const wchar_t kBad[] =
+      L" are not a combination of Alt (1), Ctrl (2), Shift (4) and Win (8).\r\n\r\nNo hotkey is set.";
+  struct Case {
+    const wchar_t* entry;  // the sixth line of the profile
+    const wchar_t* description;
+    unsigned registered;  // modifier bits passed to Windows, 0: nothing registered
+    std::wstring box;
+  } cases[] = {
+      {L"", L"Vandrel [Win+K]", 0x4008, L""},  // profiles from before the entry existed
+      {L"modifiers=3", L"Vandrel [Ctrl+Alt+K]", 0x4003, L""},
+      {L"Modifiers=15", L"Vandrel [Ctrl+Alt+Shift+Win+K]", 0x400F, L""},
+      {L"modifiers=0", L"Vandrel [No HotKey]", 0, L"Hotkey modifiers 0" + std::wstring(kBad)},
+      {L"modifiers=24", L"Vandrel [No HotKey]", 0, L"Hotkey modifiers 24" + std::wstring(kBad)},
+      {L"modifiers=ctrl", L"Vandrel [No HotKey]", 0, L"Hotkey modifiers -1" + std::wstring(kBad)},
+  };
+  for (const Case& c : cases) {
+    windows.registeredModifiers = 0;
+    ui.shown.clear();
+    Start(
+        L"[iniConfig]\r\nLastUsed=p\r\n[p]\r\nKey=11\r\nmoveToFolder=0\r\nsavingPlace=\r\n"
+        L"sortingOption=0\r\ncreateArtistFolder=0\r\n" +
+        std::wstring(c.entry) + L"\r\n");
+    EXPECT_EQ(Description(), c.description) << c.entry;
+    EXPECT_EQ(windows.registeredModifiers, c.registered) << c.entry;
+    EXPECT_EQ(ui.shown.empty() ? L"" : ui.shown[0].text, c.box) << c.entry;
+    plugin_.IZekWinAmpGenPlugin_Quit();
+  }
 }
 
 TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
@@ -207,7 +239,11 @@ TEST_F(CoreTest, TheHookTakesOnlyTheHotkeyWhichActsAndAFailureIsToldInABox) {
   EXPECT_EQ(windows.Deliver(0x312, 7), FakeWindows::kWinampResult) << "another hotkey goes on to Winamp";
   EXPECT_EQ(windows.Deliver(0x111, static_cast<std::uintptr_t>(id)), FakeWindows::kWinampResult);
   EXPECT_EQ(windows.reachedWinamp, 2);
+  // A press while the action's box is up (keys held, or pressed again) is
+  // swallowed: no second action.
+  ui.onBox = [&] { EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(id)), 0); };
   EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(id)), 0);
+  ui.onBox = nullptr;
   EXPECT_EQ(ui.Texts(), Texts{L"Could not delete the file\r\nC:\\a.mp3\r\n\r\nSystem error 32"});
   EXPECT_EQ(ui.shown[0].icon, platform::Icon::Exclamation);
   files.failing.clear();
@@ -225,14 +261,14 @@ TEST_F(CoreTest, TheCurrentEntryIsReadFromWinampsMemoryUpTo255Bytes) {
   windows.playlist = {"C:\\One.mp3", "C:\\\xC4rzte - Junge.mp3", "C:\\" + std::string(252, 'a'),
                       "C:\\" + std::string(253, 'b')};
   windows.position = 1;
-  EXPECT_EQ(winamp::GetCurrentFileName(), L"C:\\\u00C4rzte - Junge.mp3");
+  EXPECT_EQ(winamp::GetCurrentFileName(FakeWindows::kWinamp), L"C:\\\u00C4rzte - Junge.mp3");
   windows.position = 2;
-  EXPECT_EQ(winamp::GetCurrentFileName(), L"C:\\" + std::wstring(252, L'a'));
+  EXPECT_EQ(winamp::GetCurrentFileName(FakeWindows::kWinamp), L"C:\\" + std::wstring(252, L'a'));
   windows.position = 3;
-  EXPECT_EQ(winamp::GetCurrentFileName(), L"");
+  EXPECT_EQ(winamp::GetCurrentFileName(FakeWindows::kWinamp), L"");
   EXPECT_EQ(windows.openProcesses, 0) << "every process handle closed";
-  EXPECT_EQ(winamp::GetPlaylistLength(), 4);
-  winamp::ClearPlaylist();
+  EXPECT_EQ(winamp::GetPlaylistLength(FakeWindows::kWinamp), 4);
+  winamp::ClearPlaylist(FakeWindows::kWinamp);
   EXPECT_TRUE(windows.playlist.empty());
 }
 

@@ -24,9 +24,10 @@ constexpr auto npos = std::wstring::npos;
 constexpr wchar_t kIni[] = L"C:\\Plugins\\vandrel.ini";
 constexpr wchar_t kRockmix[] =
     L"[rockmix]\r\nKey=11\r\nmoveToFolder=1\r\nsavingPlace=D:\\Music\\Sorted\r\nsortingOption=1\r\n"
-    L"createArtistFolder=0\r\n";
+    L"createArtistFolder=0\r\nmodifiers=3\r\n";
 constexpr wchar_t kTrash[] =
-    L"[trash]\r\nKey=20\r\nmoveToFolder=0\r\nsavingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n";
+    L"[trash]\r\nKey=20\r\nmoveToFolder=0\r\nsavingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
+    L"modifiers=8\r\n";
 const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=trash\r\n") + kTrash;
 
 class DialogTest : public ::testing::Test {
@@ -180,6 +181,9 @@ TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {
   f.Click(c().Command1);
   EXPECT_EQ(plugin.Key(), 11);
   EXPECT_EQ(Selected(f, c().cmbKey), L"K");
+  EXPECT_EQ(plugin.Modifiers(), 3);
+  EXPECT_TRUE(f.Checked(c().chkCtrl) && f.Checked(c().chkAlt) && !f.Checked(c().chkShift) &&
+              !f.Checked(c().chkWin));
   EXPECT_TRUE(plugin.moveToFolder() && plugin.sortingOption() && !plugin.createArtistFolder());
   EXPECT_TRUE(f.Checked(c().chkmoveToFolder) && f.Checked(c().chkSortingOption) &&
               !f.Checked(c().chkCreateArtistFolder));
@@ -242,7 +246,16 @@ TEST_F(DialogTest, LoadTellsWhatItCouldNotApply) {
 
 TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   FakeForm& f = Open();
+  EXPECT_TRUE(f.Checked(c().chkWin) && !f.Checked(c().chkCtrl)) << "the Windows key until chosen otherwise";
   f.Pick(c().cmbKey, 11);
+  f.Tick(c().chkWin, false);
+  f.Type(c().saveAS, L"Rock Mix");
+  f.Click(c().Command3);
+  EXPECT_EQ(ui.Texts(), Texts{L"Tick at least one of Ctrl, Alt, Shift and Win for the hotkey (Ctrl and Alt, "
+                              L"for example)."});
+  ui.shown.clear();
+  f.Tick(c().chkCtrl, true);
+  f.Tick(c().chkAlt, true);
   f.Tick(c().chkmoveToFolder, true);
   f.Highlight(c().Dir1, L"D:\\Music\\Sorted");
   f.MouseUp(c().Dir1);
@@ -251,6 +264,9 @@ TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   f.Click(c().Command3);
   EXPECT_EQ(f.Text(c().saveAS), L"rockmix");
   f.Pick(c().cmbKey, 20);
+  f.Tick(c().chkCtrl, false);
+  f.Tick(c().chkAlt, false);
+  f.Tick(c().chkWin, true);
   f.Tick(c().chkmoveToFolder, false);
   f.Tick(c().chkSortingOption, false);
   f.PickDrive(c().Drive1, L"c:");
