@@ -59,14 +59,6 @@ const std::vector<Placement>& Layout() {
        0},
       {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 17,
        L"File will be deleted when these keys are pressed together:", kVerdana, kBackground, false, 2},
-      {&C::chkCtrl, ControlKind::CheckBox, &C::Frame1, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground, false,
-       25},
-      {&C::chkAlt, ControlKind::CheckBox, &C::Frame1, 64, 34, 46, 17, L"Alt", kVerdana, kBackground, false,
-       26},
-      {&C::chkShift, ControlKind::CheckBox, &C::Frame1, 114, 34, 56, 17, L"Shift", kVerdana, kBackground,
-       false, 27},
-      {&C::chkWin, ControlKind::CheckBox, &C::Frame1, 174, 34, 50, 17, L"Win", kVerdana, kBackground, false,
-       28},
       {&C::Label2, ControlKind::Label, &C::Frame1, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
        std::nullopt, true, 22},
       {&C::cmbKey, ControlKind::DropDown, &C::Frame1, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite, false,
@@ -100,6 +92,16 @@ const std::vector<Placement>& Layout() {
        std::nullopt, kBackground, false, 18},
       {&C::Command5, ControlKind::Button, &C::Frame7, 8, 16, 233, 25, L"Close Configuration Dialog",
        kVerdanaBold, kWhite, false, 19},
+      // The hotkey's modifier keys, added last so the controls above keep
+      // their numbers.
+      {&C::chkCtrl, ControlKind::CheckBox, &C::Frame1, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground, false,
+       25},
+      {&C::chkAlt, ControlKind::CheckBox, &C::Frame1, 64, 34, 46, 17, L"Alt", kVerdana, kBackground, false,
+       26},
+      {&C::chkShift, ControlKind::CheckBox, &C::Frame1, 114, 34, 56, 17, L"Shift", kVerdana, kBackground,
+       false, 27},
+      {&C::chkWin, ControlKind::CheckBox, &C::Frame1, 174, 34, 50, 17, L"Win", kVerdana, kBackground, false,
+       28},
   };
   return layout;
 }

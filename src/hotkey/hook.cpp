@@ -92,6 +92,9 @@ std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::
     if (g_target != nullptr && g_actionDepth == 0) {
       ActionScope acting;
       g_target->OnHotKey();
+      // Presses that came in meanwhile (keys held through the keyboard's
+      // repeat, where Windows does not drop the repeats) belong to this one.
+      platform::Windows().DiscardQueuedHotKeys(window, g_hotKeyId);
     }
     return 0;
   }

@@ -49,6 +49,9 @@ class WindowSystem {
   virtual void GlobalDeleteAtom(std::uint16_t atom) = 0;
   virtual OpResult RegisterHotKey(WindowHandle window, std::int32_t id, unsigned modifiers, unsigned vk) = 0;
   virtual void UnregisterHotKey(WindowHandle window, std::int32_t id) = 0;
+  // Takes the hotkey messages with identifier `id` that wait in the window's
+  // queue out of it (others stay).
+  virtual void DiscardQueuedHotKeys(WindowHandle window, std::int32_t id) = 0;
 
   // Talking to Winamp through the window it handed the plug-in.
   virtual std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,

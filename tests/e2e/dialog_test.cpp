@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 namespace item {
 constexpr int List1 = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111, MoveToFolder = 113,
               Sorting = 114, Artist = 115, Drive = 117, Folders = 118, NewFolderName = 119, NewFolder = 120,
-              WholePlaylist = 122, Close = 125;
+              WholePlaylist = 122, Close = 125, Ctrl = 126, Alt = 127, Win = 129;
 }  // namespace item
 
 // Actions sent and handled: the dialog answers each sent action through Handled, in order.
@@ -148,10 +148,11 @@ Lines Split(const std::string& text) {  // blank lines left out
 }
 
 std::string Profile(const std::string& name, int key, bool move, const std::string& folder, bool sorting,
-                    bool artist) {
+                    bool artist, int modifiers = 0) {
   return "[" + name + "]\r\nKey=" + std::to_string(key) + "\r\nmoveToFolder=" + std::to_string(move) +
          "\r\nsavingPlace=" + folder + "\r\nsortingOption=" + std::to_string(sorting) +
-         "\r\ncreateArtistFolder=" + std::to_string(artist) + "\r\n";
+         "\r\ncreateArtistFolder=" + std::to_string(artist) + "\r\n" +
+         (modifiers ? "modifiers=" + std::to_string(modifiers) + "\r\n" : "");
 }
 
 TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist) {
@@ -163,7 +164,7 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   const std::string b = music.File("b.mp3", "b"), c = music.File("c.mp3", "c");
   const std::string theirs = elsewhere.File("Target\\s\\song\\Song - One.mp3", "theirs");
   const std::string test = Profile("test", 7, true, kept, true, false),
-                    other = Profile("other", 24, true, target, true, true);
+                    other = Profile("other", 24, true, target, true, true, 3);
   PluginSession session;
   ASSERT_TRUE(session.Start(
       {song, music.Path("missing.mp3"), "\\\\server\\share\\x.mp3", b, clash, "\\\\server\\share\\y.mp3", c},
@@ -193,6 +194,9 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   // Two profiles saved under cleaned names, the second in the drive's root.
   dialog.Type(item::SaveAs, "Rock Mix");
   dialog.Choose(item::Key, 11);
+  dialog.Tick(item::Win, false);
+  dialog.Tick(item::Ctrl, true);
+  dialog.Tick(item::Alt, true);
   dialog.Tick(item::Artist, true);
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
   EXPECT_EQ(dialog.Text(item::SaveAs), "rockmix");
@@ -206,8 +210,8 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
   EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other", "rockmix", "trash"}));
   EXPECT_EQ(dialog.SelectedText(item::List1), "trash");
-  const std::string rockmix = Profile("rockmix", 11, true, kept + "\\mysongs", true, true);
-  const std::string trash = Profile("trash", 20, false, "C:\\", false, false);
+  const std::string rockmix = Profile("rockmix", 11, true, kept + "\\mysongs", true, true, 3);
+  const std::string trash = Profile("trash", 20, false, "C:\\", false, false, 3);
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 
@@ -235,13 +239,14 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.ClickEntry(item::List1, 1), nullptr);
   EXPECT_EQ(dialog.Text(item::SaveAs), "other");
   EXPECT_EQ(dialog.Click(item::Load), nullptr);
-  EXPECT_EQ(session.Description(), "Vandrel [Win+X]");
+  EXPECT_EQ(session.Description(), "Vandrel [Ctrl+Alt+X]");
   EXPECT_EQ(dialog.SelectedText(item::Key), "X");
+  EXPECT_TRUE(dialog.Checked(item::Ctrl) && dialog.Checked(item::Alt) && !dialog.Checked(item::Win));
   EXPECT_TRUE(dialog.Checked(item::MoveToFolder));
   EXPECT_EQ(dialog.Folder(), target);
 
   close();
-  ASSERT_TRUE(session.Press('X'));
+  ASSERT_TRUE(session.Press('X', "Play", {VK_CONTROL, VK_MENU}));
   EXPECT_EQ(ReadWholeFile(target + "\\a\\artist\\Artist - Song.mp3"), "song");
   const Lines lines = Split(ReadWholeFile(session.Ini()));
   EXPECT_NE(std::find(lines.begin(), lines.end(), "LastUsed=other"), lines.end());

@@ -122,6 +122,7 @@ class FakeWindows : public platform::WindowSystem {
   }
   void UnregisterHotKey(platform::WindowHandle, std::int32_t id) override { registered.erase(id); }
   void KeepModuleLoaded() override { ++pinned; }
+  void DiscardQueuedHotKeys(platform::WindowHandle, std::int32_t) override {}
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());

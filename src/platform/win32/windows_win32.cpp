@@ -2,6 +2,7 @@
 #include "platform/win32/win32.h"
 
 #include <exception>
+#include <vector>
 
 #include "platform/win32/win32_services.h"
 
@@ -86,6 +87,14 @@ class Win32WindowSystem final : public WindowSystem {
     return ResultOf(::RegisterHotKey(H(window), id, modifiers, vk) != FALSE);
   }
   void UnregisterHotKey(WindowHandle window, std::int32_t id) override { ::UnregisterHotKey(H(window), id); }
+  void DiscardQueuedHotKeys(WindowHandle window, std::int32_t id) override {
+    std::vector<MSG> others;
+    MSG message;
+    while (PeekMessageW(&message, H(window), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+      if (static_cast<std::int32_t>(message.wParam) != id) others.push_back(message);
+    }
+    for (const MSG& other : others) PostMessageW(other.hwnd, other.message, other.wParam, other.lParam);
+  }
   std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     if (window == 0) return 0;

@@ -8,7 +8,10 @@
 
 namespace vandrel::testing {
 
-bool PressWinKey(char letter);  // Windows key + 'A'..'Z', pressed and released
+// Holds `held` (virtual keys) down, presses 'A'..'Z' with `repeats` key-down
+// events (as a keyboard's auto-repeat sends them while it is held), lets go.
+bool PressKeys(const std::vector<WORD>& held, char letter, int repeats = 1);
+inline bool PressWinKey(char letter) { return PressKeys({VK_LWIN}, letter); }
 // A visible message box of any process titled exactly `title`, or nullptr.
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms = 20000);
 std::string MessageBoxText(HWND box);

@@ -17,6 +17,7 @@ struct ProfileText {
   std::string savingPlace;
   bool sortingOption = false;
   bool createArtistFolder = false;
+  int modifiers = 8;  // the Windows key
 };
 
 // A vandrel.ini whose last-used profile "test" holds `p`.
@@ -24,7 +25,7 @@ inline std::string SettingsFile(const ProfileText& p) {
   return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + (p.moveToFolder ? "1" : "0") +
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + (p.sortingOption ? "1" : "0") +
          "\r\ncreateArtistFolder=" + (p.createArtistFolder ? "1" : "0") +
-         "\r\n[iniConfig]\r\nLastUsed=test\r\n";
+         "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n[iniConfig]\r\nLastUsed=test\r\n";
 }
 
 class PluginSession {
@@ -33,8 +34,13 @@ class PluginSession {
   // starts the stand-in playing `entries`.
   bool Start(const std::vector<std::string>& entries, const std::string& ini) {
     return PreparePluginsFolder(plugins_.path(), ini) &&
+           (subclassPluginAs.empty() || CopyFileA((ProgramFolder() + "gen_subclass.dll").c_str(),
+                                                  plugins_.Path(subclassPluginAs).c_str(), FALSE)) &&
            standin_.Start({"", entries, plugins_.path(), true}) && standin_.ClearLog();
   }
+  // Also loads the test plug-in that subclasses Winamp's window, under this
+  // name: loaded (and quit) before ours or after it, by the name's order.
+  std::string subclassPluginAs;
   Standin& standin() { return standin_; }
   std::string Ini() const { return plugins_.Path("vandrel.ini"); }
   std::string Description() {  // gen_vandrel.dll's entry in the plug-in list
@@ -56,8 +62,9 @@ class PluginSession {
   // Presses Windows key + `letter` and waits until the stand-in received
   // `until` (a command, or the start of one). The hotkey is handled inside
   // its window procedure, which answers no query until the action is over.
-  bool Press(char letter, const std::string& until = "Play") {
-    return standin_.ClearLog() && PressWinKey(letter) && WaitUntil([&] {
+  bool Press(char letter, const std::string& until = "Play", const std::vector<WORD>& held = {VK_LWIN},
+             int repeats = 1) {
+    return standin_.ClearLog() && PressKeys(held, letter, repeats) && WaitUntil([&] {
              for (const std::string& entry : standin_.Log()) {
                if (entry.rfind(until, 0) == 0) return true;
              }

@@ -39,6 +39,7 @@ StandinState ParseState(const std::string& text) {
     if (key == "plugin")
       state.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
     if (key == "failed") state.failed.push_back(value);
+    if (key == "unicode") state.unicode = value == "1";
     if (key == "timing")
       std::istringstream(value) >> state.hotkey_taken >> state.play_received >> state.counter_frequency;
   }
@@ -47,14 +48,20 @@ StandinState ParseState(const std::string& text) {
 
 }  // namespace
 
-bool PressWinKey(char letter) {
-  INPUT inputs[4] = {};
-  for (int i = 0; i < 4; ++i) {  // Windows key down, letter down, letter up, Windows key up
-    inputs[i].type = INPUT_KEYBOARD;
-    inputs[i].ki.wVk = i % 3 == 0 ? VK_LWIN : static_cast<WORD>(toupper(letter));
-    inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (i % 3 == 0 ? KEYEVENTF_EXTENDEDKEY : 0);
-  }
-  return SendInput(4, inputs, sizeof(INPUT)) == 4;
+bool PressKeys(const std::vector<WORD>& held, char letter, int repeats) {
+  std::vector<INPUT> inputs;
+  auto key = [&](WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
+    inputs.push_back(input);
+  };
+  for (WORD vk : held) key(vk, false);
+  for (int i = 0; i < repeats; ++i) key(static_cast<WORD>(toupper(letter)), false);
+  key(static_cast<WORD>(toupper(letter)), true);
+  for (auto vk = held.rbegin(); vk != held.rend(); ++vk) key(*vk, true);
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms) {

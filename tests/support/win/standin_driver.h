@@ -19,7 +19,8 @@ struct StandinPlugin {
 };
 
 struct StandinState {
-  bool ready = false;  // plug-ins loaded and their init() returned
+  bool ready = false;    // plug-ins loaded and their init() returned
+  bool unicode = false;  // the main window is Unicode and its title reads back whole
   int position = 0;
   Playback playback = Playback::kStopped;
   std::string held;  // the file held open while playing

@@ -15,6 +15,8 @@ class StubPlugin : public dialog::Plugin {
   StubPlugin(HWND owner, std::wstring folder) : owner_(owner), folder_(std::move(folder)) {}
   std::int32_t Key() override { return 11; }
   void SetKey(std::int32_t) override {}
+  std::int32_t Modifiers() override { return 3; }
+  void SetShortcut(std::int32_t, std::int32_t) override {}
   bool moveToFolder() override { return true; }
   void SetmoveToFolder(bool) override {}
   std::wstring savingPlace() override { return folder_; }

@@ -1,0 +1,60 @@
+// What a real Winamp does to a plug-in, end to end: its main window is a
+// Unicode window, other plug-ins subclass it before and after ours and undo
+// that at their own quit(), keys are held through the keyboard's auto-repeat,
+// and another program may own a window of Winamp's class.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "support/win/plugin_session.h"
+
+namespace vandrel::testing {
+namespace {
+
+// A window of Winamp's class in this process, in front of the stand-in's: a
+// plug-in that looked Winamp up by class would talk to it.
+struct DecoyWinamp {
+  DecoyWinamp() {
+    WNDCLASSA decoy = {};
+    decoy.lpfnWndProc = DefWindowProcA;
+    decoy.hInstance = GetModuleHandleA(nullptr);
+    decoy.lpszClassName = "Winamp v1.x";
+    RegisterClassA(&decoy);
+    window = CreateWindowExA(WS_EX_TOPMOST, "Winamp v1.x", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                             nullptr, nullptr, decoy.hInstance, nullptr);
+  }
+  ~DecoyWinamp() { DestroyWindow(window); }
+  HWND window;
+};
+
+class Host : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Host, AnotherSubclassInAnyOrderAHeldKeyAndADecoyWindow) {
+  TempFolder music;
+  PluginSession session;
+  session.subclassPluginAs = GetParam();
+  ProfileText profile;
+  profile.modifiers = 3;  // Ctrl+Alt
+  const std::string first = music.File("One.mp3"), second = music.File("Two.mp3");
+  ASSERT_TRUE(session.Start({first, second, music.File("Three.mp3")}, SettingsFile(profile)));
+  ASSERT_EQ(session.standin().State().plugins.size(), 2u);
+  EXPECT_EQ(session.Description(), "Vandrel [Ctrl+Alt+K]");
+  EXPECT_TRUE(session.standin().State().unicode) << "hooking must keep Winamp's window Unicode";
+
+  DecoyWinamp decoy;
+  ASSERT_EQ(FindWindowA("Winamp v1.x", nullptr), decoy.window);
+  // Held through four key repeats: one action, on the stand-in's own entry.
+  ASSERT_TRUE(session.Press('K', "Play", {VK_CONTROL, VK_MENU}, 4));
+  EXPECT_TRUE(WaitUntil([&] { return !FileExists(first); }));
+  Sleep(300);  // time for repeated hotkey messages, were any sent
+  EXPECT_TRUE(FileExists(second)) << "holding the keys disposed of a second song";
+  EXPECT_EQ(session.Commands(), (std::vector<std::string>{"Stop", "Next", "Play"}));
+
+  // Whichever quits first, no message may be lost and nothing may point into
+  // an unloaded DLL: the stand-in frees the plug-ins and probes its window.
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Order, Host, ::testing::Values("gen_aaa_subclass.dll", "gen_zzz_subclass.dll"));
+
+}  // namespace
+}  // namespace vandrel::testing
