@@ -1,5 +1,6 @@
 // The demo: the stand-in Winamp plays three generated files with the plug-in
-// in its Plugins folder, set to delete the playing file on Windows key + V;
+// in its Plugins folder, set to delete the playing file on Ctrl+Alt+V (the combination that works
+// on Windows 10 and 11, whose shell owns most Windows key + letter pairs);
 // the demo presses the key and reports what happened.
 #include <windows.h>
 
@@ -23,6 +24,7 @@ const char kIni[] =
     "savingPlace=\r\n"
     "sortingOption=0\r\n"
     "createArtistFolder=0\r\n"
+    "modifiers=3\r\n"
     "[iniConfig]\r\n"
     "LastUsed=demo\r\n";
 
@@ -61,7 +63,7 @@ int Run() {
   }
   std::printf("playlist %s:\n", m3u.c_str());
   for (const std::string& song : songs) std::printf("  %s\n", song.c_str());
-  std::printf("plug-ins in %s, vandrel.ini: Windows key + V deletes the playing file\n", plugins.c_str());
+  std::printf("plug-ins in %s, vandrel.ini: Ctrl+Alt+V deletes the playing file\n", plugins.c_str());
 
   vandrel::testing::Standin winamp;
   vandrel::testing::StandinOptions options;
@@ -80,8 +82,8 @@ int Run() {
   for (const auto& failure : state.failed) std::printf("  plug-in not loaded: %s\n", failure.c_str());
   PrintState(state);
 
-  std::printf("pressing Windows key + V\n");
-  vandrel::testing::PressWinKey('V');
+  std::printf("pressing Ctrl+Alt+V\n");
+  vandrel::testing::PressKeys({VK_CONTROL, VK_MENU}, 'V');
   const bool acted = vandrel::testing::WaitUntil(
       [&] {
         for (const std::string& command : winamp.Log()) {
