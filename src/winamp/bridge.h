@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace vandrel::winamp {
 
 inline constexpr wchar_t kWinampClass[] = L"Winamp v1.x";
@@ -13,6 +15,8 @@ inline constexpr std::intptr_t kIpcGetListPos = 125;
 inline constexpr std::intptr_t kIpcGetPlaylistFile = 211;
 inline constexpr std::intptr_t kIpcGetListLength = 124;
 inline constexpr std::intptr_t kIpcDelete = 101;
+inline constexpr std::intptr_t kIpcGetIniDirectory = 335;
+inline constexpr std::intptr_t kIpcGetIniDirectoryW = 1335;
 inline constexpr std::uintptr_t kCmdStop = 40047;
 inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
@@ -21,6 +25,9 @@ inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 std::wstring GetCurrentFileName();
 std::int32_t GetPlaylistLength();
 void ClearPlaylist();
+// Winamp's own settings folder as its main window `window` names it: the
+// wide answer, else the ANSI one (older players); empty when it names none.
+std::wstring GetIniDirectory(platform::WindowHandle window);
 
 // The bytes before the first NUL; throws vandrel::Error when there is none.
 std::string TrimAtNul(const std::string& text);

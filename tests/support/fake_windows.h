@@ -74,6 +74,7 @@ class FakeWindows : public platform::WindowSystem {
                                 std::size_t size) override;
   void CloseProcess(platform::ProcessHandle process) override;
   std::wstring OwnModuleFileName() override { return moduleFileName; }
+  std::wstring TextInOwnProcess(std::uintptr_t, bool) override { return {}; }
 
  private:
   static constexpr platform::ProcAddress kHookProc = 0x9000;

@@ -46,6 +46,7 @@ struct StandinOptions {
   std::string m3u;                 // /playlist=
   std::vector<std::string> files;  // further entries, after the m3u's
   std::string plugins_folder;      // /plugins=
+  std::string ini_directory;       // /inidir=: Winamp's settings folder (IPC 1335, 335)
   bool play = false;               // /play: start playing entry 0
   // Wait until the plug-ins' init() has returned. Turn off when init() is
   // expected to show a message box (the window is still waited for).
