@@ -1,5 +1,4 @@
-// Where Initialize puts the settings file, from what Winamp names through
-// its window and what the file system allows.
+// Where Initialize keeps the settings file.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,99 +9,82 @@
 #include "support/fake_files.h"
 #include "support/fake_profile.h"
 #include "support/fake_ui.h"
-#include "support/fake_windows.h"
 #include "support/fake_wrapper.h"
 
 namespace vandrel {
 namespace {
 
+using Op = testing::FakeFileSystem::Op;
 constexpr wchar_t kPlugins[] = L"C:\\Program Files\\Winamp\\Plugins";
 constexpr wchar_t kBeside[] = L"C:\\Program Files\\Winamp\\Plugins\\vandrel.ini";
-constexpr wchar_t kWinampDir[] = L"C:\\Users\\Me\\AppData\\Roaming\\Winamp";
-constexpr wchar_t kMoved[] = L"C:\\Users\\Me\\AppData\\Roaming\\Winamp\\Plugins\\vandrel.ini";
+constexpr wchar_t kMoved[] = L"C:\\AppData\\Winamp\\Plugins\\vandrel.ini";
 
 std::string Settings(int key) {
   return "[p]\r\nKey=" + std::to_string(key) +
-         "\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
-         "[iniConfig]\r\nLastUsed=p\r\n";
+         "\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n[iniConfig]"
+         "\r\nLastUsed=p\r\n";
 }
 
-// Winamp naming its settings folder: the address it answers stands for the
-// text, so the text is only found when read as the answer's kind.
-class WinampNamingFolder : public testing::FakeWindows {
- public:
-  const wchar_t* folder = nullptr;
-  bool wide = true;  // else only the ANSI message answers, as with older players
-  std::intptr_t SendMessage(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
-                            std::intptr_t lParam) override {
-    if (message == 0x400 && folder != nullptr && (lParam == 335 || (lParam == 1335 && wide))) return lParam;
-    return FakeWindows::SendMessage(window, message, wParam, lParam);
+// Winamp answering `named` (1335 or 335, 0 for neither) with an address that
+// stands for C:\AppData\Winamp, found only when read as that answer's kind.
+struct Winamp : testing::FakeWindows {
+  std::intptr_t named = 0;
+  std::intptr_t SendMessage(platform::WindowHandle w, unsigned m, std::uintptr_t wp,
+                            std::intptr_t lp) override {
+    if (m == 0x400 && (lp == 1335 || lp == 335)) return lp == named || (named == 1335 && lp == 335) ? lp : 0;
+    return FakeWindows::SendMessage(w, m, wp, lp);
   }
-  std::wstring TextInOwnProcess(std::uintptr_t address, bool asWide) override {
-    return address == (asWide ? 1335u : 335u) ? folder : L"";
+  std::wstring TextInOwnProcess(std::uintptr_t at, bool wide) override {
+    return at == (wide ? 1335u : 335u) ? L"C:\\AppData\\Winamp" : L"";
   }
 };
 
 struct Place {
   const char* name;
-  const wchar_t* winampFolder;  // nullptr: Winamp names none
-  bool wide;
-  bool pluginsWritable;
-  bool oldFileBeside;  // profile K beside the module
-  bool copyThere;      // Winamp's Plugins folder holds profile T already
-  bool makeRefused;    // that Plugins folder cannot be made
+  std::intptr_t named;
+  bool writable, makeRefused;
+  int besideKey, movedKey;  // profiles already there, 0 for no file
   const wchar_t* expected;
-  const wchar_t* description;
+  int loadedKey;
 };
 
-class SettingsLocation : public ::testing::TestWithParam<Place> {
- protected:
+class SettingsLocation : public ::testing::TestWithParam<Place> {};
+
+TEST_P(SettingsLocation, IsChosenOnceAtStartAndLoadedFrom) {
+  const Place& p = GetParam();
   testing::FakeFileSystem files;
   testing::FakeProfile profile{files};
   testing::FakeUi ui;
-  WinampNamingFolder windows;
+  Winamp windows;
   platform::ScopedServices services{{&windows, &ui, &files, &profile}};
-  std::shared_ptr<testing::FakeWrapper> wrapper = std::make_shared<testing::FakeWrapper>();
-  core::Vandrel plugin;
-};
-
-TEST_P(SettingsLocation, InitializeChoosesTheFileOnceAndLoadsFromIt) {
-  const Place& p = GetParam();
   files.AddFolder(kPlugins);
-  files.AddFolder(kWinampDir);
-  const std::wstring winampPlugins = std::wstring(kWinampDir) + L"\\Plugins";
+  files.AddFolder(L"C:\\AppData\\Winamp");
   const std::wstring probe = kPlugins + std::wstring(L"\\") + core::kWriteTestName;
-  if (!p.pluginsWritable) files.FailOperation(testing::FakeFileSystem::Op::ReplaceAllBytes, probe, 5);
-  if (p.oldFileBeside) files.AddFile(kBeside, Settings(11));
-  if (p.copyThere) files.AddFile(kMoved, Settings(20));
-  if (p.makeRefused) files.FailOperation(testing::FakeFileSystem::Op::MakeFolder, winampPlugins, 5);
-  windows.folder = p.winampFolder;
-  windows.wide = p.wide;
+  if (!p.writable) files.FailOperation(Op::ReplaceAllBytes, probe, 5);
+  if (p.makeRefused) files.FailOperation(Op::MakeFolder, L"C:\\AppData\\Winamp\\Plugins", 5);
+  if (p.besideKey) files.AddFile(kBeside, Settings(p.besideKey));
+  if (p.movedKey) files.AddFile(kMoved, Settings(p.movedKey));
+  windows.named = p.named;
 
-  plugin.IZekWinAmpGenPlugin_Initialize(wrapper);
+  core::Vandrel plugin;
+  plugin.IZekWinAmpGenPlugin_Initialize(std::make_shared<testing::FakeWrapper>());
   EXPECT_EQ(settings::SettingsIni().FileName(), p.expected);
-  EXPECT_EQ(wrapper->description, p.description);
-  EXPECT_FALSE(files.Exists(probe)) << "the test file is gone";
-  EXPECT_EQ(files.IsFolder(winampPlugins), p.expected == kMoved || p.copyThere);
-  EXPECT_EQ(files.Contents(kBeside), p.oldFileBeside ? Settings(11) : "") << "the old file stays as it was";
+  EXPECT_EQ(plugin.Key(), p.loadedKey);
+  EXPECT_FALSE(files.Exists(probe));
+  EXPECT_EQ(files.Contents(kBeside), p.besideKey ? Settings(p.besideKey) : "") << "the old file stays";
   plugin.Info();
+  EXPECT_EQ(ui.shown.size(), p.loadedKey ? 1u : 2u) << "no box but the first start's, and Info";
   EXPECT_TRUE(ui.shown.back().text.ends_with(L"\r\nSettings File: \r\n" + std::wstring(p.expected)));
   plugin.IZekWinAmpGenPlugin_Quit();
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, SettingsLocation,
-                         ::testing::Values(Place{"WinampNamesNoFolder", nullptr, true, false, true, false,
-                                                 false, kBeside, L"Vandrel [Win+K]"},
-                                           Place{"PluginsFolderWritable", kWinampDir, true, true, true, false,
-                                                 false, kBeside, L"Vandrel [Win+K]"},
-                                           Place{"CopiedIntoWinampsFolder", kWinampDir, true, false, true,
-                                                 false, false, kMoved, L"Vandrel [Win+K]"},
-                                           Place{"AnsiAnswerNothingToCopy", kWinampDir, false, false, false,
-                                                 false, false, kMoved, L"Vandrel [No HotKey]"},
-                                           Place{"CopyThereIsKept", kWinampDir, true, false, true, true,
-                                                 false, kMoved, L"Vandrel [Win+T]"},
-                                           Place{"PluginsCannotBeMade", kWinampDir, true, false, true, false,
-                                                 true, kBeside, L"Vandrel [Win+K]"}),
+                         ::testing::Values(Place{"NoFolderNamed", 0, false, false, 11, 0, kBeside, 11},
+                                           Place{"PluginsWritable", 1335, true, false, 11, 0, kBeside, 11},
+                                           Place{"CopiedOver", 1335, false, false, 11, 0, kMoved, 11},
+                                           Place{"AnsiAnswerOnly", 335, false, false, 0, 0, kMoved, 0},
+                                           Place{"CopyThereKept", 1335, false, false, 11, 20, kMoved, 20},
+                                           Place{"PluginsNotMade", 1335, false, true, 11, 0, kBeside, 11}),
                          [](const ::testing::TestParamInfo<Place>& info) { return info.param.name; });
 
 }  // namespace
