@@ -8,7 +8,7 @@
 ;            -DOUT_FILE=<setup.exe> vandrel.nsi
 ;
 ; Silent use: setup.exe /S [/D=C:\Program Files\Winamp]
-;             vandrel-uninstall.exe /S   (keeps vandrel.ini)
+;             vandrel-uninstall.exe /S   (keeps vandrel.ini, wherever it is)
 ; Exit code 0 on success, 2 when refused or failed (e.g. Winamp is running).
 
 !ifndef VERSION | ARCH | BIN_DIR | OUT_FILE
@@ -203,9 +203,14 @@ Section "Uninstall"
   ${EndIf}
 
   ; vandrel.ini holds the user's profiles: kept unless the user says otherwise.
+  ; It lies beside the DLLs, or, where Winamp's Plugins folder cannot be
+  ; written (Winamp under Program Files), in Winamp's own settings folder;
+  ; nothing else of that folder is touched.
   ${If} ${FileExists} "$INSTDIR\vandrel.ini"
+  ${OrIf} ${FileExists} "$APPDATA\Winamp\Plugins\vandrel.ini"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also delete your ${PRODUCT} settings and profiles (vandrel.ini)?$\r$\n$\r$\nChoose No to keep them for a later install." /SD IDNO IDNO keep
     Delete "$INSTDIR\vandrel.ini"
+    Delete "$APPDATA\Winamp\Plugins\vandrel.ini"
   keep:
   ${EndIf}
 

@@ -37,8 +37,9 @@ cleanup() {
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
   if [ -n "$scratch" ]; then
-    rm -f "$WINEPREFIX/dosdevices/d:" "$WINEPREFIX/dosdevices/e:"
-    rm -rf "$scratch"
+    rm -f "$WINEPREFIX/dosdevices/d:" "$WINEPREFIX/dosdevices/e:" "$WINEPREFIX/dosdevices/f:"
+    umount -l "$scratch.ro" 2>/dev/null
+    rm -rf "$scratch" "$scratch.ro"
   fi
 }
 trap cleanup EXIT
@@ -70,13 +71,25 @@ for old in "$shm"/vandrel-d.*; do
   pid=${old#"$shm"/vandrel-d.}
   pid=${pid%%.*}
   case "$pid" in '' | *[!0-9]*) continue ;; esac
-  kill -0 "$pid" 2>/dev/null || rm -rf "$old"
+  kill -0 "$pid" 2>/dev/null || { umount -l "$old" 2>/dev/null; rm -rf "$old"; }
 done
 scratch=$(mktemp -d "$shm/vandrel-d.$$.XXXXXX")
 mkdir -p "$WINEPREFIX/dosdevices"
 ln -sfn "$scratch" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$scratch.missing" "$WINEPREFIX/dosdevices/e:"
 export VANDREL_SCRATCH_DRIVE=D: VANDREL_SCRATCH_UNIX=$scratch VANDREL_MISSING_DRIVE=E:
+
+# Where root may mount: drive F:, a folder nobody can write (a read-only bind
+# mount of D:\readonly, through which tests put files there).
+mkdir -p "$scratch/readonly" "$scratch.ro"
+if mount --bind "$scratch/readonly" "$scratch.ro" 2>/dev/null; then
+  if mount -o remount,bind,ro "$scratch.ro" 2>/dev/null; then
+    ln -sfn "$scratch.ro" "$WINEPREFIX/dosdevices/f:"
+    export VANDREL_READONLY_DRIVE=F: VANDREL_READONLY_SOURCE='D:\readonly'
+  else
+    umount "$scratch.ro"
+  fi
+fi
 
 wineserver -p >"$root/wineserver.log" 2>&1
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/settings_location.h"
 #include "dialog/config.h"
 #include "platform/error.h"
 #include "settings/ini_class.h"
@@ -79,7 +80,8 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
   SetKey(0);
 
   settings::IniClass& ini = settings::SettingsIni();
-  ini.SetFileName(SettingsPathForModule(platform::Windows().OwnModuleFileName()));
+  ini.SetFileName(ChooseSettingsFile(platform::Windows().OwnModuleFileName(),
+                                     winamp::GetIniDirectory(RequireWrapper().WinAmpWindowHandle())));
   LoadLastUsedProfile();
 }
 
@@ -214,7 +216,8 @@ void Vandrel::Info() {
   std::wstring text = L"Plugin Description: \r\n" + description + L"\r\n\r\nWrapper Description: \r\n" +
                       wrapperDescription + L"\r\n\r\nWinAmp Window Handle: 0x" + Hex(window) +
                       L"\r\nWrapper DLL Handle: 0x" + Hex(dll) + L"\r\nWrapper Version: " +
-                      std::to_wstring(major) + L"." + std::to_wstring(minor);
+                      std::to_wstring(major) + L"." + std::to_wstring(minor) +
+                      L"\r\n\r\nSettings File: \r\n" + settings::SettingsIni().FileName();
   platform::Ui().MessageBox(text, kTitle, platform::Icon::Information, platform::Buttons::Ok);
 }
 

@@ -32,7 +32,11 @@ void FrmConfig::Command1_Click() {
     ShowBox(ini.LastErrorDescription(), platform::Icon::Critical);
     return;
   }
-  ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name);
+  // Should "LastUsed" not take the name, the profile still applies now; the
+  // box says why the next start will not load it.
+  if (!ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name)) {
+    ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
+  }
 
   // A profile edited by hand may hold fewer entries or a hotkey that is no
   // number: what can be applied is, and the user hears about the rest.
@@ -130,10 +134,12 @@ void FrmConfig::Command3_Click() {
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {
-    ShowBox(L"Error: " + ini.LastErrorDescription(), platform::Icon::Exclamation);
+    ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
     return;
   }
-  ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name);
+  if (!ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name)) {
+    ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
+  }
 
   std::vector<std::wstring> names;
   if (ini.Enum_SectionNames(names)) {
@@ -167,11 +173,16 @@ void FrmConfig::Command2_Click() {
   settings::IniClass& ini = settings::SettingsIni();
   std::wstring lastUsed;
   if (!ini.ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed)) lastUsed.clear();
-  ini.DeleteSection(name);
+  // A file that cannot be written keeps the profile whole, and the list too.
+  if (!ini.DeleteSection(name)) {
+    ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
+    return;
+  }
   platform::OpResult removed = settings::RemoveSectionHeader(L"[" + name + L"]\r\n");
   // The profile's entries are gone either way, so it can no longer be loaded.
-  if (!lastUsed.empty() && lastUsed == name) {
-    ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, L"");
+  if (!lastUsed.empty() && lastUsed == name &&
+      !ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, L"")) {
+    ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
   }
   if (!removed.ok()) {
     // The empty section's header is still in the file, so the list keeps

@@ -65,6 +65,10 @@ class WindowSystem {
 
   // Full path of the plug-in's own module (GetModuleFileNameA, 512 chars).
   virtual std::wstring OwnModuleFileName() = 0;
+  // The NUL-terminated text at `address` in this process, as Winamp (which
+  // the plug-in runs inside) hands out pointers to its own text: wchar_t text
+  // when `wide`, else ANSI. Empty for address 0.
+  virtual std::wstring TextInOwnProcess(std::uintptr_t address, bool wide) = 0;
 };
 
 enum class Icon { Information, Question, Exclamation, Critical };

@@ -84,4 +84,10 @@ std::wstring HeaderNotRemovedMessage(const std::wstring& name, const platform::O
          SettingsIni().FileName() + L":\r\n\r\n" + reason;
 }
 
+std::wstring WriteFailedMessage() {
+  std::wstring reason = SettingsIni().LastErrorDescription();
+  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
+  return L"Error: the settings file " + SettingsIni().FileName() + L" could not be written:\r\n\r\n" + reason;
+}
+
 }  // namespace vandrel::settings

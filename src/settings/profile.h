@@ -41,6 +41,10 @@ platform::OpResult RemoveSectionHeader(const std::wstring& header);
 // profile `name`: what stayed behind and the system's reason.
 std::wstring HeaderNotRemovedMessage(const std::wstring& name, const platform::OpResult& result);
 
+// The text of the "Vandrel" box shown when a write through SettingsIni()
+// failed: the settings file and the system's reason.
+std::wstring WriteFailedMessage();
+
 // True for the text "1" only.
 inline bool ProfileBoolean(const std::wstring& value) { return value == L"1"; }
 

@@ -50,4 +50,12 @@ void ClearPlaylist(platform::WindowHandle window) {
   windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcDelete);
 }
 
+std::wstring GetIniDirectory(platform::WindowHandle window) {
+  auto& windows = platform::Windows();
+  auto address = static_cast<std::uintptr_t>(windows.SendMessage(window, kWmUser, 0, kIpcGetIniDirectoryW));
+  if (address != 0) return windows.TextInOwnProcess(address, true);
+  address = static_cast<std::uintptr_t>(windows.SendMessage(window, kWmUser, 0, kIpcGetIniDirectory));
+  return windows.TextInOwnProcess(address, false);
+}
+
 }  // namespace vandrel::winamp

@@ -16,6 +16,8 @@ inline constexpr std::intptr_t kIpcGetListPos = 125;
 inline constexpr std::intptr_t kIpcGetPlaylistFile = 211;
 inline constexpr std::intptr_t kIpcGetListLength = 124;
 inline constexpr std::intptr_t kIpcDelete = 101;
+inline constexpr std::intptr_t kIpcGetIniDirectory = 335;
+inline constexpr std::intptr_t kIpcGetIniDirectoryW = 1335;
 inline constexpr std::uintptr_t kCmdStop = 40047;
 inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
@@ -24,6 +26,9 @@ inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 std::wstring GetCurrentFileName(platform::WindowHandle winamp);
 std::int32_t GetPlaylistLength(platform::WindowHandle winamp);
 void ClearPlaylist(platform::WindowHandle winamp);
+// Winamp's own settings folder as its main window `window` names it: the
+// wide answer, else the ANSI one (older players); empty when it names none.
+std::wstring GetIniDirectory(platform::WindowHandle window);
 
 // The bytes before the first NUL; throws vandrel::Error when there is none.
 std::string TrimAtNul(const std::string& text);

@@ -165,7 +165,9 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   const std::string theirs = elsewhere.File("Target\\s\\song\\Song - One.mp3", "theirs");
   const std::string test = Profile("test", 7, true, kept, true, false),
                     other = Profile("other", 24, true, target, true, true, 3);
-  PluginSession session;
+  // Winamp's Plugins folder cannot be written: the profiles move, with the
+  // file, to Winamp's settings folder, and every save below goes there.
+  PluginSession session(/*readOnlyPlugins=*/true);
   ASSERT_TRUE(session.Start(
       {song, music.Path("missing.mp3"), "\\\\server\\share\\x.mp3", b, clash, "\\\\server\\share\\y.mp3", c},
       test + other + "[iniConfig]\r\nLastUsed=test\r\n"));

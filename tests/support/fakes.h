@@ -162,6 +162,7 @@ class FakeWindows : public platform::WindowSystem {
   }
   void CloseProcess(platform::ProcessHandle process) override { openProcesses -= process == 0x55; }
   std::wstring OwnModuleFileName() override { return moduleFileName; }
+  std::wstring TextInOwnProcess(std::uintptr_t, bool) override { return {}; }
 };
 
 // Drives, folders and files by path, without regard to case, a run of "\"

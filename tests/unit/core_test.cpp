@@ -214,7 +214,8 @@ TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
   EXPECT_EQ(
       ui.shown.back().text,
       L"Plugin Description: \r\nVandrel [No HotKey]\r\n\r\nWrapper Description: \r\nTest wrapper\r\n\r\n"
-      L"WinAmp Window Handle: 0x1234\r\nWrapper DLL Handle: 0x10000000\r\nWrapper Version: 2.5");
+      L"WinAmp Window Handle: 0x1234\r\nWrapper DLL Handle: 0x10000000\r\nWrapper Version: 2.5\r\n\r\n"
+      L"Settings File: \r\nC:\\Plugins\\vandrel.ini");
   plugin_.MoveToPlaylistStart();
   EXPECT_EQ(windows.commands, (std::vector<std::uintptr_t>{40047, 40154}));
 }

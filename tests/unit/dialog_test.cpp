@@ -300,8 +300,12 @@ TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) 
   profile.writeFailure = 5;
   g.Click(c().Command3);  // OK this time, but the write is refused
   EXPECT_EQ(File(), kSample);
-  EXPECT_EQ(ui.Texts(), (Texts{L"Please enter a name for this setting", L"Overwrite settings 'trash'?",
-                               L"Overwrite settings 'trash'?", L"Error: Access denied.\r\n"}));
+  EXPECT_EQ(
+      ui.Texts(),
+      (Texts{
+          L"Please enter a name for this setting", L"Overwrite settings 'trash'?",
+          L"Overwrite settings 'trash'?",
+          L"Error: the settings file C:\\Plugins\\vandrel.ini could not be written:\r\n\r\nAccess denied."}));
   EXPECT_EQ(ui.shown[3].icon, Icon::Exclamation);
   profile.writeFailure = 0;
   g.Pick(c().cmbKey, 1);

@@ -1,6 +1,6 @@
 // A stand-in for Winamp's main window, for tests and the demo.
 //
-//   winamp_standin.exe [/playlist=list.m3u] [/plugins=folder] [/play] [file ...]
+//   winamp_standin.exe [/playlist=list.m3u] [/plugins=folder] [/inidir=folder] [/play] [file ...]
 //
 // Its window has Winamp's class name and answers the messages a plug-in sends
 // to Winamp (see player.cpp); it loads gen_*.dll plug-ins like Winamp; tests
@@ -191,19 +191,22 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 struct Options {
   std::string playlist;
   std::string plugins;
+  std::string iniDirectory;
   bool play = false;
   std::vector<std::string> files;
 };
 
 Options ParseArguments(int argc, char** argv) {
   Options options;
-  const std::string playlist = "/playlist=", plugins = "/plugins=";
+  const std::string playlist = "/playlist=", plugins = "/plugins=", iniDirectory = "/inidir=";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind(playlist, 0) == 0) {
       options.playlist = arg.substr(playlist.size());
     } else if (arg.rfind(plugins, 0) == 0) {
       options.plugins = arg.substr(plugins.size());
+    } else if (arg.rfind(iniDirectory, 0) == 0) {
+      options.iniDirectory = arg.substr(iniDirectory.size());
     } else if (arg == "/play") {
       options.play = true;
     } else {
@@ -224,6 +227,7 @@ int Run(HINSTANCE instance) {
   if (!options.playlist.empty()) ReadM3u(options.playlist, &entries);
   for (const std::string& file : options.files) entries.push_back(file);
   for (const std::string& entry : entries) app.player.Append(entry);
+  app.player.SetIniDirectory(options.iniDirectory);
 
   WNDCLASSW window_class = {};
   window_class.lpfnWndProc = WindowProc;

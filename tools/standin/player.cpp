@@ -59,6 +59,14 @@ void Player::Append(const std::string& entry) {
   entries_.push_back(std::move(item));
 }
 
+void Player::SetIniDirectory(const std::string& folder) {
+  iniDirectory_ = folder;
+  iniDirectoryW_.assign(folder.size(), L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()),
+                                    iniDirectoryW_.data(), static_cast<int>(iniDirectoryW_.size()));
+  iniDirectoryW_.resize(static_cast<size_t>(n > 0 ? n : 0));
+}
+
 LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
   const std::string arg = std::to_string(static_cast<long long>(wparam));
   switch (code) {
@@ -75,6 +83,12 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
       if (index < 0 || index >= size()) return 0;
       return reinterpret_cast<LRESULT>(entries_[index]->buffer.get());
     }
+    case kIpcGetIniDirectoryW:
+      log_.push_back("IPC_GETINIDIRECTORYW");
+      return iniDirectory_.empty() ? 0 : reinterpret_cast<LRESULT>(iniDirectoryW_.c_str());
+    case kIpcGetIniDirectory:
+      log_.push_back("IPC_GETINIDIRECTORY");
+      return iniDirectory_.empty() ? 0 : reinterpret_cast<LRESULT>(iniDirectory_.c_str());
     case kIpcDelete:
       log_.push_back("IPC_DELETE " + arg);
       ClearPlaylist();

@@ -38,6 +38,10 @@ bool ReadM3u(const std::string& path, std::vector<std::string>* entries);
 class Player {
  public:
   void Append(const std::string& entry);
+  // The settings folder that IPC 1335 (wide) and 335 (ANSI) name, as pointers
+  // into this process; both answer 0 while it is empty, as a player that
+  // names none.
+  void SetIniDirectory(const std::string& folder);
 
   // Winamp's messages; each is written to the command log.
   LRESULT OnIpc(WPARAM wparam, LPARAM code);
@@ -72,6 +76,8 @@ class Player {
   Playback playback_ = Playback::kStopped;
   FileHold hold_;
   std::vector<std::string> log_;
+  std::string iniDirectory_;
+  std::wstring iniDirectoryW_;
 };
 
 }  // namespace vandrel::standin

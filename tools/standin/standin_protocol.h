@@ -38,8 +38,8 @@
 //
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
-// IPC_GETPLAYLISTFILE <wParam>, IPC_DELETE <wParam>, IPC <code> <wParam> for
-// other WM_USER codes.
+// IPC_GETPLAYLISTFILE <wParam>, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
+// IPC_GETINIDIRECTORY, IPC <code> <wParam> for other WM_USER codes.
 //
 // Exit codes: 0 after a clean shutdown; 1 when the window could not be made;
 // 2 when, after every plug-in's quit() and FreeLibrary, a message sent to the
@@ -85,6 +85,8 @@ inline constexpr unsigned kIpcDelete = 101;
 inline constexpr unsigned kIpcGetListLength = 124;
 inline constexpr unsigned kIpcGetListPos = 125;
 inline constexpr unsigned kIpcGetPlaylistFile = 211;
+inline constexpr unsigned kIpcGetIniDirectory = 335;
+inline constexpr unsigned kIpcGetIniDirectoryW = 1335;
 inline constexpr unsigned kCommandPlay = 40045;
 inline constexpr unsigned kCommandPause = 40046;
 inline constexpr unsigned kCommandStop = 40047;

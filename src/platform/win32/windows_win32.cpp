@@ -125,6 +125,16 @@ class Win32WindowSystem final : public WindowSystem {
     DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
     return Win32Ui().FromAnsi(std::string(path, length));
   }
+  std::wstring TextInOwnProcess(std::uintptr_t address, bool wide) override {
+    constexpr std::size_t kLongest = 32768;
+    if (address == 0) return std::wstring();
+    if (wide) {
+      const auto* text = reinterpret_cast<const wchar_t*>(address);
+      return std::wstring(text, wcsnlen(text, kLongest));
+    }
+    const auto* text = reinterpret_cast<const char*>(address);
+    return Win32Ui().FromAnsi(std::string(text, strnlen(text, kLongest)));
+  }
 };
 
 class Win32UserInterface final : public UserInterface {

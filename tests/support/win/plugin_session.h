@@ -2,6 +2,7 @@
 // folder of its own, as the end-to-end tests and the benchmark use it.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,19 +31,36 @@ inline std::string SettingsFile(const ProfileText& p) {
 
 class PluginSession {
  public:
+  // With `readOnlyPlugins`, the Plugins folder lies on a drive nobody can
+  // write (as under Program Files), when the run has one (with-wine.sh as
+  // root), and Winamp names a settings folder of its own.
+  explicit PluginSession(bool readOnlyPlugins = false)
+      : source_(readOnlyPlugins ? std::getenv("VANDREL_READONLY_SOURCE") : nullptr),
+        drive_(readOnlyPlugins ? std::getenv("VANDREL_READONLY_DRIVE") : nullptr),
+        plugins_(source_ && drive_ ? std::string(source_) + "\\" : "") {}
   // Prepares the Plugins folder (`ini` as vandrel.ini unless empty) and
   // starts the stand-in playing `entries`.
   bool Start(const std::vector<std::string>& entries, const std::string& ini) {
+    StandinOptions options{"", entries, plugins_.path(), true};
+    if (ReadOnly()) {
+      options.plugins_folder = drive_ + plugins_.path().substr(std::string(source_).size());
+      options.ini_directory = winamp_.path();
+    }
     return PreparePluginsFolder(plugins_.path(), ini) &&
            (subclassPluginAs.empty() || CopyFileA((ProgramFolder() + "gen_subclass.dll").c_str(),
                                                   plugins_.Path(subclassPluginAs).c_str(), FALSE)) &&
-           standin_.Start({"", entries, plugins_.path(), true}) && standin_.ClearLog();
+           standin_.Start(options) && standin_.ClearLog();
   }
+  bool ReadOnly() const { return source_ && drive_; }
   // Also loads the test plug-in that subclasses Winamp's window, under this
   // name: loaded (and quit) before ours or after it, by the name's order.
   std::string subclassPluginAs;
   Standin& standin() { return standin_; }
-  std::string Ini() const { return plugins_.Path("vandrel.ini"); }
+  // The settings file in use: in Winamp's settings folder when the Plugins
+  // folder cannot be written.
+  std::string Ini() const {
+    return ReadOnly() ? winamp_.Path("Plugins\\vandrel.ini") : plugins_.Path("vandrel.ini");
+  }
   std::string Description() {  // gen_vandrel.dll's entry in the plug-in list
     for (const StandinPlugin& plugin : standin_.State().plugins) {
       if (plugin.file == "gen_vandrel.dll") return plugin.description;
@@ -73,7 +91,9 @@ class PluginSession {
   }
 
  private:
-  TempFolder plugins_;
+  const char* source_;  // the read-only drive's folder, seen writable
+  const char* drive_;
+  TempFolder plugins_, winamp_;
   Standin standin_;
 };
 

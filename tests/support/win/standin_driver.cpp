@@ -152,6 +152,7 @@ bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
   std::string command = Quote(ProgramFolder() + "winamp_standin.exe");
   if (!options.m3u.empty()) command += " " + Quote("/playlist=" + options.m3u);
   if (!options.plugins_folder.empty()) command += " " + Quote("/plugins=" + options.plugins_folder);
+  if (!options.ini_directory.empty()) command += " " + Quote("/inidir=" + options.ini_directory);
   if (options.play) command += " /play";
   for (const std::string& file : options.files) command += " " + Quote(file);
   const PROCESS_INFORMATION info = StartProcess(command);

@@ -38,6 +38,7 @@ struct StandinOptions {
   std::string plugins_folder;      // /plugins=
   bool play = false;               // start playing entry 0
   bool wait_ready = true;          // wait for init(); off when init() shows a box
+  std::string ini_directory = {};  // /inidir=: Winamp's settings folder (IPC 1335, 335)
 };
 
 class Standin {
