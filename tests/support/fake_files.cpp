@@ -73,10 +73,14 @@ const wchar_t* FakeFileSystem::OpName(Op op) {
       return L"ChangeDrive";
     case Op::MakeFolder:
       return L"MakeFolder";
-    case Op::ClearFileAttributes:
-      return L"ClearFileAttributes";
+    case Op::FileAttributes:
+      return L"FileAttributes";
+    case Op::SetFileAttributes:
+      return L"SetFileAttributes";
     case Op::RemoveFile:
       return L"RemoveFile";
+    case Op::RecycleFile:
+      return L"RecycleFile";
     case Op::MoveFile:
       return L"MoveFile";
     case Op::ReadAllBytes:
@@ -260,7 +264,9 @@ std::vector<std::wstring> FakeFileSystem::FoldersMade() const {
 std::vector<FakeFileSystem::Call> FakeFileSystem::Changes() const {
   std::vector<Call> out;
   for (const Call& c : calls) {
-    if (c.op != Op::FileModifiedTime && c.op != Op::ReadAllBytes && c.op != Op::ChangeDrive) out.push_back(c);
+    if (c.op != Op::FileModifiedTime && c.op != Op::ReadAllBytes && c.op != Op::ChangeDrive &&
+        c.op != Op::FileAttributes)
+      out.push_back(c);
   }
   return out;
 }
@@ -326,29 +332,34 @@ platform::OpResult FakeFileSystem::DoMakeFolder(const std::wstring& path) {
   return {};
 }
 
-platform::OpResult FakeFileSystem::DoClearFileAttributes(const std::wstring& path) {
+// Reads the attributes, or with `set` replaces them (a folder stays one).
+platform::OpResult FakeFileSystem::DoAttributes(const std::wstring& path, const std::uint32_t* set,
+                                                std::uint32_t& attributes) {
   Resolved r = Resolve(path);
   if (!r.ok) return Fail(r.badName ? kErrBadName : r.network ? 53 : kErrPathNotFound);
   std::uint32_t code = 0;
-  if (Failing(Op::ClearFileAttributes, r, code)) return Fail(code);
+  if (Failing(set ? Op::SetFileAttributes : Op::FileAttributes, r, code)) return Fail(code);
   if ((code = CheckParent(r))) return Fail(code);
   auto it = entries_.find(r.key);
   if (it == entries_.end()) return r.parentKey.empty() ? Fail(kErrAccessDenied) : Fail(kErrFileNotFound);
-  it->second.attributes = it->second.folder ? kFolderAttribute : 0;
+  if (set) it->second.attributes = *set | (it->second.folder ? kFolderAttribute : 0);
+  attributes = it->second.attributes;
   return {};
 }
 
-platform::OpResult FakeFileSystem::DoRemoveFile(const std::wstring& path) {
+// A delete, or a move into the Recycle Bin, which read-only does not stop.
+platform::OpResult FakeFileSystem::DoRemoveFile(const std::wstring& path, bool recycle) {
   Resolved r = Resolve(path);
   if (!r.ok) return Fail(r.badName ? kErrBadName : r.network ? 53 : kErrPathNotFound);
   std::uint32_t code = 0;
-  if (Failing(Op::RemoveFile, r, code)) return Fail(code);
+  if (Failing(recycle ? Op::RecycleFile : Op::RemoveFile, r, code)) return Fail(code);
   if ((code = CheckParent(r))) return Fail(code);
   auto it = entries_.find(r.key);
   if (it == entries_.end()) return r.parentKey.empty() ? Fail(kErrAccessDenied) : Fail(kErrFileNotFound);
-  if (it->second.folder || (it->second.attributes & kReadOnly)) return Fail(kErrAccessDenied);
+  if (it->second.folder || (!recycle && (it->second.attributes & kReadOnly))) return Fail(kErrAccessDenied);
   if (inUse_.count(r.key)) return Fail(kErrSharingViolation);
   entries_.erase(it);
+  if (recycle) recycled.push_back(path);
   return {};
 }
 
@@ -437,12 +448,21 @@ platform::OpResult FakeFileSystem::MakeFolder(const std::wstring& path) {
   return Record(Op::MakeFolder, path, {}, DoMakeFolder(path));
 }
 
-platform::OpResult FakeFileSystem::ClearFileAttributes(const std::wstring& path) {
-  return Record(Op::ClearFileAttributes, path, {}, DoClearFileAttributes(path));
+platform::OpResult FakeFileSystem::FileAttributes(const std::wstring& path, std::uint32_t& attributes) {
+  return Record(Op::FileAttributes, path, {}, DoAttributes(path, nullptr, attributes));
+}
+
+platform::OpResult FakeFileSystem::SetFileAttributes(const std::wstring& path, std::uint32_t attributes) {
+  std::uint32_t now = 0;
+  return Record(Op::SetFileAttributes, path, {}, DoAttributes(path, &attributes, now));
 }
 
 platform::OpResult FakeFileSystem::RemoveFile(const std::wstring& path) {
-  return Record(Op::RemoveFile, path, {}, DoRemoveFile(path));
+  return Record(Op::RemoveFile, path, {}, DoRemoveFile(path, false));
+}
+
+platform::OpResult FakeFileSystem::RecycleFile(const std::wstring& path) {
+  return Record(Op::RecycleFile, path, {}, DoRemoveFile(path, true));
 }
 
 platform::OpResult FakeFileSystem::MoveFile(const std::wstring& from, const std::wstring& to) {

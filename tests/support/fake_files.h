@@ -45,8 +45,10 @@ class FakeFileSystem : public platform::FileSystem {
     FileModifiedTime,
     ChangeDrive,
     MakeFolder,
-    ClearFileAttributes,
+    FileAttributes,
+    SetFileAttributes,
     RemoveFile,
+    RecycleFile,
     MoveFile,
     ReadAllBytes,
     ReplaceAllBytes
@@ -93,6 +95,10 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<std::wstring> Listing() const;
   // Folders created through MakeFolder, in order, as the caller spelled them.
   std::vector<std::wstring> FoldersMade() const;
+  // Files moved into the Recycle Bin, in order, as the caller spelled them.
+  std::vector<std::wstring> recycled;
+  // Milliseconds waited through Sleep, in all.
+  unsigned slept = 0;
 
   // Every call, in order.
   std::vector<Call> calls;
@@ -106,8 +112,11 @@ class FakeFileSystem : public platform::FileSystem {
   int FileModifiedTime(const std::wstring& path) override;
   platform::OpResult ChangeDrive(const std::wstring& path) override;
   platform::OpResult MakeFolder(const std::wstring& path) override;
-  platform::OpResult ClearFileAttributes(const std::wstring& path) override;
+  platform::OpResult FileAttributes(const std::wstring& path, std::uint32_t& attributes) override;
+  platform::OpResult SetFileAttributes(const std::wstring& path, std::uint32_t attributes) override;
   platform::OpResult RemoveFile(const std::wstring& path) override;
+  platform::OpResult RecycleFile(const std::wstring& path) override;
+  void Sleep(unsigned milliseconds) override { slept += milliseconds; }
   platform::OpResult MoveFile(const std::wstring& from, const std::wstring& to) override;
   platform::OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override;
   platform::OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override;
@@ -135,8 +144,9 @@ class FakeFileSystem : public platform::FileSystem {
   int TimeQuery(const std::wstring& path) const;
   platform::OpResult DoChangeDrive(const std::wstring& path);
   platform::OpResult DoMakeFolder(const std::wstring& path);
-  platform::OpResult DoClearFileAttributes(const std::wstring& path);
-  platform::OpResult DoRemoveFile(const std::wstring& path);
+  platform::OpResult DoAttributes(const std::wstring& path, const std::uint32_t* set,
+                                  std::uint32_t& attributes);
+  platform::OpResult DoRemoveFile(const std::wstring& path, bool recycle);
   platform::OpResult DoMoveFile(const std::wstring& from, const std::wstring& to);
   platform::OpResult DoReadAllBytes(const std::wstring& path, std::string& bytes);
   platform::OpResult DoReplaceAllBytes(const std::wstring& path, const std::string& bytes);

@@ -1,5 +1,6 @@
 #include "support/fake_windows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vandrel::testing {
@@ -45,17 +46,14 @@ std::uint16_t FakeWindows::GlobalAddAtom(const std::wstring&) {
 
 void FakeWindows::GlobalDeleteAtom(std::uint16_t atom) { atomsDeleted.push_back(atom); }
 
-bool FakeWindows::RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned modifiers, unsigned vk) {
-  if (modifiers != 8 || takenKeys.count(vk) != 0) return false;
+platform::OpResult FakeWindows::RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned,
+                                               unsigned vk) {
+  if (takenKeys.count(vk) != 0) return {1409, L"Hot key is already registered."};
   registered[id] = vk;
-  return true;
+  return {};
 }
 
 void FakeWindows::UnregisterHotKey(platform::WindowHandle, std::int32_t id) { registered.erase(id); }
-
-platform::WindowHandle FakeWindows::FindWindowByClass(const std::wstring& className) {
-  return winampPresent && className == L"Winamp v1.x" ? kWinamp : 0;
-}
 
 std::intptr_t FakeWindows::SendMessage(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
@@ -68,6 +66,13 @@ std::intptr_t FakeWindows::SendMessage(platform::WindowHandle window, unsigned m
         return position;
       case 124:
         return count;
+      case 214:
+        if (static_cast<std::int32_t>(wParam) < 0 ||
+            static_cast<std::int32_t>(wParam) >= static_cast<std::int32_t>(widePlaylist.size()))
+          return 0;
+        return static_cast<std::intptr_t>(kWideNameBase + wParam * kNameStride);
+      case 651:
+        return usesRecycleBin;
       case 211:
         if (static_cast<std::int32_t>(wParam) < 0 || static_cast<std::int32_t>(wParam) >= count) return 0;
         return static_cast<std::intptr_t>(kNameBase + wParam * kNameStride);
@@ -121,6 +126,18 @@ std::size_t FakeWindows::ReadProcessMemory(platform::ProcessHandle process, std:
   memory.resize(size > memory.size() ? size : memory.size(), 'x');
   std::memcpy(buffer, memory.data(), size);
   return size;
+}
+
+std::wstring FakeWindows::ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) {
+  if (address < kWideNameBase) return {};
+  std::uintptr_t index = (address - kWideNameBase) / kNameStride;
+  if (index >= widePlaylist.size()) return {};
+  // The name, its NUL, then whatever follows (here: 'x').
+  std::wstring memory = widePlaylist[index] + L'\0';
+  memory.resize(std::max(maxChars, memory.size()), L'x');
+  memory.resize(maxChars);
+  std::size_t nul = memory.find(L'\0');
+  return nul == std::wstring::npos ? memory : memory.substr(0, nul + 1);
 }
 
 void FakeWindows::CloseProcess(platform::ProcessHandle process) {

@@ -28,6 +28,11 @@ class FakeWindows : public platform::WindowSystem {
   // Winamp.
   bool winampPresent = true;
   std::vector<std::string> playlist;  // ANSI names as Winamp stores them
+  // Wide names (message 214) at the same indexes; empty: a Winamp before 5.13,
+  // which answers 214 with 0.
+  std::vector<std::wstring> widePlaylist;
+  // What IPC_USES_RECYCLEBIN (651) answers.
+  std::intptr_t usesRecycleBin = 0;
   std::int32_t position = 0;
   bool playing = false;
   std::vector<SentMessage> sent;
@@ -62,10 +67,10 @@ class FakeWindows : public platform::WindowSystem {
   platform::ProcAddress HookProcAddress(HookHandler handler) override;
   std::uint16_t GlobalAddAtom(const std::wstring& name) override;
   void GlobalDeleteAtom(std::uint16_t atom) override;
-  bool RegisterHotKey(platform::WindowHandle window, std::int32_t id, unsigned modifiers,
-                      unsigned vk) override;
+  void KeepModuleLoaded() override {}
+  platform::OpResult RegisterHotKey(platform::WindowHandle window, std::int32_t id, unsigned modifiers,
+                                    unsigned vk) override;
   void UnregisterHotKey(platform::WindowHandle window, std::int32_t id) override;
-  platform::WindowHandle FindWindowByClass(const std::wstring& className) override;
   std::intptr_t SendMessage(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;
   std::uint32_t GetWindowProcessId(platform::WindowHandle window) override;
@@ -73,12 +78,14 @@ class FakeWindows : public platform::WindowSystem {
   std::size_t ReadProcessMemory(platform::ProcessHandle process, std::uintptr_t address, char* buffer,
                                 std::size_t size) override;
   void CloseProcess(platform::ProcessHandle process) override;
+  std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) override;
   std::wstring OwnModuleFileName() override { return moduleFileName; }
 
  private:
   static constexpr platform::ProcAddress kHookProc = 0x9000;
   static constexpr std::uintptr_t kNameBase = 0x100000;
   static constexpr std::uintptr_t kNameStride = 0x1000;
+  static constexpr std::uintptr_t kWideNameBase = 0x800000;
 };
 
 }  // namespace vandrel::testing

@@ -209,10 +209,11 @@ TEST_F(ActTest, FailedDeleteEndsStoppedAndReportsTheFileAndTheReason) {
 
   // A failed attribute change stops before the delete.
   files.calls.clear();
-  files.FailOperation(Op::ClearFileAttributes, kSong, testing::kErrAccessDenied);
+  files.AddFile(kSong, "song", testing::kReadOnly);
+  files.FailOperation(Op::SetFileAttributes, kSong, testing::kErrAccessDenied);
   e = ActExpectingError();
   EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80070005u);
-  EXPECT_TRUE(e.Description().starts_with(L"Could not clear the attributes of the file\r\n"));
+  EXPECT_TRUE(e.Description().starts_with(L"Could not clear the read-only attribute of the file\r\n"));
   for (const auto& call : files.calls) EXPECT_NE(call.op, Op::RemoveFile);
   EXPECT_TRUE(files.IsFile(kSong));
 }

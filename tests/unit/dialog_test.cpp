@@ -42,10 +42,15 @@ class FrontFiles : public platform::FileSystem {
   int FileModifiedTime(const std::wstring& p) override { return inner_.FileModifiedTime(p); }
   platform::OpResult ChangeDrive(const std::wstring& p) override { return inner_.ChangeDrive(p); }
   platform::OpResult MakeFolder(const std::wstring& p) override { return inner_.MakeFolder(p); }
-  platform::OpResult ClearFileAttributes(const std::wstring& p) override {
-    return inner_.ClearFileAttributes(p);
+  platform::OpResult FileAttributes(const std::wstring& p, std::uint32_t& a) override {
+    return inner_.FileAttributes(p, a);
+  }
+  platform::OpResult SetFileAttributes(const std::wstring& p, std::uint32_t a) override {
+    return inner_.SetFileAttributes(p, a);
   }
   platform::OpResult RemoveFile(const std::wstring& p) override { return inner_.RemoveFile(p); }
+  platform::OpResult RecycleFile(const std::wstring& p) override { return inner_.RecycleFile(p); }
+  void Sleep(unsigned ms) override { inner_.Sleep(ms); }
   platform::OpResult MoveFile(const std::wstring& f, const std::wstring& t) override {
     return inner_.MoveFile(f, t);
   }

@@ -221,8 +221,8 @@ TEST_F(FilesWineTest, EachWayOfFailingHasItsNumberAndTheFakeAnswersTheSame) {
       {Op::MakeFolder, f + "\\\\new", "", 0},
       {Op::MakeFolder, f + "\\none\\new", "", 3},  // one level only
       {Op::MakeFolder, notReady + "\\new", "", kFails},
-      {Op::ClearFileAttributes, f + "\\b.mp3", "", 2},
-      {Op::ClearFileAttributes, f + "\\none\\b.mp3", "", kAgree},
+      {Op::SetFileAttributes, f + "\\b.mp3", "", 2},
+      {Op::SetFileAttributes, f + "\\none\\b.mp3", "", kAgree},
       {Op::RemoveFile, f + "\\b.mp3", "", 2},
       {Op::RemoveFile, f + "\\none\\b.mp3", "", kAgree},
       {Op::RemoveFile, f + "\\sub", "", kAgree},
@@ -251,9 +251,9 @@ TEST_F(FilesWineTest, EachWayOfFailingHasItsNumberAndTheFakeAnswersTheSame) {
         real = Files().MakeFolder(W(c.path));
         faked = fake.MakeFolder(W(c.path));
         break;
-      case Op::ClearFileAttributes:
-        real = Files().ClearFileAttributes(W(c.path));
-        faked = fake.ClearFileAttributes(W(c.path));
+      case Op::SetFileAttributes:
+        real = Files().SetFileAttributes(W(c.path), 0);
+        faked = fake.SetFileAttributes(W(c.path), 0);
         break;
       case Op::RemoveFile:
         real = Files().RemoveFile(W(c.path));
