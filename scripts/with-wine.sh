@@ -13,6 +13,9 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
 # Non-ASCII file names need a UTF-8 locale that the machine has.
 export LC_ALL=C.UTF-8
+# Wine's Recycle Bin is $XDG_DATA_HOME/Trash: one of the run's own, not the user's.
+export XDG_DATA_HOME=${XDG_DATA_HOME:-$root/xdg-data}
+mkdir -p "$XDG_DATA_HOME"
 
 # A free display number, chosen by Xvfb itself (the file is emptied first so
 # that a number left by an earlier run is not read before Xvfb writes its own).

@@ -114,6 +114,19 @@ void FrmConfig::Command3_Click() {
     return;
   }
 
+  // The settings file holds 8-bit text in the system's ANSI code page: a
+  // folder that does not survive the trip would come back as another path
+  // ('?' in place of what the code page lacks), so it is not saved at all.
+  const std::wstring folder = f.FolderPath(c_.Dir1);
+  auto& ui = platform::Ui();
+  if (ui.FromAnsi(ui.ToAnsi(folder)) != folder) {
+    ShowBox(L"The settings were not saved: the folder\r\n" + folder +
+                L"\r\nhas characters that the settings file cannot hold on this system.\r\n\r\nChoose a "
+                L"folder whose name has none of them.",
+            platform::Icon::Exclamation);
+    return;
+  }
+
   int count = f.ItemCount(c_.List1);
   for (int i = 0; i < count; ++i) {
     if (f.ItemText(c_.List1, i) != name) continue;
@@ -127,7 +140,7 @@ void FrmConfig::Command3_Click() {
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
   std::vector<std::wstring> values = {std::to_wstring(f.SelectedIndex(c_.cmbKey)),
                                       flag(c_.chkmoveToFolder),
-                                      f.FolderPath(c_.Dir1),
+                                      folder,
                                       flag(c_.chkSortingOption),
                                       flag(c_.chkCreateArtistFolder),
                                       std::to_wstring(modifiers)};

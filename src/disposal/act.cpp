@@ -1,5 +1,7 @@
 #include "disposal/act.h"
 
+#include <functional>
+
 #include "disposal/rules.h"
 #include "platform/error.h"
 #include "winamp/bridge.h"
@@ -26,6 +28,58 @@ void ThrowIfFailed(const platform::OpResult& result, const std::wstring& what) {
   throw Error(errors::FromWin32(result.code), what + L"\r\n\r\n" + reason);
 }
 
+// Error codes of a file another program still holds open or locked.
+constexpr std::uint32_t kSharingViolation = 32;
+constexpr std::uint32_t kLockViolation = 33;
+constexpr std::uint32_t kReadOnly = 0x1;
+// Some input and tag-reading plug-ins let go of the file a moment after Stop
+// returns: a file still held is tried again for about two seconds.
+constexpr unsigned kRetryStepMs = 100;
+constexpr unsigned kRetryForMs = 2000;
+
+platform::OpResult Retried(const std::function<platform::OpResult()>& operation) {
+  platform::OpResult result = operation();
+  for (unsigned waited = 0;
+       waited < kRetryForMs && (result.code == kSharingViolation || result.code == kLockViolation);
+       waited += kRetryStepMs) {
+    platform::Files().Sleep(kRetryStepMs);
+    result = operation();
+  }
+  return result;
+}
+
+// A file on disk as Winamp names it: a drive letter, a colon and a separator
+// (network paths are refused before this). Streams (http://...) and anything
+// else are not files.
+bool IsDrivePath(const std::wstring& song) {
+  if (song.size() < 3 || song[1] != L':' || (song[2] != L'\\' && song[2] != L'/')) return false;
+  wchar_t letter = song[0];
+  return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
+}
+
+// Deletes the song as Winamp's own preference says: into the Recycle Bin, or
+// for good. For good, only read-only is cleared (it alone stops a delete), and
+// put back when the delete fails after all.
+void DeleteSong(ActHost& host, const std::wstring& song) {
+  auto& files = platform::Files();
+  const std::wstring what = L"Could not delete the file\r\n" + song;
+  if (winamp::UsesRecycleBin(host.WinAmpWindowHandle())) {
+    ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
+    return;
+  }
+  std::uint32_t attributes = 0;
+  ThrowIfFailed(files.FileAttributes(song, attributes),
+                L"Could not read the attributes of the file\r\n" + song);
+  const bool readOnly = (attributes & kReadOnly) != 0;
+  if (readOnly) {
+    ThrowIfFailed(files.SetFileAttributes(song, attributes & ~kReadOnly),
+                  L"Could not clear the read-only attribute of the file\r\n" + song);
+  }
+  platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
+  if (!removed.ok() && readOnly) files.SetFileAttributes(song, attributes);
+  ThrowIfFailed(removed, what);
+}
+
 }  // namespace
 
 ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
@@ -35,7 +89,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
   }
-  if (!FileExists(song)) return ActOutcome::NotThere;
+  if (!IsDrivePath(song) || !FileExists(song)) return ActOutcome::NotThere;
 
   // With nowhere to move to, the file would land in the root of the current
   // drive: ask for a folder before Winamp or any file is touched.
@@ -54,8 +108,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
   auto& files = platform::Files();
   ActOutcome outcome = ActOutcome::Disposed;
   if (!move) {
-    ThrowIfFailed(files.ClearFileAttributes(song), L"Could not clear the attributes of the file\r\n" + song);
-    ThrowIfFailed(files.RemoveFile(song), L"Could not delete the file\r\n" + song);
+    DeleteSong(host, song);
   } else {
     std::wstring destination =
         BuildDestinationPath(song, target, host.sortingOption(), host.createArtistFolder());
@@ -63,7 +116,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
       // The box has been shown; a move to nowhere could only fail.
       outcome = ActOutcome::FolderFailed;
     } else if (destination != song && !FileExists(destination)) {
-      ThrowIfFailed(files.MoveFile(song, destination),
+      ThrowIfFailed(Retried([&] { return files.MoveFile(song, destination); }),
                     L"Could not move the file\r\n" + song + L"\r\nto\r\n" + destination);
     } else {
       outcome = ActOutcome::MoveSkipped;

@@ -30,12 +30,15 @@ enum class ActOutcome {
   Disposed,        // deleted, or moved
   MoveSkipped,     // destination exists or equals the source; Winamp moved on
   NetworkRefused,  // network path, box shown, nothing sent
-  NotThere,        // no such file (or empty name): nothing done
+  NotThere,        // no such file, an empty name or no file at all (a stream): nothing done
   NoTarget,        // moving with no target folder: box shown, nothing touched
   FolderFailed,    // letter/artist folder creation failed: box shown, nothing moved
 };
 
-// Runs the action. A failed attribute change, delete or move throws
+// Runs the action. A delete follows Winamp's own preference: into the Recycle
+// Bin, or for good. A delete or move that finds the file still held by another
+// program is tried again for about two seconds. A failed attribute change,
+// delete or move throws
 // vandrel::Error: the number is the system's code as an HRESULT, the
 // description names the step and the file, then the system's reason, e.g.
 // "Could not delete the file\r\nC:\\Music\\x.mp3\r\n\r\n<reason>". Winamp then

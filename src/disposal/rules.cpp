@@ -1,5 +1,7 @@
 #include "disposal/rules.h"
 
+#include <string_view>
+
 #include "platform/platform.h"
 
 namespace vandrel::disposal {
@@ -22,15 +24,44 @@ std::wstring TrimSpaces(const std::wstring& text) {
   return text.substr(first, last - first + 1);
 }
 
+bool IsDeviceName(const std::wstring& name) {
+  std::wstring lower = name;
+  for (wchar_t& c : lower) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
+  for (const wchar_t* device : kDevices) {
+    if (lower == device) return true;
+  }
+  return lower.size() == 4 && (lower.starts_with(L"com") || lower.starts_with(L"lpt")) && lower[3] >= L'1' &&
+         lower[3] <= L'9';
+}
+
+// A folder name that Windows can create and list and that stays where it is
+// put: characters Windows refuses in a name become "_"; trailing dots and
+// spaces go (Windows drops them, and a name of dots alone would climb out of
+// the target folder); a device name (con, nul, com1, also with an extension
+// such as con.x) gives no folder at all.
+std::wstring SafeFolderName(std::wstring name) {
+  for (wchar_t& c : name) {
+    if (c < 32 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) c = L'_';
+  }
+  while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+  std::wstring base = name.substr(0, name.find(L'.'));
+  while (!base.empty() && base.back() == L' ') base.pop_back();
+  if (IsDeviceName(base)) return {};
+  return name;
+}
+
 // The artist folder name: the part before the first " - ", trimmed,
-// lower-cased and without ".mp3"; empty when there is no such part.
+// lower-cased, without ".mp3" and made safe; empty when there is no such part.
 std::wstring ArtistName(const std::wstring& fileName) {
   std::size_t dash = fileName.find(L" - ");
   if (dash == std::wstring::npos) return {};
   auto& ui = platform::Ui();
   std::wstring artist = ReplaceAll(ui.Lower(TrimSpaces(fileName.substr(0, dash))), L".mp3", L"");
   if (!artist.empty()) artist = ReplaceAll(ui.Lower(artist), L".mp3", L"");
-  return artist;
+  return SafeFolderName(artist);
 }
 
 // Makes the folder unless it is there already.
@@ -74,7 +105,8 @@ std::wstring SortingLetter(const std::wstring& fileName) {
 
 std::wstring BuildDestinationPath(const std::wstring& songPath, const std::wstring& savingPlace,
                                   bool sortingOption, bool createArtistFolder) {
-  std::size_t lastSeparator = songPath.rfind(L'\\');
+  // Windows takes "/" as a separator too.
+  std::size_t lastSeparator = songPath.find_last_of(L"\\/");
   std::wstring fileName = lastSeparator == std::wstring::npos ? songPath : songPath.substr(lastSeparator + 1);
 
   bool made = true;

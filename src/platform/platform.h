@@ -2,8 +2,9 @@
 // never includes <windows.h>; it calls these. platform/win32 implements them
 // for real, tests install fakes.
 //
-// Text is wide inside the plug-in; implementations convert to the ANSI code
-// page at every call into Windows.
+// Text is wide inside the plug-in. File names cross into Windows wide, so
+// names outside the ANSI code page work; other text is converted to the ANSI
+// code page where Windows or a file wants 8-bit text.
 #pragma once
 
 #include <cstddef>
@@ -62,6 +63,10 @@ class WindowSystem {
   virtual std::size_t ReadProcessMemory(ProcessHandle process, std::uintptr_t address, char* buffer,
                                         std::size_t size) = 0;
   virtual void CloseProcess(ProcessHandle process) = 0;
+  // Reads wide characters at `address` in this process (the plug-in runs
+  // inside Winamp) up to and including the first NUL, at most `maxChars`;
+  // stops early where the memory cannot be read. Never faults.
+  virtual std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) = 0;
 
   // Full path of the plug-in's own module (GetModuleFileNameA, 512 chars).
   virtual std::wstring OwnModuleFileName() = 0;
@@ -102,8 +107,14 @@ class FileSystem {
   virtual OpResult ChangeDrive(const std::wstring& path) = 0;
   // Creates one folder whose parent exists.
   virtual OpResult MakeFolder(const std::wstring& path) = 0;
-  virtual OpResult ClearFileAttributes(const std::wstring& path) = 0;
+  // The file's attributes, as Windows numbers them (read-only is 1).
+  virtual OpResult FileAttributes(const std::wstring& path, std::uint32_t& attributes) = 0;
+  // Sets them; 0 means none.
+  virtual OpResult SetFileAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual OpResult RemoveFile(const std::wstring& path) = 0;
+  // Moves the file into the Recycle Bin: silent, no confirmation, no box of
+  // its own on failure.
+  virtual OpResult RecycleFile(const std::wstring& path) = 0;
   // Moves a file, across volumes too (copy and delete); never replaces an
   // existing destination; a failed copy leaves the source where it was.
   virtual OpResult MoveFile(const std::wstring& from, const std::wstring& to) = 0;
@@ -111,6 +122,8 @@ class FileSystem {
   virtual OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) = 0;
   // Writes the bytes beside the file and replaces the file in one step.
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
+  // Waits (Sleep): the retry of a file another program still holds.
+  virtual void Sleep(unsigned milliseconds) = 0;
 };
 
 // The private-profile functions, as Windows offers them. Buffers come back as

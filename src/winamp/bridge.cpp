@@ -8,6 +8,8 @@ namespace vandrel::winamp {
 namespace {
 
 constexpr std::size_t kNameBufferSize = 256;
+// A wide name has at most 259 characters, then its NUL.
+constexpr std::size_t kWideNameChars = 260;
 
 }  // namespace
 
@@ -20,6 +22,14 @@ std::string TrimAtNul(const std::string& text) {
 std::wstring GetCurrentFileName(platform::WindowHandle window) {
   auto& windows = platform::Windows();
   std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
+  auto wide = static_cast<std::uintptr_t>(
+      windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcGetPlaylistFileW));
+  if (wide != 0) {
+    std::wstring name = windows.ReadOwnWideText(wide, kWideNameChars);
+    std::size_t nul = name.find(L'\0');
+    return nul == std::wstring::npos ? std::wstring() : name.substr(0, nul);
+  }
+
   auto address = static_cast<std::uintptr_t>(
       windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcGetPlaylistFile));
   std::uint32_t processId = windows.GetWindowProcessId(window);
@@ -38,6 +48,11 @@ std::wstring GetCurrentFileName(platform::WindowHandle window) {
   } catch (const Error&) {
     return std::wstring();
   }
+}
+
+bool UsesRecycleBin(platform::WindowHandle window) {
+  // Anything but an outright 0 keeps the file recoverable.
+  return platform::Windows().SendMessage(window, kWmUser, 0, kIpcUsesRecycleBin) != 0;
 }
 
 std::int32_t GetPlaylistLength(platform::WindowHandle window) {

@@ -14,6 +14,8 @@ inline constexpr unsigned kWmUser = 0x400;
 inline constexpr unsigned kWmCommand = 0x111;
 inline constexpr std::intptr_t kIpcGetListPos = 125;
 inline constexpr std::intptr_t kIpcGetPlaylistFile = 211;
+inline constexpr std::intptr_t kIpcGetPlaylistFileW = 214;
+inline constexpr std::intptr_t kIpcUsesRecycleBin = 651;
 inline constexpr std::intptr_t kIpcGetListLength = 124;
 inline constexpr std::intptr_t kIpcDelete = 101;
 inline constexpr std::intptr_t kIpcGetIniDirectory = 335;
@@ -23,7 +25,14 @@ inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
 inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 
+// The current entry's name as Winamp stores it, whatever its characters
+// (message 214, a wide name in Winamp's process, which is ours); from Winamp
+// before 5.13, which answers 214 with 0, the ANSI name of message 211.
+// Empty when there is none or it is too long.
 std::wstring GetCurrentFileName(platform::WindowHandle winamp);
+// Winamp's own preference for the files it deletes: true when they go to the
+// Recycle Bin.
+bool UsesRecycleBin(platform::WindowHandle winamp);
 std::int32_t GetPlaylistLength(platform::WindowHandle winamp);
 void ClearPlaylist(platform::WindowHandle winamp);
 // Winamp's own settings folder as its main window `window` names it: the

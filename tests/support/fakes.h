@@ -71,7 +71,9 @@ class FakeWindows : public platform::WindowSystem {
   static constexpr platform::WindowHandle kWinamp = 0x1234;
   static constexpr platform::ProcAddress kWinampProc = 0x7000, kHookProc = 0x9000;
   static constexpr std::intptr_t kWinampResult = 4242;
-  static constexpr std::uintptr_t kNames = 0x100000;
+  static constexpr std::uintptr_t kNames = 0x100000, kWideNames = 0x900000;
+  std::vector<std::wstring> widePlaylist;  // what 214 hands out; none: a player before it
+  std::intptr_t usesRecycleBin = 0;        // what 651 answers
 
   bool winampPresent = true;
   std::vector<std::string> playlist;
@@ -135,6 +137,10 @@ class FakeWindows : public platform::WindowSystem {
       return position;
     } else if (message == 0x400 && lParam == 124) {
       return count;
+    } else if (message == 0x400 && lParam == 214) {
+      return wParam < widePlaylist.size() ? static_cast<std::intptr_t>(kWideNames + wParam * 0x1000) : 0;
+    } else if (message == 0x400 && lParam == 651) {
+      return usesRecycleBin;
     } else if (message == 0x400 && lParam == 211) {
       return static_cast<std::int32_t>(wParam) < count ? static_cast<std::intptr_t>(kNames + wParam * 0x1000)
                                                        : 0;
@@ -161,6 +167,11 @@ class FakeWindows : public platform::WindowSystem {
     return size;
   }
   void CloseProcess(platform::ProcessHandle process) override { openProcesses -= process == 0x55; }
+  std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) override {
+    const std::size_t index = (address - kWideNames) / 0x1000;
+    if (address < kWideNames || index >= widePlaylist.size()) return L"";
+    return (widePlaylist[index] + L'\0').substr(0, maxChars);
+  }
   std::wstring OwnModuleFileName() override { return moduleFileName; }
   std::wstring TextInOwnProcess(std::uintptr_t, bool) override { return {}; }
 };
@@ -170,11 +181,14 @@ class FakeWindows : public platform::WindowSystem {
 class FakeFiles : public platform::FileSystem {
  public:
   std::set<std::wstring> folders{L"c:\\"};
-  std::map<std::wstring, std::string> files;      // contents
-  std::set<wchar_t> notReady;                     // lower-case drive letters
-  std::map<std::wstring, std::uint32_t> failing;  // log entry -> the code that change fails with
-  std::map<std::wstring, int> timeNumbers;        // path -> the time query's number
-  std::vector<std::wstring> log;                  // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
+  std::map<std::wstring, std::string> files;         // contents
+  std::set<wchar_t> notReady;                        // lower-case drive letters
+  std::map<std::wstring, std::uint32_t> failing;     // log entry -> the code that change fails with
+  std::map<std::wstring, std::uint32_t> attributes;  // by key; read-only (1) refuses a delete
+  std::vector<std::wstring> recycled;
+  unsigned slept = 0, releaseAfter = 0;     // a held file (32, 33) is let go once this much was slept
+  std::map<std::wstring, int> timeNumbers;  // path -> the time query's number
+  std::vector<std::wstring> log;            // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
   wchar_t currentDrive = L'c';
 
   static std::wstring Key(const std::wstring& path) {
@@ -224,12 +238,29 @@ class FakeFiles : public platform::FileSystem {
     folders.insert(k);
     return {};
   }
-  platform::OpResult ClearFileAttributes(const std::wstring& path) override {
-    auto r = Check(L"ClearFileAttributes " + Key(path));
-    return !r.ok() || IsFile(path) ? r : Fail(2);
+  platform::OpResult FileAttributes(const std::wstring& path, std::uint32_t& value) override {
+    if (!IsFile(path)) return Fail(2);
+    value = attributes[Key(path)];
+    return {};
+  }
+  platform::OpResult SetFileAttributes(const std::wstring& path, std::uint32_t value) override {
+    auto r = Check(L"SetFileAttributes " + Key(path) + L" " + std::to_wstring(value));
+    if (r.ok()) attributes[Key(path)] = value;
+    return r;
+  }
+  platform::OpResult RecycleFile(const std::wstring& path) override {
+    auto r = Check(L"RecycleFile " + Key(path));
+    if (r.ok() && files.erase(Key(path))) recycled.push_back(path);
+    return r;
+  }
+  void Sleep(unsigned ms) override {
+    slept += ms;
+    if (releaseAfter != 0 && slept >= releaseAfter)
+      std::erase_if(failing, [](const auto& f) { return f.second == 32 || f.second == 33; });
   }
   platform::OpResult RemoveFile(const std::wstring& path) override {
     auto r = Check(L"RemoveFile " + Key(path));
+    if (r.ok() && (attributes[Key(path)] & 1)) return Fail(5);
     return !r.ok() || files.erase(Key(path)) ? r : Fail(2);
   }
   platform::OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {

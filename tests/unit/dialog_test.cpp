@@ -308,9 +308,19 @@ TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) 
           L"Error: the settings file C:\\Plugins\\vandrel.ini could not be written:\r\n\r\nAccess denied."}));
   EXPECT_EQ(ui.shown[3].icon, Icon::Exclamation);
   profile.writeFailure = 0;
+  // A folder the ANSI settings file cannot hold is refused, never saved mangled.
+  files.AddFolder(L"C:\\\u03A9mega");
+  files.AddFolder(L"C:\\\u00C4rzte");
+  g.Highlight(c().Dir1, L"C:\\\u03A9mega");
+  g.MouseUp(c().Dir1);
+  g.Click(c().Command3);
+  EXPECT_EQ(File(), kSample);
+  EXPECT_NE(ui.shown.back().text.find(L"not saved: the folder\r\nC:\\\u03A9mega\r\n"), npos);
+  g.Highlight(c().Dir1, L"C:\\\u00C4rzte");
+  g.MouseUp(c().Dir1);
   g.Pick(c().cmbKey, 1);
   g.Click(c().Command3);
-  EXPECT_NE(File().find(L"[trash]\r\nKey=1\r\n"), npos);
+  EXPECT_NE(File().find(L"[trash]\r\nKey=1\r\nmoveToFolder=0\r\nsavingPlace=C:\\\u00C4rzte\r\n"), npos);
 }
 
 TEST_F(DialogTest, DeleteTakesTheProfileOutAndEmptiesLastUsedOnlyForItsOwn) {

@@ -5,6 +5,7 @@
 #include "disposal/act.h"
 #include "disposal/rules.h"
 #include "support/fakes.h"
+#include "winamp/bridge.h"
 
 namespace vandrel {
 namespace {
@@ -82,6 +83,13 @@ TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {
       // Only a to z and 0 to 9 get a letter folder.
       {L"(Live).mp3", L"s", L"", L"(Live).mp3"},
       {L"_intro.mp3", L"s", L"", L"_intro.mp3"},
+      // The artist folder stays inside the target, with a name Windows can hold.
+      {L".. - Up.mp3", L"a", L"", L".. - Up.mp3"},
+      {L"Mr. - Dot.mp3", L"a", L"mr", L"mr\\Mr. - Dot.mp3"},
+      {L"CON - Device.mp3", L"a", L"", L"CON - Device.mp3"},
+      {L"Nul.live - Device.mp3", L"a", L"", L"Nul.live - Device.mp3"},
+      {L"lpt1 - Port.mp3", L"a", L"", L"lpt1 - Port.mp3"},
+      {L"com0 - Fine.mp3", L"a", L"com0", L"com0\\com0 - Fine.mp3"},
   };
   for (const Example& ex : examples) {
     testing::FakeFiles fresh;
@@ -139,13 +147,70 @@ TEST_F(DisposalTest, OnlyTheNumbers53And68And76MeanAbsent) {
   EXPECT_FALSE(disposal::FolderAvailable(L"Q:"));
 }
 
-TEST_F(DisposalTest, DeleteClearsAttributesThenRemovesAndWinampMovesOn) {
+TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
+  const std::wstring song = L"c:\\music\\artist - title.mp3";
+  files.attributes[song] = 0x23;  // read-only, hidden, archive
   EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
-  EXPECT_EQ(files.log, (std::vector<std::wstring>{L"ClearFileAttributes c:\\music\\artist - title.mp3",
-                                                  L"RemoveFile c:\\music\\artist - title.mp3"}));
+  EXPECT_EQ(files.log,
+            (std::vector<std::wstring>{L"SetFileAttributes " + song + L" 34", L"RemoveFile " + song}));
   EXPECT_FALSE(files.IsFile(kSong));
   ExpectMovedOn();
   EXPECT_TRUE(ui.shown.empty());
+
+  files.AddFile(kSong, "song");
+  files.attributes[song] = 0x21;
+  files.log.clear();
+  windows.usesRecycleBin = 1;
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_EQ(files.log, std::vector<std::wstring>{L"RecycleFile " + song}) << "attributes untouched";
+  EXPECT_EQ(files.recycled, std::vector<std::wstring>{kSong});
+  ExpectMovedOn();
+}
+
+TEST_F(DisposalTest, WideNamesFirstAndEntriesThatAreNotFilesLeftAlone) {
+  const std::wstring japanese = L"C:\\Music\\\u66F2 - \u6B4C.mp3",
+                     longest = L"C:\\" + std::wstring(256, L'n');
+  const std::pair<std::vector<std::wstring>, std::wstring> names[] = {{{japanese}, japanese},
+                                                                      {{longest}, longest},
+                                                                      {{longest + L"x"}, L""},
+                                                                      {{}, L"C:\\Music\\Artist - Title.mp3"}};
+  for (const auto& [wide, expected] : names) {
+    windows.widePlaylist = wide;  // none: a player that knows only the ANSI message
+    EXPECT_EQ(winamp::GetCurrentFileName(testing::FakeWindows::kWinamp), expected);
+  }
+  for (const wchar_t* entry :
+       {L"http://radio.example/live", L"cda://e,1", L"Music\\a.mp3", L"C:a.mp3", L"1:\\x"}) {
+    files.timeNumbers[testing::FakeFiles::Key(entry)] = 123;  // asked, the system would say "there"
+    windows.widePlaylist = {entry};
+    EXPECT_EQ(disposal::Act(*this), ActOutcome::NotThere) << entry;
+  }
+  EXPECT_TRUE(windows.commands.empty() && ui.shown.empty() && files.log.empty());
+}
+
+TEST_F(DisposalTest, AFileStillHeldAfterStopIsTriedAgainForAboutTwoSeconds) {
+  const std::wstring song = L"c:\\music\\artist - title.mp3";
+  const struct {
+    bool move;
+    std::uint32_t code;
+    unsigned releaseAfter, slept;
+  } cases[] = {{false, 32, 700, 700}, {true, 32, 1500, 1500}, {false, 33, 0, 2000}, {true, 5, 0, 0}};
+  for (const auto& c : cases) {
+    files.AddFile(kSong, "song");
+    files.files.erase(L"d:\\sorted\\artist - title.mp3");
+    files.slept = 0;
+    files.releaseAfter = c.releaseAfter;
+    files.failing = {
+        {c.move ? L"MoveFile " + song + L" d:\\sorted\\artist - title.mp3" : L"RemoveFile " + song, c.code}};
+    windows.commands.clear();
+    windows.position = 0;
+    move = c.move;
+    if (c.releaseAfter) {
+      EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+    } else {
+      EXPECT_EQ(static_cast<std::uint32_t>(ActFailing().Number()) & 0xFFFF, c.code);
+    }
+    EXPECT_EQ(files.slept, c.slept) << c.code;
+  }
 }
 
 TEST_F(DisposalTest, MoveBuildsTheFoldersMovesAcrossDrivesAndNeverReplaces) {
@@ -200,9 +265,10 @@ TEST_F(DisposalTest, NetworkPathMissingFileAndNoTargetTouchNothing) {
 
 TEST_F(DisposalTest, AFailedStepEndsStoppedWithTheFileWhereItWas) {
   const std::wstring song = L"c:\\music\\artist - title.mp3";
+  files.attributes[song] = 0x23;
   const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"ClearFileAttributes " + song,
-       L"Could not clear the attributes of the file\r\n" + std::wstring(kSong)},
+      {L"SetFileAttributes " + song + L" 34",
+       L"Could not clear the read-only attribute of the file\r\n" + std::wstring(kSong)},
       {L"RemoveFile " + song, L"Could not delete the file\r\n" + std::wstring(kSong)},
       {L"MoveFile " + song + L" d:\\sorted\\a\\artist - title.mp3",
        L"Could not move the file\r\n" + std::wstring(kSong) + L"\r\nto\r\nD:\\Sorted\\a\\Artist - Title.mp3"},
@@ -215,8 +281,9 @@ TEST_F(DisposalTest, AFailedStepEndsStoppedWithTheFileWhereItWas) {
     Error e = ActFailing();
     EXPECT_EQ(static_cast<std::uint32_t>(e.Number()), 0x80070020u);
     EXPECT_EQ(e.Description(), description + L"\r\n\r\nSystem error 32");
-    EXPECT_EQ(files.log.back(), failing) << "nothing after the failed step";
+    EXPECT_NE(std::find(files.log.begin(), files.log.end(), failing), files.log.end());
     EXPECT_EQ(files.files[song], "song");
+    EXPECT_EQ(files.attributes[song], 0x23u) << "a failed delete leaves the attributes as they were";
   }
   // A letter folder that cannot be made: the box, nothing moved, Winamp moves on.
   files.failing = {{L"MakeFolder d:\\sorted\\a", 5}};

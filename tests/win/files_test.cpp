@@ -67,7 +67,7 @@ TEST_F(FilesWineTest, EachWayOfBeingAbsentHasItsNumber) {
   EXPECT_EQ(Files().MakeFolder(W(f + "\\none\\new")).code, 3u) << "one level only";
   EXPECT_TRUE(Files().MakeFolder(W(f + "\\\\new")).ok());
   EXPECT_EQ(Files().RemoveFile(W(f + "\\b.mp3")).code, 2u);
-  EXPECT_EQ(Files().ClearFileAttributes(W(f + "\\b.mp3")).code, 2u);
+  EXPECT_EQ(Files().SetFileAttributes(W(f + "\\b.mp3"), 0).code, 2u);
   const platform::OpResult refused = Files().MoveFile(W(f + "\\a.mp3"), W(f + "\\none\\a.mp3"));
   EXPECT_EQ(refused.code, 3u);
   EXPECT_FALSE(refused.message.empty()) << "a failure says why";

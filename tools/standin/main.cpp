@@ -117,6 +117,12 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
     case kClearLog:
       app.player.ClearLog();
       break;
+    case kSetRecycleBin:
+      app.player.SetRecycleBin(arg);
+      break;
+    case kSetReleaseDelay:
+      app.player.SetReleaseDelay(static_cast<DWORD>(arg));
+      break;
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
     case kShutdown:
@@ -223,10 +229,10 @@ int Run(HINSTANCE instance) {
   app.control_message = RegisterWindowMessageA(kControlMessage);
   // Winamp 5's main window is a Unicode window; so is this one.
 
-  std::vector<std::string> entries;
+  std::vector<std::wstring> entries;
   if (!options.playlist.empty()) ReadM3u(options.playlist, &entries);
-  for (const std::string& file : options.files) entries.push_back(file);
-  for (const std::string& entry : entries) app.player.Append(entry);
+  for (const std::string& file : options.files) entries.push_back(FromAnsi(file));
+  for (const std::wstring& entry : entries) app.player.Append(entry);
   app.player.SetIniDirectory(options.iniDirectory);
 
   WNDCLASSW window_class = {};

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "standin_protocol.h"
 
 namespace vandrel::standin {
 
-bool FileHold::Hold(const std::string& path) {
+bool FileHold::Hold(const std::wstring& path, const std::string& shown) {
   Release();
-  path_ = path;
-  handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  path_ = shown;
+  handle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
     path_.clear();
@@ -28,34 +29,88 @@ void FileHold::Release() {
 
 namespace {
 
-bool IsAbsolute(const std::string& entry) {
-  if (entry.size() >= 2 && entry[1] == ':') return true;
-  return !entry.empty() && (entry[0] == '\\' || entry[0] == '/');
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+}  // namespace
+
+void FileHold::ReleaseAfter(DWORD delay_ms) {
+  if (handle_ == INVALID_HANDLE_VALUE) return;
+  OwnedHandle handle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  path_.clear();
+  std::thread([held = std::move(handle), delay_ms] { Sleep(delay_ms); }).detach();
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+namespace {
+
+std::wstring Decode(UINT codePage, const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
 }
 
 }  // namespace
 
-bool ReadM3u(const std::string& path, std::vector<std::string>* entries) {
+std::wstring FromAnsi(const std::string& text) { return Decode(CP_ACP, text); }
+
+namespace {
+
+bool IsAbsolute(const std::wstring& entry) {
+  if (entry.size() >= 2 && entry[1] == L':') return true;
+  return !entry.empty() && (entry[0] == L'\\' || entry[0] == L'/');
+}
+
+}  // namespace
+
+bool ReadM3u(const std::string& path, std::vector<std::wstring>* entries) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string folder;
-  const auto slash = path.find_last_of("\\/");
-  if (slash != std::string::npos) folder = path.substr(0, slash + 1);
-  std::string line;
-  while (std::getline(in, line)) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bom = "\xEF\xBB\xBF";
+  const bool utf8 = bytes.rfind(bom, 0) == 0 || (path.size() > 5 && path.substr(path.size() - 5) == ".m3u8");
+  if (bytes.rfind(bom, 0) == 0) bytes.erase(0, bom.size());
+  const std::wstring text = Decode(utf8 ? CP_UTF8 : CP_ACP, bytes);
+  std::wstring folder;
+  const std::wstring widePath = FromAnsi(path);
+  const auto slash = widePath.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) folder = widePath.substr(0, slash + 1);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    start = end + 1;
+    while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
+    if (line.empty() || line[0] == L'#') continue;
     entries->push_back(IsAbsolute(line) ? line : folder + line);
   }
   return true;
 }
 
-void Player::Append(const std::string& entry) {
+void Player::Append(const std::wstring& entry) {
   auto item = std::make_unique<Entry>();
   item->name = entry;
-  const size_t room = std::max<size_t>(entry.size() + 1, 512);
+  item->ansi = ToAnsi(entry);
+  const size_t room = std::max<size_t>(item->ansi.size() + 1, 512);
   item->buffer = std::make_unique<char[]>(room);  // zero-filled
-  std::memcpy(item->buffer.get(), entry.data(), entry.size());
+  std::memcpy(item->buffer.get(), item->ansi.data(), item->ansi.size());
+  const size_t wideRoom = std::max<size_t>(entry.size() + 1, 512);
+  item->wide = std::make_unique<wchar_t[]>(wideRoom);  // zero-filled
+  std::memcpy(item->wide.get(), entry.data(), entry.size() * sizeof(wchar_t));
   entries_.push_back(std::move(item));
 }
 
@@ -89,6 +144,15 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
     case kIpcGetIniDirectory:
       log_.push_back("IPC_GETINIDIRECTORY");
       return iniDirectory_.empty() ? 0 : reinterpret_cast<LRESULT>(iniDirectory_.c_str());
+    case kIpcGetPlaylistFileW: {
+      log_.push_back("IPC_GETPLAYLISTFILEW " + arg);
+      const auto index = static_cast<long long>(wparam);
+      if (index < 0 || index >= size()) return 0;
+      return reinterpret_cast<LRESULT>(entries_[index]->wide.get());
+    }
+    case kIpcUsesRecycleBin:
+      log_.push_back("IPC_USES_RECYCLEBIN");
+      return recycle_bin_;
     case kIpcDelete:
       log_.push_back("IPC_DELETE " + arg);
       ClearPlaylist();
@@ -141,11 +205,15 @@ void Player::Play() {
     return;
   }
   playback_ = Playback::kPlaying;
-  hold_.Hold(entries_[position_]->name);
+  hold_.Hold(entries_[position_]->name, entries_[position_]->ansi);
 }
 
 void Player::Stop() {
-  hold_.Release();
+  if (release_delay_ms_ > 0) {
+    hold_.ReleaseAfter(release_delay_ms_);
+  } else {
+    hold_.Release();
+  }
   playback_ = Playback::kStopped;
 }
 

@@ -19,8 +19,12 @@ class FileHold {
 
   // Opens `path` for reading, shared for reading only, so nobody can delete,
   // rename or write it while it is held. False when it cannot be opened.
-  bool Hold(const std::string& path);
+  // `shown` is the path as the state text gives it.
+  bool Hold(const std::wstring& path, const std::string& shown);
   void Release();
+  // Lets go `delay_ms` after now, from a thread of its own, as some input
+  // plug-ins do after Stop; the hold is empty at once.
+  void ReleaseAfter(DWORD delay_ms);
   const std::string& path() const { return path_; }
 
  private:
@@ -32,12 +36,18 @@ enum class Playback { kStopped, kPlaying, kPaused };
 
 // Reads an .m3u playlist: one entry per line; blank lines and lines starting
 // with '#' are skipped; an entry that is neither absolute (drive letter,
-// leading '\' or '/') is taken relative to the playlist's folder.
-bool ReadM3u(const std::string& path, std::vector<std::string>* entries);
+// leading '\' or '/') is taken relative to the playlist's folder. The text is
+// UTF-8 when the file is an .m3u8 or begins with UTF-8's byte-order mark, else
+// in the ANSI code page.
+bool ReadM3u(const std::string& path, std::vector<std::wstring>* entries);
+
+// Text in the ANSI code page, '?' for what it lacks, and back.
+std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
 
 class Player {
  public:
-  void Append(const std::string& entry);
+  void Append(const std::wstring& entry);
   // The settings folder that IPC 1335 (wide) and 335 (ANSI) name, as pointers
   // into this process; both answer 0 while it is empty, as a player that
   // names none.
@@ -52,20 +62,28 @@ class Player {
   void Stop();
   void SetPosition(int position);
   void ClearLog() { log_.clear(); }
+  // What IPC_USES_RECYCLEBIN answers (0 at first).
+  void SetRecycleBin(LRESULT answer) { recycle_bin_ = answer; }
+  // From now on, Stop lets go of the playing file this long after (0: at once).
+  void SetReleaseDelay(DWORD delay_ms) { release_delay_ms_ = delay_ms; }
 
   int position() const { return position_; }
   Playback playback() const { return playback_; }
   const std::string& held() const { return hold_.path(); }
   int size() const { return static_cast<int>(entries_.size()); }
-  const std::string& entry(int index) const { return entries_[index]->name; }
+  // The entry's name in the ANSI code page ('?' for what it lacks).
+  const std::string& entry(int index) const { return entries_[index]->ansi; }
   const std::vector<std::string>& log() const { return log_; }
 
  private:
   struct Entry {
-    std::string name;
-    // The name as Winamp hands it out: NUL-terminated, at a fixed address,
-    // with room for any 256-byte read that starts there.
+    std::wstring name;
+    std::string ansi;
+    // The name as Winamp hands it out, in each character set: NUL-terminated,
+    // at a fixed address, with room for any 256-byte (ANSI) or 260-character
+    // (wide) read that starts there.
     std::unique_ptr<char[]> buffer;
+    std::unique_ptr<wchar_t[]> wide;
   };
 
   void Next();
@@ -78,6 +96,8 @@ class Player {
   std::vector<std::string> log_;
   std::string iniDirectory_;
   std::wstring iniDirectoryW_;
+  LRESULT recycle_bin_ = 0;
+  DWORD release_delay_ms_ = 0;
 };
 
 }  // namespace vandrel::standin

@@ -9,6 +9,11 @@
 //   kPlay/kStop   (send)  start or stop playback at the current position.
 //   kSetPosition  (send)  lParam is the new position; plays it when playing.
 //   kClearLog     (send)  forgets the commands received so far.
+//   kSetRecycleBin (send) lParam is what IPC_USES_RECYCLEBIN answers from now
+//                         on (0 at start).
+//   kSetReleaseDelay (send) from now on Stop lets go of the playing file
+//                         lParam milliseconds later, from another thread, as
+//                         some input plug-ins do (0, at start: at once).
 //   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
 //                         usually runs a modal dialog, so never send this.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
@@ -24,7 +29,8 @@
 //   position N
 //   playback stopped|playing|paused
 //   held PATH            the file held open (empty when none)
-//   entry PATH           one line per playlist entry, in order
+//   entry PATH           one line per playlist entry, in order, in the ANSI
+//                        code page ('?' for what it lacks)
 //   command NAME         one line per command received, in order
 //   plugin FILE|DESC     one line per loaded plug-in, its live description
 //   failed FILE|REASON   a gen_*.dll that was not loaded
@@ -38,8 +44,13 @@
 //
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
-// IPC_GETPLAYLISTFILE <wParam>, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
+// IPC_GETPLAYLISTFILE <wParam>, IPC_GETPLAYLISTFILEW <wParam>,
+// IPC_USES_RECYCLEBIN, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
 // IPC_GETINIDIRECTORY, IPC <code> <wParam> for other WM_USER codes.
+//
+// Playlist entries come from an .m3u (UTF-8 when .m3u8 or with UTF-8's
+// byte-order mark) or the command line; names outside the ANSI code page
+// are held whole and handed out whole by IPC_GETPLAYLISTFILEW.
 //
 // Exit codes: 0 after a clean shutdown; 1 when the window could not be made;
 // 2 when, after every plug-in's quit() and FreeLibrary, a message sent to the
@@ -66,6 +77,8 @@ enum Control : std::uintptr_t {
   kShutdown = 7,
   kFinish = 8,  // internal: the second half of kShutdown
   kProbe = 9,   // internal: answered 1 by the stand-in's own procedure
+  kSetRecycleBin = 10,
+  kSetReleaseDelay = 11,
 };
 
 // The main window's title, outside every ANSI code page.
@@ -87,6 +100,8 @@ inline constexpr unsigned kIpcGetListPos = 125;
 inline constexpr unsigned kIpcGetPlaylistFile = 211;
 inline constexpr unsigned kIpcGetIniDirectory = 335;
 inline constexpr unsigned kIpcGetIniDirectoryW = 1335;
+inline constexpr unsigned kIpcGetPlaylistFileW = 214;
+inline constexpr unsigned kIpcUsesRecycleBin = 651;
 inline constexpr unsigned kCommandPlay = 40045;
 inline constexpr unsigned kCommandPause = 40046;
 inline constexpr unsigned kCommandStop = 40047;

@@ -1,7 +1,10 @@
-// The file system through the ANSI Win32 file functions.
+// The file system through the wide Win32 file functions, so names outside the
+// ANSI code page work.
 #include <string>
 
 #include "platform/win32/win32.h"
+// After <windows.h>, which it needs.
+#include <shellapi.h>
 #include "platform/win32/win32_services.h"
 
 namespace vandrel::platform::win32 {
@@ -50,8 +53,6 @@ class FindHandle {
   HANDLE handle_;
 };
 
-std::string Ansi(const std::wstring& text) { return Win32Ui().ToAnsi(text); }
-
 // The system's text for an error code, without the line break it ends with.
 std::wstring SystemText(DWORD code) {
   char buffer[512] = {};
@@ -72,25 +73,25 @@ OpResult Result(BOOL ok) {
 
 OpResult Failure(DWORD code) { return {code, SystemText(code)}; }
 
-bool Present(const std::string& path) {
+bool Present(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0;
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
 // For a path that begins with a drive letter: false when that drive's root
 // cannot be reached (no such drive, or nothing behind it).
-bool DriveMissing(const std::string& path) {
-  if (path.size() < 2 || path[1] != ':') return false;
-  char letter = path[0];
-  if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) return false;
-  return !Present(std::string(1, letter) + ":\\");
+bool DriveMissing(const std::wstring& path) {
+  if (path.size() < 2 || path[1] != L':') return false;
+  wchar_t letter = path[0];
+  if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return false;
+  return !Present(std::wstring(1, letter) + L":\\");
 }
 
 // What the file-time query reports for a failed attribute query. Windows
 // says "no such drive" and "drive not ready" outright; Wine says "file not
 // found" or "path not found" for both, so those two are checked against the
 // drive's root before they count as a missing file or folder.
-int TimeQueryNumber(DWORD code, const std::string& path) {
+int TimeQueryNumber(DWORD code, const std::wstring& path) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_NO_MORE_FILES:
@@ -128,15 +129,15 @@ class Win32FileSystem final : public FileSystem {
  public:
   int FileModifiedTime(const std::wstring& path) override {
     if (path.empty()) return kFileNotFound;
-    std::string p = Ansi(path);
+    const std::wstring& p = path;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) return 0;
     DWORD code = GetLastError();
     if (code == ERROR_SHARING_VIOLATION) {
       // A few system files refuse even the attribute query; the folder
       // listing still knows them.
-      WIN32_FIND_DATAA found;
-      FindHandle find(FindFirstFileA(p.c_str(), &found));
+      WIN32_FIND_DATAW found;
+      FindHandle find(FindFirstFileW(p.c_str(), &found));
       if (find.valid()) return 0;
     }
     return TimeQueryNumber(code, p);
@@ -145,18 +146,42 @@ class Win32FileSystem final : public FileSystem {
   OpResult ChangeDrive(const std::wstring& path) override {
     if (path.empty()) return Failure(ERROR_INVALID_DRIVE);
     std::wstring root = path.substr(0, 1) + L":\\";
-    return Result(SetCurrentDirectoryA(Ansi(root).c_str()));
+    return Result(SetCurrentDirectoryW(root.c_str()));
   }
 
   OpResult MakeFolder(const std::wstring& path) override {
-    return Result(CreateDirectoryA(Ansi(path).c_str(), nullptr));
+    return Result(CreateDirectoryW(path.c_str(), nullptr));
   }
 
-  OpResult ClearFileAttributes(const std::wstring& path) override {
-    return Result(SetFileAttributesA(Ansi(path).c_str(), FILE_ATTRIBUTE_NORMAL));
+  OpResult FileAttributes(const std::wstring& path, std::uint32_t& attributes) override {
+    DWORD got = GetFileAttributesW(path.c_str());
+    if (got == INVALID_FILE_ATTRIBUTES) return Result(FALSE);
+    attributes = got;
+    return {};
   }
 
-  OpResult RemoveFile(const std::wstring& path) override { return Result(DeleteFileA(Ansi(path).c_str())); }
+  OpResult SetFileAttributes(const std::wstring& path, std::uint32_t attributes) override {
+    return Result(SetFileAttributesW(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes));
+  }
+
+  OpResult RemoveFile(const std::wstring& path) override { return Result(DeleteFileW(path.c_str())); }
+
+  // The shell's own numbers come back as the code; most of them are the
+  // system's error codes (32 when another program holds the file).
+  OpResult RecycleFile(const std::wstring& path) override {
+    std::wstring from = path;
+    from.push_back(L'\0');  // the list of names ends with a second NUL
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    int code = SHFileOperationW(&operation);
+    if (code != 0) return Failure(static_cast<DWORD>(code));
+    if (operation.fAnyOperationsAborted) return Failure(ERROR_CANCELLED);
+    return {};
+  }
+
+  void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
   // A rename when both paths are on one volume. Across volumes the file is
   // copied and the source deleted here, rather than by MoveFileEx's copy
@@ -164,33 +189,33 @@ class Win32FileSystem final : public FileSystem {
   // after the copy, leaving the file in both places. Here the copy is taken
   // back instead and the failure reported, so the file is where it was.
   OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
-    std::string source = Ansi(from);
-    std::string destination = Ansi(to);
-    if (MoveFileExA(source.c_str(), destination.c_str(), 0)) return {};
+    const std::wstring& source = from;
+    const std::wstring& destination = to;
+    if (MoveFileExW(source.c_str(), destination.c_str(), 0)) return {};
     DWORD code = GetLastError();
     if (code != ERROR_NOT_SAME_DEVICE) return Failure(code);
 
-    if (!CopyFileA(source.c_str(), destination.c_str(), TRUE)) {
+    if (!CopyFileW(source.c_str(), destination.c_str(), TRUE)) {
       code = GetLastError();
       if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
         // The destination did not exist before: whatever part of it was
         // written goes.
-        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(destination.c_str());
+        SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(destination.c_str());
       }
       return Failure(code);
     }
     if (!DeleteSource(source)) {
       code = GetLastError();
-      SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(destination.c_str());
+      SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(destination.c_str());
       return Failure(code);
     }
     return {};
   }
 
   OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
-    FileHandle file(CreateFileA(Ansi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result(FALSE);
     LARGE_INTEGER size;
@@ -215,41 +240,41 @@ class Win32FileSystem final : public FileSystem {
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
   OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
-    std::string target = Ansi(path);
-    std::size_t cut = target.find_last_of("\\/");
-    std::string folder = cut == std::string::npos ? "." : target.substr(0, cut + 1);
-    char temp[MAX_PATH + 1] = {};
-    if (!GetTempFileNameA(folder.c_str(), "vdl", 0, temp)) return Result(FALSE);
+    const std::wstring& target = path;
+    std::size_t cut = target.find_last_of(L"\\/");
+    std::wstring folder = cut == std::wstring::npos ? L"." : target.substr(0, cut + 1);
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temp)) return Result(FALSE);
 
     OpResult result = WriteTemp(temp, bytes);
     if (result.ok()) {
-      result = Result(MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+      result = Result(MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     }
-    if (!result.ok()) DeleteFileA(temp);
+    if (!result.ok()) DeleteFileW(temp);
     return result;
   }
 
  private:
   // Deletes the source of a copied file. A read-only source may go (its copy
   // keeps the attribute); on failure its attributes are as they were.
-  static bool DeleteSource(const std::string& source) {
-    if (DeleteFileA(source.c_str())) return true;
+  static bool DeleteSource(const std::wstring& source) {
+    if (DeleteFileW(source.c_str())) return true;
     DWORD code = GetLastError();
-    DWORD attributes = GetFileAttributesA(source.c_str());
+    DWORD attributes = GetFileAttributesW(source.c_str());
     if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        SetFileAttributesA(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-      if (DeleteFileA(source.c_str())) return true;
+        SetFileAttributesW(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+      if (DeleteFileW(source.c_str())) return true;
       code = GetLastError();
-      SetFileAttributesA(source.c_str(), attributes);
+      SetFileAttributesW(source.c_str(), attributes);
     }
     SetLastError(code);
     return false;
   }
 
-  static OpResult WriteTemp(const char* temp, const std::string& bytes) {
+  static OpResult WriteTemp(const wchar_t* temp, const std::string& bytes) {
     FileHandle file(
-        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return Result(FALSE);
     std::size_t done = 0;
     while (done < bytes.size()) {

@@ -1,4 +1,5 @@
-// The toolkit for Win32: a top-level window with standard controls, a drive
+// The toolkit for Win32: a Unicode top-level window with standard controls, so
+// folder names and texts outside the ANSI code page show and read back whole; a drive
 // selector (a drop-down of the logical drives) and a folder list (a list box
 // of the folders above the current one and its sub-folders). Fonts and
 // brushes belong to the form and go with it.
@@ -19,7 +20,7 @@ namespace vandrel::platform::win32 {
 
 namespace {
 
-constexpr char kFormClass[] = "VandrelForm";
+constexpr wchar_t kFormClass[] = L"VandrelForm";
 constexpr UINT_PTR kSubclassId = 1;
 
 struct GdiDeleter {
@@ -54,15 +55,12 @@ HINSTANCE OwnInstance() {
   return module;
 }
 
-std::string Ansi(const std::wstring& text) { return Win32Ui().ToAnsi(text); }
-std::wstring Wide(const std::string& text) { return Win32Ui().FromAnsi(text); }
-
 COLORREF ToColorRef(const Rgb& rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
 
-std::string WindowText(HWND window) {
-  int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  int got = GetWindowTextA(window, text.data(), length + 1);
+std::wstring WindowText(HWND window) {
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(std::max(got, 0)));
   return text;
 }
@@ -71,47 +69,49 @@ std::string WindowText(HWND window) {
 // drive letter in capitals as the system writes paths (the drive selector's
 // "d:" would otherwise reach the saved folder as d:\...); empty when the
 // system cannot make one.
-std::string FullPath(const std::string& path) {
-  char buffer[MAX_PATH * 2];
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (length == 0 || length >= sizeof buffer) return std::string();
-  std::string full(buffer, length);
-  if (full.size() >= 2 && full[1] == ':' && full[0] >= 'a' && full[0] <= 'z')
-    full[0] = static_cast<char>(full[0] - 'a' + 'A');
-  while (full.size() > 3 && full.back() == '\\') full.pop_back();
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 2];
+  DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
+  if (length == 0 || length >= MAX_PATH * 2) return std::wstring();
+  std::wstring full(buffer, length);
+  if (full.size() >= 2 && full[1] == L':' && full[0] >= L'a' && full[0] <= L'z')
+    full[0] = static_cast<wchar_t>(full[0] - L'a' + L'A');
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
   return full;
 }
 
-std::string WithSlash(const std::string& folder) { return folder.back() == '\\' ? folder : folder + "\\"; }
+std::wstring WithSlash(const std::wstring& folder) {
+  return folder.back() == L'\\' ? folder : folder + L"\\";
+}
 
 // The sub-folders of `folder`, sorted without regard to case; false when the
 // folder cannot be opened.
-bool ListSubFolders(const std::string& folder, std::vector<std::string>& names) {
+bool ListSubFolders(const std::wstring& folder, std::vector<std::wstring>& names) {
   QuietErrors quiet;
-  WIN32_FIND_DATAA data;
-  std::unique_ptr<void, FindCloser> find(FindFirstFileA((WithSlash(folder) + "*").c_str(), &data));
+  WIN32_FIND_DATAW data;
+  std::unique_ptr<void, FindCloser> find(FindFirstFileW((WithSlash(folder) + L"*").c_str(), &data));
   if (find.get() == INVALID_HANDLE_VALUE) {
     find.release();
     return false;
   }
   do {
-    std::string name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+    std::wstring name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
       names.push_back(name);
-  } while (FindNextFileA(find.get(), &data));
+  } while (FindNextFileW(find.get(), &data));
   std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+            [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
   return true;
 }
 
-char LowerLetter(char letter) {
-  return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+wchar_t LowerLetter(wchar_t letter) {
+  return letter >= L'A' && letter <= L'Z' ? static_cast<wchar_t>(letter - L'A' + L'a') : letter;
 }
 
-bool DriveReady(char letter) {
+bool DriveReady(wchar_t letter) {
   QuietErrors quiet;
-  char root[] = {letter, ':', '\\', '\0'};
-  DWORD attributes = GetFileAttributesA(root);
+  wchar_t root[] = {letter, L':', L'\\', L'\0'};
+  DWORD attributes = GetFileAttributesW(root);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -127,23 +127,23 @@ struct Control {
   GdiObject brush;
   HFONT font = nullptr;
   // Drive selector.
-  std::vector<std::string> drives;
+  std::vector<std::wstring> drives;
   // Folder list.
-  std::string folder;
-  std::vector<std::string> entries;
+  std::wstring folder;
+  std::vector<std::wstring> entries;
 };
 
 class Win32Form : public Form {
  public:
   Win32Form(const FormSpec& spec, FormEvents& events) : events_(&events) {
     instance_ = OwnInstance();
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Form::FormProc;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = kFormClass;
-    classAtom_ = RegisterClassExA(&wc);
+    classAtom_ = RegisterClassExW(&wc);
     if (classAtom_ == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
 
     background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
@@ -151,7 +151,7 @@ class Win32Form : public Form {
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
-    CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, Ansi(spec.caption).c_str(), style, CW_USEDEFAULT,
+    CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), style, CW_USEDEFAULT,
                     CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                     instance_, this);
   }
@@ -162,7 +162,7 @@ class Win32Form : public Form {
       EnableOwner();
       DestroyWindow(window_);
     }
-    if (classAtom_ != 0) UnregisterClassA(kFormClass, instance_);
+    if (classAtom_ != 0) UnregisterClassW(kFormClass, instance_);
   }
 
   bool Created() const { return window_ != nullptr; }
@@ -181,13 +181,13 @@ class Win32Form : public Form {
     control->left += spec.x;
     control->top += spec.y;
 
-    const char* className = "STATIC";
+    const wchar_t* className = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
     int height = spec.height;
     switch (spec.kind) {
       case ControlKind::Group:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= BS_GROUPBOX;
         break;
       case ControlKind::Label:
@@ -195,40 +195,40 @@ class Win32Form : public Form {
         break;
       case ControlKind::List:
       case ControlKind::FolderList:
-        className = "LISTBOX";
+        className = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::DropDown:
       case ControlKind::DriveSelector:
-        className = "COMBOBOX";
+        className = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
         height += 200;  // room for the list when it drops down
         break;
       case ControlKind::CheckBox:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP;
         break;
       case ControlKind::TextBox:
-        className = "EDIT";
+        className = L"EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::Button:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= (spec.background ? BS_OWNERDRAW : BS_PUSHBUTTON) | WS_TABSTOP;
         break;
     }
     const ControlId id = static_cast<ControlId>(controls_.size() + 1);
-    std::string caption = spec.kind == ControlKind::TextBox ? std::string() : Ansi(spec.caption);
-    control->window = CreateWindowExA(
+    std::wstring caption = spec.kind == ControlKind::TextBox ? std::wstring() : spec.caption;
+    control->window = CreateWindowExW(
         exStyle, className, caption.c_str(), style, control->left, control->top, spec.width, height, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
     if (!control->window) return 0;
 
     if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
     control->font = spec.font ? Font(*spec.font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SendMessageA(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
+    SendMessageW(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
     if (spec.kind == ControlKind::List || spec.kind == ControlKind::FolderList) {
       SetWindowSubclass(control->window, &Win32Form::ListProc, kSubclassId,
                         reinterpret_cast<DWORD_PTR>(this));
@@ -236,7 +236,7 @@ class Win32Form : public Form {
     Control& added = *control;
     controls_.push_back(std::move(control));
     if (spec.kind == ControlKind::DriveSelector) FillDrives(added, CurrentFolder().front());
-    if (spec.kind == ControlKind::FolderList) ShowFolder(added, CurrentFolder(), std::string());
+    if (spec.kind == ControlKind::FolderList) ShowFolder(added, CurrentFolder(), std::wstring());
     ArrangeOrder();
     return id;
   }
@@ -253,7 +253,7 @@ class Win32Form : public Form {
     if (!window_) return;
     owner_ = reinterpret_cast<HWND>(owner);
     if (owner_ && IsWindow(owner_)) {
-      SetWindowLongPtrA(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner_));
+      SetWindowLongPtrW(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner_));
       if (IsWindowEnabled(owner_)) {
         EnableWindow(owner_, FALSE);
         ownerDisabled_ = true;
@@ -263,15 +263,15 @@ class Win32Form : public Form {
     SetForegroundWindow(window_);
     MSG message;
     while (window_) {
-      BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      BOOL got = GetMessageW(&message, nullptr, 0, 0);
       if (got == 0) {  // the program is ending: pass the quit on
         PostQuitMessage(static_cast<int>(message.wParam));
         break;
       }
       if (got == -1) break;
-      if (!IsDialogMessageA(window_, &message)) {
+      if (!IsDialogMessageW(window_, &message)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
       }
     }
     Close();
@@ -285,68 +285,68 @@ class Win32Form : public Form {
 
   std::wstring Text(ControlId id) override {
     Control* c = Find(id);
-    return c ? Wide(WindowText(c->window)) : std::wstring();
+    return c ? WindowText(c->window) : std::wstring();
   }
   void SetText(ControlId id, const std::wstring& text) override {
-    if (Control* c = Find(id)) SetWindowTextA(c->window, Ansi(text).c_str());
+    if (Control* c = Find(id)) SetWindowTextW(c->window, text.c_str());
   }
 
   void AddItem(ControlId id, const std::wstring& text) override {
     if (Control* c = Find(id))
-      SendMessageA(c->window, Msg(*c, LB_ADDSTRING, CB_ADDSTRING), 0, AnsiParam(text));
+      SendMessageW(c->window, Msg(*c, LB_ADDSTRING, CB_ADDSTRING), 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   void RemoveItem(ControlId id, int index) override {
-    if (Control* c = Find(id)) SendMessageA(c->window, Msg(*c, LB_DELETESTRING, CB_DELETESTRING), index, 0);
+    if (Control* c = Find(id)) SendMessageW(c->window, Msg(*c, LB_DELETESTRING, CB_DELETESTRING), index, 0);
   }
   void ClearItems(ControlId id) override {
-    if (Control* c = Find(id)) SendMessageA(c->window, Msg(*c, LB_RESETCONTENT, CB_RESETCONTENT), 0, 0);
+    if (Control* c = Find(id)) SendMessageW(c->window, Msg(*c, LB_RESETCONTENT, CB_RESETCONTENT), 0, 0);
   }
   int ItemCount(ControlId id) override {
     Control* c = Find(id);
     if (!c) return 0;
-    return std::max(0, static_cast<int>(SendMessageA(c->window, Msg(*c, LB_GETCOUNT, CB_GETCOUNT), 0, 0)));
+    return std::max(0, static_cast<int>(SendMessageW(c->window, Msg(*c, LB_GETCOUNT, CB_GETCOUNT), 0, 0)));
   }
   std::wstring ItemText(ControlId id, int index) override {
     Control* c = Find(id);
     if (!c || index < 0 || index >= ItemCount(id)) return std::wstring();
-    return Wide(ItemAnsi(*c, index));
+    return ItemWide(*c, index);
   }
   int SelectedIndex(ControlId id) override {
     Control* c = Find(id);
     if (!c) return -1;
-    auto selected = static_cast<int>(SendMessageA(c->window, Msg(*c, LB_GETCURSEL, CB_GETCURSEL), 0, 0));
+    auto selected = static_cast<int>(SendMessageW(c->window, Msg(*c, LB_GETCURSEL, CB_GETCURSEL), 0, 0));
     return selected < 0 ? -1 : selected;
   }
   bool Select(ControlId id, int index) override {
     Control* c = Find(id);
     if (!c || index < -1 || index >= ItemCount(id)) return false;
-    SendMessageA(c->window, Msg(*c, LB_SETCURSEL, CB_SETCURSEL), static_cast<WPARAM>(index), 0);
+    SendMessageW(c->window, Msg(*c, LB_SETCURSEL, CB_SETCURSEL), static_cast<WPARAM>(index), 0);
     return true;
   }
 
   bool Checked(ControlId id) override {
     Control* c = Find(id);
-    return c && SendMessageA(c->window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return c && SendMessageW(c->window, BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
   void SetChecked(ControlId id, bool checked) override {
-    if (Control* c = Find(id)) SendMessageA(c->window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (Control* c = Find(id)) SendMessageW(c->window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 
   std::vector<std::wstring> Drives(ControlId id) override {
     std::vector<std::wstring> drives;
     if (Control* c = Find(id)) {
-      for (const std::string& d : c->drives) drives.push_back(Wide(d));
+      for (const std::wstring& d : c->drives) drives.push_back(d);
     }
     return drives;
   }
   bool SetDrive(ControlId id, const std::wstring& path) override {
     Control* c = Find(id);
     if (!c || c->kind != ControlKind::DriveSelector || path.size() < 2 || path[1] != L':') return false;
-    char letter = LowerLetter(Ansi(path.substr(0, 1)).front());
+    wchar_t letter = LowerLetter(path[0]);
     FillDrives(*c, 0);
-    auto it = std::find(c->drives.begin(), c->drives.end(), std::string{letter, ':'});
+    auto it = std::find(c->drives.begin(), c->drives.end(), std::wstring{letter, L':'});
     if (it == c->drives.end() || !DriveReady(letter)) return false;
-    SendMessageA(c->window, CB_SETCURSEL, static_cast<WPARAM>(it - c->drives.begin()), 0);
+    SendMessageW(c->window, CB_SETCURSEL, static_cast<WPARAM>(it - c->drives.begin()), 0);
     return true;
   }
   std::wstring Drive(ControlId id) override {
@@ -354,31 +354,31 @@ class Win32Form : public Form {
     if (!c) return std::wstring();
     int selected = SelectedIndex(id);
     if (selected < 0 || selected >= static_cast<int>(c->drives.size())) return std::wstring();
-    return Wide(c->drives[static_cast<std::size_t>(selected)]);
+    return c->drives[static_cast<std::size_t>(selected)];
   }
 
   bool SetFolder(ControlId id, const std::wstring& path) override {
     Control* c = Find(id);
     if (!c || c->kind != ControlKind::FolderList || path.empty()) return false;
-    std::string full = FullPath(Ansi(path));
-    if (full.size() < 3 || full[1] != ':') return false;  // drive folders only
-    return ShowFolder(*c, full, std::string());
+    std::wstring full = FullPath(path);
+    if (full.size() < 3 || full[1] != L':') return false;  // drive folders only
+    return ShowFolder(*c, full, std::wstring());
   }
   std::wstring FolderPath(ControlId id) override {
     Control* c = Find(id);
-    return c ? Wide(c->folder) : std::wstring();
+    return c ? c->folder : std::wstring();
   }
   std::wstring HighlightedPath(ControlId id) override {
     Control* c = Find(id);
     if (!c) return std::wstring();
     int selected = SelectedIndex(id);
-    if (selected < 0 || selected >= static_cast<int>(c->entries.size())) return Wide(c->folder);
-    return Wide(c->entries[static_cast<std::size_t>(selected)]);
+    if (selected < 0 || selected >= static_cast<int>(c->entries.size())) return c->folder;
+    return c->entries[static_cast<std::size_t>(selected)];
   }
   void Refresh(ControlId id) override {
     Control* c = Find(id);
     if (!c || c->kind != ControlKind::FolderList) return;
-    std::string highlighted = Ansi(HighlightedPath(id));
+    std::wstring highlighted = HighlightedPath(id);
     ShowFolder(*c, c->folder, highlighted);
   }
 
@@ -386,16 +386,16 @@ class Win32Form : public Form {
   static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
       if (message == WM_NCCREATE) {
-        auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
       }
-      auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+      auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
       if (form) return form->OnMessage(message, wParam, lParam);
     } catch (...) {
       return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
 
   static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -437,7 +437,7 @@ class Win32Form : public Form {
         }
         if (c && c->brush) {
           LOGBRUSH logBrush;
-          GetObjectA(static_cast<HGDIOBJ>(c->brush.get()), sizeof logBrush, &logBrush);
+          GetObjectW(static_cast<HGDIOBJ>(c->brush.get()), sizeof logBrush, &logBrush);
           SetBkColor(dc, logBrush.lbColor);
           return reinterpret_cast<LRESULT>(c->brush.get());
         }
@@ -461,15 +461,15 @@ class Win32Form : public Form {
         return 0;
       case WM_NCDESTROY: {
         HWND window = window_;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         window_ = nullptr;
         controls_.clear();
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
       }
       default:
         break;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
   }
 
   bool DrawButton(const DRAWITEMSTRUCT& item) {
@@ -481,9 +481,9 @@ class Win32Form : public Form {
     DrawEdge(item.hDC, &rect, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     HGDIOBJ oldFont = SelectObject(item.hDC, c->font);
     SetBkMode(item.hDC, TRANSPARENT);
-    std::string caption = WindowText(item.hwndItem);
+    std::wstring caption = WindowText(item.hwndItem);
     if (pressed) OffsetRect(&rect, 1, 1);
-    DrawTextA(item.hDC, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(item.hDC, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(item.hDC, oldFont);
     if (item.itemState & ODS_FOCUS) {
       RECT focus = item.rcItem;
@@ -519,104 +519,100 @@ class Win32Form : public Form {
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
-    HFONT font = CreateFontA(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT font = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, Ansi(spec.face).c_str());
+                             DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
     if (!font) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     fonts_.emplace(key, GdiObject(font));
     return font;
   }
 
   // Lists the drives; shows `select` (a letter), or with 0 the drive shown before.
-  void FillDrives(Control& c, char select) {
-    char buffer[512];
-    DWORD length = GetLogicalDriveStringsA(sizeof buffer, buffer);
-    std::vector<std::string> drives;
-    for (DWORD i = 0; i < length && length < sizeof buffer;) {
-      std::string root(buffer + i);
+  void FillDrives(Control& c, wchar_t select) {
+    wchar_t buffer[512];
+    DWORD length = GetLogicalDriveStringsW(512, buffer);
+    std::vector<std::wstring> drives;
+    for (DWORD i = 0; i < length && length < 512;) {
+      std::wstring root(buffer + i);
       if (root.empty()) break;
       i += static_cast<DWORD>(root.size()) + 1;
-      drives.push_back(std::string{LowerLetter(root[0]), ':'});
+      drives.push_back(std::wstring{LowerLetter(root[0]), L':'});
     }
     if (drives == c.drives && select == 0) return;
-    std::string shown = select ? std::string{LowerLetter(select), ':'} : SelectedDrive(c);
+    std::wstring shown = select ? std::wstring{LowerLetter(select), L':'} : SelectedDrive(c);
     c.drives = drives;
-    SendMessageA(c.window, CB_RESETCONTENT, 0, 0);
-    for (const std::string& d : drives)
-      SendMessageA(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.c_str()));
+    SendMessageW(c.window, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& d : drives)
+      SendMessageW(c.window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.c_str()));
     auto it = std::find(drives.begin(), drives.end(), shown);
-    if (it != drives.end()) SendMessageA(c.window, CB_SETCURSEL, static_cast<WPARAM>(it - drives.begin()), 0);
+    if (it != drives.end()) SendMessageW(c.window, CB_SETCURSEL, static_cast<WPARAM>(it - drives.begin()), 0);
   }
 
-  std::string SelectedDrive(const Control& c) {
-    auto selected = static_cast<int>(SendMessageA(c.window, CB_GETCURSEL, 0, 0));
-    if (selected < 0 || selected >= static_cast<int>(c.drives.size())) return std::string();
+  std::wstring SelectedDrive(const Control& c) {
+    auto selected = static_cast<int>(SendMessageW(c.window, CB_GETCURSEL, 0, 0));
+    if (selected < 0 || selected >= static_cast<int>(c.drives.size())) return std::wstring();
     return c.drives[static_cast<std::size_t>(selected)];
   }
 
   // Lists `folder`: each folder from the root down to it, then its
   // sub-folders one step further in. Highlights `highlight` when listed, else
   // the folder itself. False (nothing changed) when it cannot be opened.
-  bool ShowFolder(Control& c, const std::string& folder, const std::string& highlight) {
+  bool ShowFolder(Control& c, const std::wstring& folder, const std::wstring& highlight) {
     if (folder.size() < 3) return false;
-    std::vector<std::string> subFolders;
+    std::vector<std::wstring> subFolders;
     if (!ListSubFolders(folder, subFolders)) return false;
-    std::vector<std::string> paths, labels;
-    std::string root = folder.substr(0, 3);
+    std::vector<std::wstring> paths, labels;
+    std::wstring root = folder.substr(0, 3);
     paths.push_back(root);
     labels.push_back(root);
     std::size_t start = 3;
     while (start < folder.size()) {
-      std::size_t end = folder.find('\\', start);
-      if (end == std::string::npos) end = folder.size();
+      std::size_t end = folder.find(L'\\', start);
+      if (end == std::wstring::npos) end = folder.size();
       paths.push_back(folder.substr(0, end));
-      labels.push_back(std::string(2 * (paths.size() - 1), ' ') + folder.substr(start, end - start));
+      labels.push_back(std::wstring(2 * (paths.size() - 1), L' ') + folder.substr(start, end - start));
       start = end + 1;
     }
     const std::size_t current = paths.size() - 1;
-    const std::string indent(2 * paths.size(), ' ');
-    for (const std::string& name : subFolders) {
+    const std::wstring indent(2 * paths.size(), L' ');
+    for (const std::wstring& name : subFolders) {
       paths.push_back(WithSlash(folder) + name);
       labels.push_back(indent + name);
     }
     c.folder = folder;
     c.entries = paths;
-    SendMessageA(c.window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(c.window, LB_RESETCONTENT, 0, 0);
-    for (const std::string& label : labels) {
-      SendMessageA(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+    SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
+    for (const std::wstring& label : labels) {
+      SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
     }
     std::size_t selected = current;
     for (std::size_t i = 0; i < paths.size() && !highlight.empty(); ++i) {
-      if (lstrcmpiA(paths[i].c_str(), highlight.c_str()) == 0) selected = i;
+      if (lstrcmpiW(paths[i].c_str(), highlight.c_str()) == 0) selected = i;
     }
-    SendMessageA(c.window, LB_SETCURSEL, selected, 0);
-    SendMessageA(c.window, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(c.window, LB_SETCURSEL, selected, 0);
+    SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(c.window, nullptr, TRUE);
     return true;
   }
 
-  static std::string CurrentFolder() {
-    char buffer[MAX_PATH * 2];
-    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
-    if (length == 0 || length >= sizeof buffer) return "C:\\";
-    return FullPath(std::string(buffer, length));
+  static std::wstring CurrentFolder() {
+    wchar_t buffer[MAX_PATH * 2];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH * 2, buffer);
+    if (length == 0 || length >= MAX_PATH * 2) return L"C:\\";
+    return FullPath(std::wstring(buffer, length));
   }
 
   static UINT Msg(const Control& c, UINT listMessage, UINT comboMessage) {
     return c.kind == ControlKind::DropDown || c.kind == ControlKind::DriveSelector ? comboMessage
                                                                                    : listMessage;
   }
-  LPARAM AnsiParam(const std::wstring& text) {
-    scratch_ = Ansi(text);
-    return reinterpret_cast<LPARAM>(scratch_.c_str());
-  }
-  std::string ItemAnsi(const Control& c, int index) {
+  std::wstring ItemWide(const Control& c, int index) {
     bool combo = Msg(c, 0, 1) == 1;  // a drop-down
-    auto length = SendMessageA(c.window, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, index, 0);
-    if (length < 0) return std::string();
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    auto got = SendMessageA(c.window, combo ? CB_GETLBTEXT : LB_GETTEXT, index,
+    auto length = SendMessageW(c.window, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, index, 0);
+    if (length < 0) return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    auto got = SendMessageW(c.window, combo ? CB_GETLBTEXT : LB_GETTEXT, index,
                             reinterpret_cast<LPARAM>(text.data()));
     text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
     return text;
@@ -648,7 +644,6 @@ class Win32Form : public Form {
   GdiObject background_;
   std::map<std::tuple<std::wstring, double, bool>, GdiObject> fonts_;
   std::vector<std::unique_ptr<Control>> controls_;
-  std::string scratch_;
 };
 
 class Win32ToolkitImpl : public Toolkit {

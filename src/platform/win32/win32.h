@@ -12,5 +12,6 @@
 #undef CallWindowProc
 #undef GlobalAddAtom
 #undef MoveFile
+#undef SetFileAttributes
 #undef RegisterHotKey
 #undef FindWindow

@@ -1,6 +1,7 @@
 // Windows, hotkeys and Winamp's window and memory, for real.
 #include "platform/win32/win32.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -120,6 +121,30 @@ class Win32WindowSystem final : public WindowSystem {
     return read;
   }
   void CloseProcess(ProcessHandle process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+  // Read a page at a time: a short name near the end of the last readable
+  // page must not fail because of the page after it.
+  std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) override {
+    constexpr std::uintptr_t kPage = 4096;
+    std::wstring text;
+    if (address == 0 || address % sizeof(wchar_t) != 0) return text;
+    while (text.size() < maxChars) {
+      std::uintptr_t at = address + text.size() * sizeof(wchar_t);
+      std::size_t chars =
+          std::min<std::size_t>((kPage - at % kPage) / sizeof(wchar_t), maxChars - text.size());
+      std::wstring chunk(chars, L'\0');
+      SIZE_T read = 0;
+      if (!::ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<LPCVOID>(at), chunk.data(),
+                               chars * sizeof(wchar_t), &read)) {
+        break;
+      }
+      chunk.resize(read / sizeof(wchar_t));
+      std::size_t nul = chunk.find(L'\0');
+      if (nul != std::wstring::npos) return text + chunk.substr(0, nul + 1);
+      text += chunk;
+      if (chunk.size() < chars) break;
+    }
+    return text;
+  }
   std::wstring OwnModuleFileName() override {
     char path[512];
     DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
