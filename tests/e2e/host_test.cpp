@@ -14,13 +14,11 @@ namespace {
 // plug-in that looked Winamp up by class would talk to it.
 struct DecoyWinamp {
   DecoyWinamp() {
-    WNDCLASSA decoy = {};
-    decoy.lpfnWndProc = DefWindowProcA;
-    decoy.hInstance = GetModuleHandleA(nullptr);
-    decoy.lpszClassName = "Winamp v1.x";
+    WNDCLASSA decoy{0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
+                    nullptr, nullptr,        nullptr, nullptr, "Winamp v1.x"};
     RegisterClassA(&decoy);
     window = CreateWindowExA(WS_EX_TOPMOST, "Winamp v1.x", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
-                             nullptr, nullptr, decoy.hInstance, nullptr);
+                             nullptr, nullptr, nullptr, nullptr);
   }
   ~DecoyWinamp() { DestroyWindow(window); }
   HWND window;

@@ -1,7 +1,6 @@
-// Small stand-ins for the platform operations the logic's unit tests need:
-// message boxes with scripted answers, a Winamp window, a set of drives,
-// folders and files with a record of every change, the profile functions over
-// those files, and a wrapper object.
+// Fakes of the platform operations for the logic's unit tests: message boxes
+// with scripted answers, a Winamp window, drives, folders and files with a log
+// of every change, the profile functions over those files, a wrapper object.
 #pragma once
 
 #include <algorithm>
@@ -49,7 +48,7 @@ class FakeUi : public platform::UserInterface {
   std::wstring Lower(const std::wstring& text) override { return Lowered(text); }
   std::wstring FromAnsi(const std::string& bytes) override {
     std::wstring out;
-    for (char c : bytes) out += static_cast<unsigned char>(c);
+    for (unsigned char c : bytes) out += c;
     return out;
   }
   std::string ToAnsi(const std::wstring& text) override {
@@ -86,7 +85,6 @@ class FakeWindows : public platform::WindowSystem {
   std::set<unsigned> takenKeys;                 // held by another program
   std::map<std::int32_t, unsigned> registered;  // id -> virtual key
   unsigned registeredModifiers = 0;             // of the last registration
-  int pinned = 0;                               // KeepModuleLoaded calls
   platform::ProcAddress proc = kWinampProc;     // Winamp's current window procedure
   HookHandler hook = nullptr;
   int reachedWinamp = 0;
@@ -123,7 +121,7 @@ class FakeWindows : public platform::WindowSystem {
     return {};
   }
   void UnregisterHotKey(platform::WindowHandle, std::int32_t id) override { registered.erase(id); }
-  void KeepModuleLoaded() override { ++pinned; }
+  void KeepModuleLoaded() override {}
   void DiscardQueuedHotKeys(platform::WindowHandle, std::int32_t) override {}
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
@@ -133,21 +131,15 @@ class FakeWindows : public platform::WindowSystem {
       commands.push_back(wParam);
       if (wParam == 40048 && count > 0) position = (position + 1) % count;
       if (wParam == 40154) position = 0;
-    } else if (message == 0x400 && lParam == 125) {
-      return position;
-    } else if (message == 0x400 && lParam == 124) {
-      return count;
-    } else if (message == 0x400 && lParam == 214) {
-      return wParam < widePlaylist.size() ? static_cast<std::intptr_t>(kWideNames + wParam * 0x1000) : 0;
-    } else if (message == 0x400 && lParam == 651) {
-      return usesRecycleBin;
-    } else if (message == 0x400 && lParam == 211) {
-      return static_cast<std::int32_t>(wParam) < count ? static_cast<std::intptr_t>(kNames + wParam * 0x1000)
-                                                       : 0;
-    } else if (message == 0x400 && lParam == 101) {
-      playlist.clear();
+      return 0;
     }
-    return 0;
+    if (message != 0x400) return 0;
+    if (lParam == 101) playlist.clear();
+    if (lParam == 124) return count;
+    if (lParam == 125) return position;
+    if (lParam == 211 && static_cast<std::int32_t>(wParam) < count) return kNames + wParam * 0x1000;
+    if (lParam == 214 && wParam < widePlaylist.size()) return kWideNames + wParam * 0x1000;
+    return lParam == 651 ? usesRecycleBin : 0;
   }
   std::uint32_t GetWindowProcessId(platform::WindowHandle w) override {
     return w == kWinamp && winampPresent ? 777 : 0;
@@ -397,13 +389,9 @@ class FakeProfile : public platform::ProfileApi {
 class FakeWrapper : public core::Wrapper {
  public:
   std::vector<std::wstring> descriptions;  // every write, in order
-  bool failWrites = false;
 
   std::wstring PluginDescription() override { return descriptions.empty() ? L"" : descriptions.back(); }
-  void SetPluginDescription(const std::wstring& text) override {
-    if (failWrites) throw Error(static_cast<std::int32_t>(0x80004005u), L"Unspecified error");
-    descriptions.push_back(text);
-  }
+  void SetPluginDescription(const std::wstring& text) override { descriptions.push_back(text); }
   platform::WindowHandle WinAmpWindowHandle() override { return FakeWindows::kWinamp; }
   std::int32_t WrapperVersion() override { return (2 << 16) | 5; }
   std::wstring WrapperDescription() override { return L"Test wrapper"; }

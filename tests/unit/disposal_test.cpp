@@ -123,10 +123,8 @@ TEST_F(DisposalTest, FailedFolderCreationShowsTheBoxAndGivesNothing) {
   EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\Sorted", true, true), L"");
   EXPECT_TRUE(files.IsFolder(L"D:\\Sorted\\a")) << "folders made before stay";
   EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\Gone", true, false), L"");
-  ASSERT_EQ(ui.shown.size(), 3u);
-  EXPECT_EQ(ui.shown[0].text, kFolderFailed);
-  EXPECT_EQ(ui.shown[0].title, L"Vandrel");
-  EXPECT_EQ(ui.shown[0].icon, platform::Icon::Information);
+  ASSERT_EQ(ui.Texts(), std::vector<std::wstring>(3, kFolderFailed));
+  EXPECT_TRUE(ui.shown[0].title == L"Vandrel" && ui.shown[0].icon == platform::Icon::Information);
 }
 
 TEST_F(DisposalTest, OnlyTheNumbers53And68And76MeanAbsent) {
@@ -139,12 +137,9 @@ TEST_F(DisposalTest, OnlyTheNumbers53And68And76MeanAbsent) {
     EXPECT_FALSE(disposal::FileExists(path) || disposal::FolderAvailable(path)) << path;
   EXPECT_EQ(files.currentDrive, L'c') << "no drive made current for these";
   // A drive root (a doubled separator collapsed first) is checked by making it current.
-  EXPECT_TRUE(disposal::FolderAvailable(L"D:"));
-  EXPECT_EQ(files.currentDrive, L'd');
-  EXPECT_TRUE(disposal::FolderAvailable(L"C:\\\\"));
-  EXPECT_EQ(files.currentDrive, L'c');
-  EXPECT_FALSE(disposal::FolderAvailable(L"E:\\"));
-  EXPECT_FALSE(disposal::FolderAvailable(L"Q:"));
+  EXPECT_TRUE(disposal::FolderAvailable(L"D:") && files.currentDrive == L'd');
+  EXPECT_TRUE(disposal::FolderAvailable(L"C:\\\\") && files.currentDrive == L'c');
+  EXPECT_FALSE(disposal::FolderAvailable(L"E:\\") || disposal::FolderAvailable(L"Q:"));
 }
 
 TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
@@ -216,16 +211,14 @@ TEST_F(DisposalTest, AFileStillHeldAfterStopIsTriedAgainForAboutTwoSeconds) {
 TEST_F(DisposalTest, MoveBuildsTheFoldersMovesAcrossDrivesAndNeverReplaces) {
   move = sorting = artist = true;
   EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
-  EXPECT_EQ(files.files[L"d:\\sorted\\a\\artist\\artist - title.mp3"], "song");
-  EXPECT_FALSE(files.IsFile(kSong));
+  EXPECT_TRUE(files.files[L"d:\\sorted\\a\\artist\\artist - title.mp3"] == "song" && !files.IsFile(kSong));
   ExpectMovedOn();
 
   // Back where it was, and the destination taken: Winamp moves on, nothing moves.
   files.AddFile(kSong, "song");
   files.log.clear();
   EXPECT_EQ(disposal::Act(*this), ActOutcome::MoveSkipped);
-  EXPECT_TRUE(files.log.empty());
-  EXPECT_EQ(files.files[L"c:\\music\\artist - title.mp3"], "song");
+  EXPECT_TRUE(files.log.empty() && files.files[L"c:\\music\\artist - title.mp3"] == "song");
   ExpectMovedOn();
   // A file already at its destination stays.
   windows.playlist[0] = "D:\\Sorted\\a\\artist\\Artist - Title.mp3";
@@ -258,8 +251,7 @@ TEST_F(DisposalTest, NetworkPathMissingFileAndNoTargetTouchNothing) {
                             L"configuration dialog, save the settings as a profile and load it."}));
   for (const testing::ShownBox& box : ui.shown)
     EXPECT_TRUE(box.title == L"Vandrel" && box.icon == platform::Icon::Information);
-  EXPECT_TRUE(windows.commands.empty());
-  EXPECT_TRUE(files.log.empty());
+  EXPECT_TRUE(windows.commands.empty() && files.log.empty());
   EXPECT_EQ(windows.openProcesses, 0) << "every process handle closed";
 }
 
@@ -290,8 +282,7 @@ TEST_F(DisposalTest, AFailedStepEndsStoppedWithTheFileWhereItWas) {
   files.folders.erase(L"d:\\sorted\\a");
   windows.commands.clear();
   EXPECT_EQ(disposal::Act(*this), ActOutcome::FolderFailed);
-  EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kFolderFailed});
-  EXPECT_EQ(files.files[song], "song");
+  EXPECT_TRUE(ui.Texts() == std::vector<std::wstring>{kFolderFailed} && files.files[song] == "song");
   ExpectMovedOn();
 }
 

@@ -23,9 +23,9 @@ struct ProfileText {
 
 // A vandrel.ini whose last-used profile "test" holds `p`.
 inline std::string SettingsFile(const ProfileText& p) {
-  return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + (p.moveToFolder ? "1" : "0") +
-         "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + (p.sortingOption ? "1" : "0") +
-         "\r\ncreateArtistFolder=" + (p.createArtistFolder ? "1" : "0") +
+  return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + "01"[p.moveToFolder] +
+         "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
+         "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
          "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n[iniConfig]\r\nLastUsed=test\r\n";
 }
 
@@ -62,19 +62,15 @@ class PluginSession {
     return ReadOnly() ? winamp_.Path("Plugins\\vandrel.ini") : plugins_.Path("vandrel.ini");
   }
   std::string Description() {  // gen_vandrel.dll's entry in the plug-in list
-    for (const StandinPlugin& plugin : standin_.State().plugins) {
+    for (const StandinPlugin& plugin : standin_.State().plugins)
       if (plugin.file == "gen_vandrel.dll") return plugin.description;
-    }
     return "";
   }
-  // The player commands received: Stop, Next, Play, Pause, StartOfPlaylist.
+  // The player commands received (the log's one-word entries: Stop, Next, Play, ...).
   std::vector<std::string> Commands() {
     std::vector<std::string> commands;
-    for (const std::string& entry : standin_.Log()) {
-      if (entry == "Stop" || entry == "Next" || entry == "Play" || entry == "Pause" ||
-          entry == "StartOfPlaylist")
-        commands.push_back(entry);
-    }
+    for (const std::string& entry : standin_.Log())
+      if (entry.find_first_of(" _") == entry.npos) commands.push_back(entry);
     return commands;
   }
   // Presses Windows key + `letter` and waits until the stand-in received
@@ -83,9 +79,8 @@ class PluginSession {
   bool Press(char letter, const std::string& until = "Play", const std::vector<WORD>& held = {VK_LWIN},
              int repeats = 1) {
     return standin_.ClearLog() && PressKeys(held, letter, repeats) && WaitUntil([&] {
-             for (const std::string& entry : standin_.Log()) {
+             for (const std::string& entry : standin_.Log())
                if (entry.rfind(until, 0) == 0) return true;
-             }
              return false;
            });
   }

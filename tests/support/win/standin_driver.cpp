@@ -1,5 +1,6 @@
 #include "support/win/standin_driver.h"
 
+#include <cstring>
 #include <sstream>
 
 #include "../../../tools/standin/standin_protocol.h"
@@ -21,29 +22,28 @@ PROCESS_INFORMATION StartProcess(std::string command) {
   return info;
 }
 
+// "key value" lines, as the stand-in writes them.
 StandinState ParseState(const std::string& text) {
-  StandinState state;
+  StandinState s;
   std::istringstream lines(text);
   for (std::string key, value; lines >> key && std::getline(lines, value);) {
     value.erase(0, value.empty() ? 0 : 1);
     const size_t bar = value.find('|');
-    if (key == "ready") state.ready = value == "1";
-    if (key == "position") state.position = std::stoi(value);
+    if (key == "ready" || key == "unicode") (key == "ready" ? s.ready : s.unicode) = value == "1";
+    if (key == "position") s.position = std::stoi(value);
     if (key == "playback")
-      state.playback = value == "playing"  ? Playback::kPlaying
-                       : value == "paused" ? Playback::kPaused
-                                           : Playback::kStopped;
-    if (key == "held") state.held = value;
-    if (key == "entry") state.playlist.push_back(value);
-    if (key == "command") state.log.push_back(value);
+      s.playback = value == "playing"  ? Playback::kPlaying
+                   : value == "paused" ? Playback::kPaused
+                                       : Playback::kStopped;
+    if (key == "held") s.held = value;
+    if (key == "entry" || key == "command" || key == "failed")
+      (key == "entry" ? s.playlist : key == "command" ? s.log : s.failed).push_back(value);
     if (key == "plugin")
-      state.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
-    if (key == "failed") state.failed.push_back(value);
-    if (key == "unicode") state.unicode = value == "1";
+      s.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
     if (key == "timing")
-      std::istringstream(value) >> state.hotkey_taken >> state.play_received >> state.counter_frequency;
+      std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency;
   }
-  return state;
+  return s;
 }
 
 }  // namespace
@@ -51,16 +51,17 @@ StandinState ParseState(const std::string& text) {
 bool PressKeys(const std::vector<WORD>& held, char letter, int repeats) {
   std::vector<INPUT> inputs;
   auto key = [&](WORD vk, bool up) {
-    INPUT input = {};
+    INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
     inputs.push_back(input);
   };
-  for (WORD vk : held) key(vk, false);
-  for (int i = 0; i < repeats; ++i) key(static_cast<WORD>(toupper(letter)), false);
-  key(static_cast<WORD>(toupper(letter)), true);
-  for (auto vk = held.rbegin(); vk != held.rend(); ++vk) key(*vk, true);
+  const WORD vk = static_cast<WORD>(toupper(letter));
+  for (WORD h : held) key(h, false);
+  for (int i = 0; i < repeats; ++i) key(vk, false);
+  key(vk, true);
+  for (auto h = held.rbegin(); h != held.rend(); ++h) key(*h, true);
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
@@ -68,9 +69,8 @@ HWND FindMessageBox(const std::string& title, DWORD timeout_ms) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
-        while ((box = FindWindowExA(nullptr, box, "#32770", title.c_str())) != nullptr &&
-               !IsWindowVisible(box)) {
-        }
+        do box = FindWindowExA(nullptr, box, "#32770", title.c_str());
+        while (box != nullptr && !IsWindowVisible(box));
         return box != nullptr;
       },
       timeout_ms);
@@ -109,14 +109,12 @@ std::string Answer(HWND box, int button) {
 std::string ProgramFolder() {
   char path[MAX_PATH * 4] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\') + 1);
+  return std::string(path, std::strrchr(path, '\\') + 1);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms) {
-  for (const ULONGLONG end = GetTickCount64() + timeout_ms; !condition(); Sleep(20)) {
+  for (const ULONGLONG end = GetTickCount64() + timeout_ms; !condition(); Sleep(20))
     if (GetTickCount64() >= end) return false;
-  }
   return true;
 }
 
@@ -150,9 +148,10 @@ bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
     CloseHandle(process);
   }
   std::string command = Quote(ProgramFolder() + "winamp_standin.exe");
-  if (!options.m3u.empty()) command += " " + Quote("/playlist=" + options.m3u);
-  if (!options.plugins_folder.empty()) command += " " + Quote("/plugins=" + options.plugins_folder);
-  if (!options.ini_directory.empty()) command += " " + Quote("/inidir=" + options.ini_directory);
+  for (const auto& [flag, value] : {std::pair{"/playlist=", &options.m3u},
+                                    {"/plugins=", &options.plugins_folder},
+                                    {"/inidir=", &options.ini_directory}})
+    if (!value->empty()) command += " " + Quote(flag + *value);
   if (options.play) command += " /play";
   for (const std::string& file : options.files) command += " " + Quote(file);
   const PROCESS_INFORMATION info = StartProcess(command);
@@ -190,19 +189,18 @@ StandinState Standin::State() const {
   if (!Send(standin::kQueryState, 0, &address) || address == 0) return {};
   const auto* remote = reinterpret_cast<const char*>(address);
   standin::StateBlock header{};
-  SIZE_T got = 0;
-  if (!ReadProcessMemory(process_, remote, &header, sizeof header, &got) || got != sizeof header) return {};
-  std::string text(header.size, '\0');
-  if (header.size > 0 &&
-      (!ReadProcessMemory(process_, remote + sizeof header, text.data(), text.size(), &got) ||
-       got != text.size()))
-    return {};
-  return ParseState(text);
+  std::string text;
+  auto read = [&](const char* from, void* into, SIZE_T size) {
+    SIZE_T got = 0;
+    return size == 0 || (ReadProcessMemory(process_, from, into, size, &got) && got == size);
+  };
+  if (!read(remote, &header, sizeof header)) return {};
+  text.resize(header.size);
+  return read(remote + sizeof header, text.data(), text.size()) ? ParseState(text) : StandinState{};
 }
 
 bool Standin::SetPosition(int position) const { return Send(standin::kSetPosition, position); }
 bool Standin::ClearLog() const { return Send(standin::kClearLog, 0); }
-
 bool Standin::OpenConfig(int index) const {
   return window_ != nullptr && PostMessageA(window_, control_message_, standin::kOpenConfig, index);
 }
@@ -219,9 +217,8 @@ int Standin::Shutdown(DWORD timeout_ms) {
 
 bool PreparePluginsFolder(const std::string& folder, const std::string& ini_text) {
   CreateDirectoryA(folder.c_str(), nullptr);
-  for (const char* name : {"vandrel.dll", "gen_vandrel.dll"}) {
+  for (const char* name : {"vandrel.dll", "gen_vandrel.dll"})
     if (!CopyFileA((ProgramFolder() + name).c_str(), (folder + "\\" + name).c_str(), FALSE)) return false;
-  }
   return ini_text.empty() || WriteWholeFile(folder + "\\vandrel.ini", ini_text);
 }
 

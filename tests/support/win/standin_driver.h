@@ -1,7 +1,6 @@
-// Drives the stand-in Winamp (tools/standin; winamp_standin.exe beside the
-// test program) from outside. Its state is read out of its memory after its
-// control message (standin_protocol.h). One at a time: the plug-in finds
-// Winamp by class.
+// Drives the stand-in Winamp (winamp_standin.exe beside the test program)
+// from outside, reading its state out of its memory (standin_protocol.h).
+// One at a time: the plug-in finds Winamp by class.
 #pragma once
 
 #include <windows.h>
@@ -45,7 +44,6 @@ class Standin {
  public:
   Standin() = default;
   Standin(const Standin&) = delete;
-  Standin& operator=(const Standin&) = delete;
   ~Standin();  // shuts it down, or kills it
 
   // Ends any stand-in left by an earlier test, starts one and waits for its

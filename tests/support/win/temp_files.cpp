@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -10,9 +11,8 @@ namespace vandrel::testing {
 namespace {
 
 std::string Environment(const char* name) {
-  char value[1024] = {};
-  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-  return length < sizeof value ? std::string(value, length) : "";
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
@@ -23,10 +23,8 @@ void RemoveTree(const std::string& path) {
   if (!FolderExists(path)) DeleteFileA(path.c_str());
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-      RemoveTree(path + "\\" + found.cFileName);
-  }
+  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    if (found.cFileName[0] != '.') RemoveTree(path + "\\" + found.cFileName);
   FindClose(search);
   RemoveDirectoryA(path.c_str());
 }
@@ -40,7 +38,6 @@ bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
 bool FolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -48,9 +45,8 @@ bool FolderExists(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   return static_cast<bool>(out << contents);
@@ -76,7 +72,6 @@ TempFolder::TempFolder(const std::string& parent) {
 TempFolder::~TempFolder() {
   if (ok_) RemoveTree(path_);
 }
-
 std::string TempFolder::File(const std::string& name, const std::string& contents) {
   return MakeFolders(Parent(Path(name))) && WriteWholeFile(Path(name), contents) ? Path(name) : "";
 }

@@ -17,7 +17,6 @@ class TempFolder {
  public:
   explicit TempFolder(const std::string& parent = "");
   TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
 
   const std::string& path() const { return path_; }  // no trailing '\'
