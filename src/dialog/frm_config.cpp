@@ -124,12 +124,13 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 
 FrmConfig::~FrmConfig() = default;
 
-bool FrmConfig::Load() {
+bool FrmConfig::Load(platform::WindowHandle owner) {
   platform::FormSpec spec;
   spec.caption = L"nearly new Vandrel";
   spec.clientWidth = 591;
   spec.clientHeight = 408;
   spec.background = kBackground;
+  spec.owner = owner;
   form_ = platform::Widgets().CreateForm(spec, *this);
   if (!form_) return false;
   CreateControls();
@@ -157,7 +158,6 @@ void FrmConfig::CreateControls() {
 
 void FrmConfig::OpeningSequence() {
   platform::Form& f = *form_;
-  f.SetPosition(platform::kTopMost, 100, 100, 597, 430, platform::kNoActivate | platform::kShowWindow);
   if (!plugin_) return;
 
   f.AddItem(c_.cmbKey, L"<None>");

@@ -58,6 +58,9 @@ struct FormSpec {
   int clientWidth = 0;
   int clientHeight = 0;
   Rgb background;
+  // The window that owns the form (0: none). An owned form stays above its
+  // owner but not above other programs, and has no taskbar button of its own.
+  WindowHandle owner = 0;
 };
 
 // Events of a form's controls, handed to the form's owner. The handlers run
@@ -75,11 +78,6 @@ class FormEvents {
   virtual void OnClosed() = 0;
 };
 
-// SetPosition's window order and flags, as the system numbers them.
-inline constexpr WindowHandle kTopMost = -1;
-inline constexpr unsigned kNoActivate = 0x0010;
-inline constexpr unsigned kShowWindow = 0x0040;
-
 // One top-level window with its controls. Destroying the object destroys the
 // window and releases every font and brush it made. Once the window is gone
 // every operation is harmless: reads give empty results, writes do nothing.
@@ -92,10 +90,9 @@ class Form {
 
   virtual WindowHandle Handle() = 0;
   virtual bool IsOpen() = 0;
-  // SetWindowPos: `insertAfter` is a window or kTopMost; the size is the outer size.
-  virtual bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) = 0;
-  // Shows the form and returns when it has closed. `owner` (may be 0) is
-  // disabled meanwhile and enabled again before the form goes away.
+  // Shows the form centred on `owner` (on the screen when `owner` is 0 or lies
+  // off every screen) and returns when it has closed. `owner` is disabled
+  // meanwhile and enabled again before the form goes away.
   virtual void RunModal(WindowHandle owner) = 0;
   // Closes the form (OnClosed follows); a closed form ignores it.
   virtual void Close() = 0;

@@ -151,9 +151,10 @@ class Win32Form : public Form {
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
+    HWND owner = reinterpret_cast<HWND>(spec.owner);
     CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                    instance_, this);
+                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
+                    owner && IsWindow(owner) ? owner : nullptr, nullptr, instance_, this);
   }
 
   ~Win32Form() override {
@@ -244,11 +245,6 @@ class Win32Form : public Form {
   WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(window_); }
   bool IsOpen() override { return window_ != nullptr && !closing_; }
 
-  bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) override {
-    if (!window_) return false;
-    return SetWindowPos(window_, reinterpret_cast<HWND>(insertAfter), x, y, width, height, flags) != FALSE;
-  }
-
   void RunModal(WindowHandle owner) override {
     if (!window_) return;
     owner_ = reinterpret_cast<HWND>(owner);
@@ -259,6 +255,7 @@ class Win32Form : public Form {
         ownerDisabled_ = true;
       }
     }
+    CenterOn(owner_);
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     MSG message;
@@ -627,6 +624,28 @@ class Win32Form : public Form {
       if (c->window == window) return c.get();
     }
     return nullptr;
+  }
+
+  // Centres the form on `owner`, kept inside the owner's screen; on the
+  // primary screen when there is no owner or it lies off every screen.
+  void CenterOn(HWND owner) {
+    RECT around{}, form{};
+    HMONITOR monitor = nullptr;
+    if (owner && IsWindow(owner) && !IsIconic(owner) && GetWindowRect(owner, &around))
+      monitor = MonitorFromRect(&around, MONITOR_DEFAULTTONULL);
+    const bool onScreen = monitor != nullptr;
+    if (!onScreen) monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(window_, &form)) return;
+    const RECT& screen = info.rcWork;
+    if (!onScreen) around = screen;
+    const int width = form.right - form.left, height = form.bottom - form.top;
+    int x = (around.left + around.right - width) / 2;
+    int y = (around.top + around.bottom - height) / 2;
+    x = std::max<int>(screen.left, std::min<int>(x, screen.right - width));
+    y = std::max<int>(screen.top, std::min<int>(y, screen.bottom - height));
+    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void EnableOwner() {
