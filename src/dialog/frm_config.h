@@ -64,6 +64,7 @@ class FrmConfig : public platform::FormEvents {
   void OnClick(platform::ControlId control) override;
   void OnMouseUp(platform::ControlId control) override;
   void OnDriveChanged(platform::ControlId control) override;
+  void OnDefaultAction(platform::ControlId control) override;
   void OnClosed() override;
 
  private:

@@ -44,18 +44,20 @@ struct FontSpec {
 
 struct ControlSpec {
   ControlKind kind = ControlKind::Label;
-  ControlId parent = kClientArea;           // the client area or a group
-  int x = 0, y = 0, width = 0, height = 0;  // relative to the parent
+  ControlId parent = kClientArea;  // the client area or a group
+  // Relative to the parent, in pixels at 96 dots per inch: the form scales
+  // them, and the fonts, with the display.
+  int x = 0, y = 0, width = 0, height = 0;
   std::wstring caption;
   std::optional<FontSpec> font;   // none: the system's dialog font
   std::optional<Rgb> background;  // none: the system's colours
   bool transparent = false;       // drawn over its parent's background
-  int tabIndex = 0;               // place in the keyboard order, from 0
+  int tabIndex = 0;               // place in the Tab key's order, from 0
 };
 
 struct FormSpec {
   std::wstring caption;
-  int clientWidth = 0;
+  int clientWidth = 0;  // at 96 dots per inch, as the controls' places
   int clientHeight = 0;
   Rgb background;
   // The window that owns the form (0: none). An owned form stays above its
@@ -74,6 +76,9 @@ class FormEvents {
   virtual void OnMouseUp(ControlId control) = 0;
   // The user picked a drive in a drive selector (not sent when set by SetDrive).
   virtual void OnDriveChanged(ControlId control) = 0;
+  // Enter in a list, folder list or text box, or a double click on a list or
+  // folder list. (Enter on a button clicks it; Esc closes the form.)
+  virtual void OnDefaultAction(ControlId) {}
   // The form went away, by whatever means (close box, Close, the system).
   virtual void OnClosed() = 0;
 };

@@ -2,12 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
-#include <thread>
-
 #include "platform/toolkit.h"
 #include "platform/win32/win32_services.h"
-#include "support/win/desktop.h"
 
 namespace vandrel {
 namespace {
@@ -48,70 +44,6 @@ TEST(Toolkit, NestedControlsSitWhereTheyWerePlacedAndOnlyTheirClicksReachTheOwne
   form->Close();
   EXPECT_EQ(events.clicks, std::vector<platform::ControlId>{button});
   EXPECT_EQ(events.closed, 1);
-}
-
-// Steps played one per timer tick while a form runs modally.
-std::vector<std::function<void()>> g_steps;
-void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_steps.empty()) return;
-  auto step = std::move(g_steps.front());
-  g_steps.erase(g_steps.begin());
-  step();
-}
-void RunModalWith(platform::Form& form, HWND owner, std::vector<std::function<void()>> steps) {
-  g_steps = std::move(steps);
-  UINT_PTR timer = SetTimer(nullptr, 0, 100, &NextStep);
-  form.RunModal(reinterpret_cast<platform::WindowHandle>(owner));
-  KillTimer(nullptr, timer);
-  EXPECT_TRUE(g_steps.empty());
-}
-POINT Centre(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-TEST(Toolkit, TheFormIsOwnedCentredOnItsOwnerOrTheScreenAndOwnsTheBoxesItIsGiven) {
-  platform::win32::InstallServices(nullptr);
-  HDC dc = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  RECT screen{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
-  for (int ownerAt : {300, -5000}) {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, ownerAt,
-                                 ownerAt / 2, 500, 400, nullptr, nullptr, nullptr, nullptr);
-    Recorder events;
-    platform::FormSpec spec{
-        L"owned form", 300, 200, {224, 224, 224}, reinterpret_cast<platform::WindowHandle>(owner)};
-    auto form = platform::win32::Win32Toolkit().CreateForm(spec, events);
-    HWND window = reinterpret_cast<HWND>(form->Handle());
-    HWND boxOwner = nullptr;
-    RunModalWith(*form, owner, {[&] {
-      SCOPED_TRACE(ownerAt);
-      EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
-      EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-      RECT client{};
-      GetClientRect(window, &client);
-      EXPECT_EQ(client.right * 96, 300 * dpi) << "client size";
-      POINT at = Centre(window), expected = Centre(owner);
-      if (ownerAt < 0) expected = {(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2};
-      EXPECT_NEAR(at.x, expected.x, 1);
-      EXPECT_NEAR(at.y, expected.y, 1);
-      platform::win32::Win32Ui().SetBoxOwner(form->Handle());
-      std::thread user([&] {
-        HWND box = testing::FindMessageBox("box owner", 5000);
-        boxOwner = GetWindow(box, GW_OWNER);
-        testing::Answer(box);
-      });
-      platform::win32::Win32Ui().MessageBox(L"?", L"box owner", platform::Icon::Information,
-                                            platform::Buttons::Ok);
-      user.join();
-      form->Close();
-    }});
-    EXPECT_EQ(boxOwner, window);
-    DestroyWindow(owner);
-  }
 }
 
 }  // namespace

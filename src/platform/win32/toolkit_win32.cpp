@@ -137,6 +137,12 @@ class Win32Form : public Form {
  public:
   Win32Form(const FormSpec& spec, FormEvents& events) : events_(&events) {
     instance_ = OwnInstance();
+    // Layouts are given at 96 dots per inch and grow with the display's
+    // scaling, as the fonts do.
+    if (HDC screen = GetDC(nullptr)) {
+      dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Form::FormProc;
@@ -149,7 +155,7 @@ class Win32Form : public Form {
     background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
     // Not WS_CLIPCHILDREN: group boxes leave their inside to the form's background.
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
+    RECT rect{0, 0, Scaled(spec.clientWidth), Scaled(spec.clientHeight)};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
     HWND owner = reinterpret_cast<HWND>(spec.owner);
     CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), style, CW_USEDEFAULT,
@@ -168,6 +174,8 @@ class Win32Form : public Form {
 
   bool Created() const { return window_ != nullptr; }
 
+  int Scaled(int length) const { return MulDiv(length, dpi_, 96); }
+
   ControlId AddControl(const ControlSpec& spec) override {
     if (!window_) return 0;
     auto control = std::make_unique<Control>();
@@ -179,13 +187,13 @@ class Win32Form : public Form {
       control->top = parent->top;
       control->depth = parent->depth + 1;
     }
-    control->left += spec.x;
-    control->top += spec.y;
+    control->left += Scaled(spec.x);
+    control->top += Scaled(spec.y);
 
     const wchar_t* className = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    int height = spec.height;
+    int height = Scaled(spec.height);
     switch (spec.kind) {
       case ControlKind::Group:
         className = L"BUTTON";
@@ -204,7 +212,7 @@ class Win32Form : public Form {
       case ControlKind::DriveSelector:
         className = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        height += 200;  // room for the list when it drops down
+        height += Scaled(200);  // room for the list when it drops down
         break;
       case ControlKind::CheckBox:
         className = L"BUTTON";
@@ -223,8 +231,8 @@ class Win32Form : public Form {
     const ControlId id = static_cast<ControlId>(controls_.size() + 1);
     std::wstring caption = spec.kind == ControlKind::TextBox ? std::wstring() : spec.caption;
     control->window = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, control->left, control->top, spec.width, height, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
+        exStyle, className, caption.c_str(), style, control->left, control->top, Scaled(spec.width), height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
     if (!control->window) return 0;
 
     if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
@@ -414,14 +422,40 @@ class Win32Form : public Form {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_COMMAND: {
+        if (lParam == 0 && LOWORD(wParam) == IDCANCEL) {  // Esc
+          Close();
+          return 0;
+        }
+        if (lParam == 0 && LOWORD(wParam) == IDOK) {  // Enter
+          OnEnter();
+          return 0;
+        }
         auto id = static_cast<ControlId>(LOWORD(wParam)) - kToolkitItemBase;
         Control* c = Find(id);
         if (!c || c->window != reinterpret_cast<HWND>(lParam) || !events_ || closing_) break;
         if (HIWORD(wParam) == BN_CLICKED && c->kind == ControlKind::Button) events_->OnClick(id);
         if (HIWORD(wParam) == CBN_SELCHANGE && c->kind == ControlKind::DriveSelector)
           events_->OnDriveChanged(id);
+        if (HIWORD(wParam) == LBN_DBLCLK &&
+            (c->kind == ControlKind::List || c->kind == ControlKind::FolderList))
+          events_->OnDefaultAction(id);
         return 0;
       }
+      case WM_ACTIVATE:
+        // Keep the keyboard on the control that had it (after a message box,
+        // say), or on the first control when the form opens.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focus = GetFocus();
+          if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+        } else {
+          HWND focus =
+              lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(window_, nullptr, FALSE);
+          if (focus) {
+            SetFocus(focus);
+            return 0;
+          }
+        }
+        break;
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
       case WM_CTLCOLOREDIT:
@@ -469,6 +503,17 @@ class Win32Form : public Form {
     return DefWindowProcW(window_, message, wParam, lParam);
   }
 
+  // Enter clicks the button that has the keyboard, or is the default action
+  // of the list or text box that has it.
+  void OnEnter() {
+    Control* c = FindByWindow(GetFocus());
+    if (!c || !events_ || closing_) return;
+    const ControlId id = GetDlgCtrlID(c->window) - kToolkitItemBase;
+    if (c->kind == ControlKind::Button) events_->OnClick(id);
+    if (c->kind == ControlKind::List || c->kind == ControlKind::FolderList || c->kind == ControlKind::TextBox)
+      events_->OnDefaultAction(id);
+  }
+
   bool DrawButton(const DRAWITEMSTRUCT& item) {
     Control* c = FindByWindow(item.hwndItem);
     if (!c || item.CtlType != ODT_BUTTON || !c->brush) return false;
@@ -512,10 +557,7 @@ class Win32Form : public Form {
     auto key = std::make_tuple(spec.face, spec.points, spec.bold);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+    int height = -static_cast<int>(std::lround(spec.points * dpi_ / 72.0));
     HFONT font = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
@@ -658,6 +700,8 @@ class Win32Form : public Form {
   ATOM classAtom_ = 0;
   HWND window_ = nullptr;
   HWND owner_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int dpi_ = 96;
   bool ownerDisabled_ = false;
   bool closing_ = false;
   GdiObject background_;
