@@ -76,6 +76,9 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
   wrapper_ = std::move(wrapper);
 
   RequireWrapper().SetPluginDescription(L"Vandrel");
+  // Boxes belong to Winamp's window (the dialog takes them while it is up),
+  // so they stay in front of Winamp whichever program is active.
+  platform::Ui().SetBoxOwner(RequireWrapper().WinAmpWindowHandle());
   hotkey::HookWinampWindow(RequireWrapper().WinAmpWindowHandle());
   SetKey(0);
 

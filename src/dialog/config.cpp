@@ -35,11 +35,18 @@ void ShowConfig(Plugin* pluginInstance) {
     explicit Shown(FrmConfig* frm) { g_shown = frm; }
     ~Shown() { g_shown = nullptr; }
   } shown(&frmConfig);
-  if (!frmConfig.Load()) {
+  const platform::WindowHandle owner = OwnerWindow(pluginInstance);
+  if (!frmConfig.Load(owner)) {
     ShowBox(L"The configuration dialog could not be opened.", platform::Icon::Critical);
     return;
   }
-  frmConfig.Show(OwnerWindow(pluginInstance));
+  // While the dialog is up its boxes belong to it; then to their owner before.
+  struct BoxOwner {
+    platform::WindowHandle before = platform::Ui().BoxOwner();
+    explicit BoxOwner(platform::WindowHandle now) { platform::Ui().SetBoxOwner(now); }
+    ~BoxOwner() { platform::Ui().SetBoxOwner(before); }
+  } boxOwner(frmConfig.form().Handle());
+  frmConfig.Show(owner);
   ConfigDialogOpen() = false;
 }
 

@@ -40,54 +40,55 @@ struct Placement {
 
 using C = FrmConfig::Controls;
 
-// Every control, parents before their contents.
+// Every control, parents before their contents. The Tab key goes through them
+// in reading order: the left column's groups top to bottom, then the right's.
 const std::vector<Placement>& Layout() {
   static const std::vector<Placement> layout = {
       {&C::Frame2, ControlKind::Group, nullptr, 8, 8, 321, 169, L" Settings ", kVerdana, kBackground, false,
        3},
-      {&C::List1, ControlKind::List, &C::Frame2, 8, 16, 153, 147, L"", kVerdana, std::nullopt, false, 4},
+      {&C::List1, ControlKind::List, &C::Frame2, 8, 16, 153, 147, L"", kVerdana, std::nullopt, false, 0},
       {&C::Command1, ControlKind::Button, &C::Frame2, 168, 16, 145, 25, L"Load Settings", kVerdana,
-       std::nullopt, false, 5},
+       std::nullopt, false, 1},
       {&C::Command2, ControlKind::Button, &C::Frame2, 168, 48, 145, 25, L"Delete Settings", kVerdana,
-       std::nullopt, false, 6},
+       std::nullopt, false, 2},
       {&C::Frame3, ControlKind::Group, &C::Frame2, 168, 80, 145, 81, L" Save Settings As ", std::nullopt,
        kBackground, false, 7},
-      {&C::saveAS, ControlKind::TextBox, &C::Frame3, 8, 16, 129, 25, L"", kVerdana, std::nullopt, false, 8},
+      {&C::saveAS, ControlKind::TextBox, &C::Frame3, 8, 16, 129, 25, L"", kVerdana, std::nullopt, false, 3},
       {&C::Command3, ControlKind::Button, &C::Frame3, 8, 48, 129, 25, L"Save Settings", kVerdana, kPaleYellow,
-       false, 9},
+       false, 4},
       {&C::Frame1, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground, false,
        0},
       {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 17,
-       L"File will be deleted when these keys are pressed together:", kVerdana, kBackground, false, 2},
+       L"File is deleted when you press these keys:", kVerdana, kBackground, false, 20},
       {&C::Label2, ControlKind::Label, &C::Frame1, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
-       std::nullopt, true, 22},
+       std::nullopt, true, 21},
       {&C::cmbKey, ControlKind::DropDown, &C::Frame1, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite, false,
-       1},
+       9},
       {&C::Frame5, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana, kBackground,
        false, 11},
       {&C::chkmoveToFolder, ControlKind::CheckBox, &C::Frame5, 8, 16, 305, 33,
-       L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 12},
+       L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 10},
       {&C::chkSortingOption, ControlKind::CheckBox, &C::Frame5, 8, 48, 305, 33,
        L"Check this to move the files to folders from A to Z and 0 to 9 (for sorting)", kVerdana, kBackground,
-       false, 13},
+       false, 11},
       {&C::chkCreateArtistFolder, ControlKind::CheckBox, &C::Frame5, 8, 80, 305, 33,
-       L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 14},
+       L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 12},
       {&C::Frame4, ControlKind::Group, nullptr, 336, 8, 249, 281, L" Location (Where to move the files?) ",
        kVerdana, kBackground, false, 10},
       {&C::Drive1, ControlKind::DriveSelector, &C::Frame4, 8, 24, 233, 21, L"", std::nullopt, std::nullopt,
-       false, 20},
+       false, 13},
       {&C::Dir1, ControlKind::FolderList, &C::Frame4, 8, 56, 233, 186, L"", std::nullopt, std::nullopt, false,
-       21},
+       14},
       {&C::txtnewfolder, ControlKind::TextBox, &C::Frame4, 8, 248, 153, 25, L"", kVerdana, std::nullopt,
-       false, 24},
+       false, 15},
       {&C::Command4, ControlKind::Button, &C::Frame4, 168, 248, 73, 25, L"new folder", kVerdana, std::nullopt,
-       false, 23},
+       false, 16},
       {&C::Frame6, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt, kBackground,
        false, 15},
       {&C::cmdSort, ControlKind::Button, &C::Frame6, 8, 16, 177, 25, L"Perform whole Playlist", kVerdana,
-       kPaleYellow, false, 16},
+       kPaleYellow, false, 17},
       {&C::Command7, ControlKind::Button, &C::Frame6, 192, 16, 49, 25, L"?", kVerdanaLargeBold, kPaleYellow,
-       false, 17},
+       false, 18},
       {&C::Frame7, ControlKind::Group, nullptr, 336, 352, 249, 49, L" Close (Saved all your changes?) ",
        std::nullopt, kBackground, false, 18},
       {&C::Command5, ControlKind::Button, &C::Frame7, 8, 16, 233, 25, L"Close Configuration Dialog",
@@ -95,13 +96,13 @@ const std::vector<Placement>& Layout() {
       // The hotkey's modifier keys, added last so the controls above keep
       // their numbers.
       {&C::chkCtrl, ControlKind::CheckBox, &C::Frame1, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground, false,
-       25},
+       5},
       {&C::chkAlt, ControlKind::CheckBox, &C::Frame1, 64, 34, 46, 17, L"Alt", kVerdana, kBackground, false,
-       26},
+       6},
       {&C::chkShift, ControlKind::CheckBox, &C::Frame1, 114, 34, 56, 17, L"Shift", kVerdana, kBackground,
-       false, 27},
+       false, 7},
       {&C::chkWin, ControlKind::CheckBox, &C::Frame1, 174, 34, 50, 17, L"Win", kVerdana, kBackground, false,
-       28},
+       8},
   };
   return layout;
 }
@@ -124,12 +125,13 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 
 FrmConfig::~FrmConfig() = default;
 
-bool FrmConfig::Load() {
+bool FrmConfig::Load(platform::WindowHandle owner) {
   platform::FormSpec spec;
   spec.caption = L"nearly new Vandrel";
   spec.clientWidth = 591;
   spec.clientHeight = 408;
   spec.background = kBackground;
+  spec.owner = owner;
   form_ = platform::Widgets().CreateForm(spec, *this);
   if (!form_) return false;
   CreateControls();
@@ -157,7 +159,6 @@ void FrmConfig::CreateControls() {
 
 void FrmConfig::OpeningSequence() {
   platform::Form& f = *form_;
-  f.SetPosition(platform::kTopMost, 100, 100, 597, 430, platform::kNoActivate | platform::kShowWindow);
   if (!plugin_) return;
 
   f.AddItem(c_.cmbKey, L"<None>");
@@ -315,6 +316,19 @@ void FrmConfig::OnMouseUp(platform::ControlId control) {
 void FrmConfig::OnDriveChanged(platform::ControlId control) {
   Guarded([&] {
     if (control == c_.Drive1) Drive1_Change();
+  });
+}
+
+// Enter (or a double click) on the profile list loads the profile, on the
+// folder list opens the highlighted folder, in the name box saves.
+void FrmConfig::OnDefaultAction(platform::ControlId control) {
+  Guarded([&] {
+    if (control == c_.List1)
+      Command1_Click();
+    else if (control == c_.Dir1)
+      Dir1_MouseUp();
+    else if (control == c_.saveAS)
+      Command3_Click();
   });
 }
 

@@ -21,9 +21,9 @@ class FrmConfig : public platform::FormEvents {
   FrmConfig(const FrmConfig&) = delete;
   FrmConfig& operator=(const FrmConfig&) = delete;
 
-  // Builds the window and runs the opening sequence; false when the system
-  // refused to make the window.
-  bool Load();
+  // Builds the window, owned by `owner` (may be 0), and runs the opening
+  // sequence; false when the system refused to make the window.
+  bool Load(platform::WindowHandle owner = 0);
   // Shows the dialog modally over `owner`; returns once it has been unloaded.
   void Show(platform::WindowHandle owner);
   // Unloads the dialog (clears ConfigDialogOpen through Form_Unload).
@@ -64,6 +64,7 @@ class FrmConfig : public platform::FormEvents {
   void OnClick(platform::ControlId control) override;
   void OnMouseUp(platform::ControlId control) override;
   void OnDriveChanged(platform::ControlId control) override;
+  void OnDefaultAction(platform::ControlId control) override;
   void OnClosed() override;
 
  private:

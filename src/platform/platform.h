@@ -84,14 +84,21 @@ enum class Answer { Ok, Cancel };
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
+  // A box is owned by the window set here (0: none), so it stays in front of
+  // that window whichever program is active.
   virtual Answer MessageBox(const std::wstring& text, const std::wstring& title, Icon icon,
                             Buttons buttons) = 0;
+  void SetBoxOwner(WindowHandle owner) { boxOwner_ = owner; }
+  WindowHandle BoxOwner() const { return boxOwner_; }
   // Lower-cases by the system's rules (so "Ä" becomes "ä").
   virtual std::wstring Lower(const std::wstring& text) = 0;
   // 8-bit text in the system's ANSI code page, as Windows, Winamp's memory and
   // the settings file hold it. Embedded NULs are kept.
   virtual std::wstring FromAnsi(const std::string& bytes) = 0;
   virtual std::string ToAnsi(const std::wstring& text) = 0;
+
+ private:
+  WindowHandle boxOwner_ = 0;
 };
 
 // The file system as the disposal action and the settings file use it.

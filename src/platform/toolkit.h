@@ -44,20 +44,25 @@ struct FontSpec {
 
 struct ControlSpec {
   ControlKind kind = ControlKind::Label;
-  ControlId parent = kClientArea;           // the client area or a group
-  int x = 0, y = 0, width = 0, height = 0;  // relative to the parent
+  ControlId parent = kClientArea;  // the client area or a group
+  // Relative to the parent, in pixels at 96 dots per inch: the form scales
+  // them, and the fonts, with the display.
+  int x = 0, y = 0, width = 0, height = 0;
   std::wstring caption;
   std::optional<FontSpec> font;   // none: the system's dialog font
   std::optional<Rgb> background;  // none: the system's colours
   bool transparent = false;       // drawn over its parent's background
-  int tabIndex = 0;               // place in the keyboard order, from 0
+  int tabIndex = 0;               // place in the Tab key's order, from 0
 };
 
 struct FormSpec {
   std::wstring caption;
-  int clientWidth = 0;
+  int clientWidth = 0;  // at 96 dots per inch, as the controls' places
   int clientHeight = 0;
   Rgb background;
+  // The window that owns the form (0: none). An owned form stays above its
+  // owner but not above other programs, and has no taskbar button of its own.
+  WindowHandle owner = 0;
 };
 
 // Events of a form's controls, handed to the form's owner. The handlers run
@@ -71,14 +76,12 @@ class FormEvents {
   virtual void OnMouseUp(ControlId control) = 0;
   // The user picked a drive in a drive selector (not sent when set by SetDrive).
   virtual void OnDriveChanged(ControlId control) = 0;
+  // Enter in a list, folder list or text box, or a double click on a list or
+  // folder list. (Enter on a button clicks it; Esc closes the form.)
+  virtual void OnDefaultAction(ControlId) {}
   // The form went away, by whatever means (close box, Close, the system).
   virtual void OnClosed() = 0;
 };
-
-// SetPosition's window order and flags, as the system numbers them.
-inline constexpr WindowHandle kTopMost = -1;
-inline constexpr unsigned kNoActivate = 0x0010;
-inline constexpr unsigned kShowWindow = 0x0040;
 
 // One top-level window with its controls. Destroying the object destroys the
 // window and releases every font and brush it made. Once the window is gone
@@ -92,10 +95,9 @@ class Form {
 
   virtual WindowHandle Handle() = 0;
   virtual bool IsOpen() = 0;
-  // SetWindowPos: `insertAfter` is a window or kTopMost; the size is the outer size.
-  virtual bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) = 0;
-  // Shows the form and returns when it has closed. `owner` (may be 0) is
-  // disabled meanwhile and enabled again before the form goes away.
+  // Shows the form centred on `owner` (on the screen when `owner` is 0 or lies
+  // off every screen) and returns when it has closed. `owner` is disabled
+  // meanwhile and enabled again before the form goes away.
   virtual void RunModal(WindowHandle owner) = 0;
   // Closes the form (OnClosed follows); a closed form ignores it.
   virtual void Close() = 0;

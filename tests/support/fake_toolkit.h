@@ -27,7 +27,6 @@ class FakeForm : public platform::Form {
   FakeForm(FakeFiles& files, platform::FormEvents& events) : files_(files), events_(events) {}
 
   std::vector<FakeControl> controls;  // control n is controls[n - 1]
-  std::vector<int> position;          // insertAfter, x, y, width, height, flags
   platform::WindowHandle modalOwner = 0;
   bool open = true;
 
@@ -61,10 +60,6 @@ class FakeForm : public platform::Form {
   }
   platform::WindowHandle Handle() override { return open ? 0x5150 : 0; }
   bool IsOpen() override { return open; }
-  bool SetPosition(platform::WindowHandle after, int x, int y, int w, int h, unsigned flags) override {
-    position = {static_cast<int>(after), x, y, w, h, static_cast<int>(flags)};
-    return true;
-  }
   void RunModal(platform::WindowHandle owner) override {
     modalOwner = owner;
     if (whileModal) whileModal(*this);

@@ -27,6 +27,7 @@ inline std::wstring Lowered(std::wstring text) {
 struct ShownBox {
   std::wstring text, title;
   platform::Icon icon;
+  platform::WindowHandle owner = 0;
 };
 
 // Latin-1 stands in for the ANSI code page.
@@ -38,7 +39,7 @@ class FakeUi : public platform::UserInterface {
 
   platform::Answer MessageBox(const std::wstring& text, const std::wstring& title, platform::Icon icon,
                               platform::Buttons buttons) override {
-    shown.push_back({text, title, icon});
+    shown.push_back({text, title, icon, BoxOwner()});
     if (onBox) onBox();
     if (buttons == platform::Buttons::Ok || answers.empty()) return platform::Answer::Ok;
     platform::Answer a = answers.front();

@@ -78,7 +78,6 @@ class DialogTest : public ::testing::Test {
 TEST_F(DialogTest, OpeningShowsThePluginsSettingsAndTheProfiles) {
   profile.SetText(kIni, kSample);
   FakeForm& none = Open(nullptr);
-  EXPECT_EQ(none.position, (std::vector<int>{-1, 100, 100, 597, 430, 0x50})) << "top-most, not activated";
   EXPECT_EQ(none.ItemCount(c().cmbKey) + none.ItemCount(c().List1), 0);
   EXPECT_FALSE(dialog::ConfigDialogOpen());
 
@@ -162,6 +161,8 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpenAndSavesNothing) {
   toolkit.whileModal = [&](FakeForm& shown) {
     wasOpen = dialog::ConfigDialogOpen();
     EXPECT_EQ(shown.modalOwner, testing::FakeWindows::kWinamp);
+    shown.PickDrive(c().Drive1, L"e:");
+    EXPECT_EQ(ui.shown.back().owner, shown.Handle()) << "boxes over the dialog belong to it";
     plugin.IZekWinAmpGenPlugin_Quit();
     EXPECT_FALSE(shown.open);
   };
@@ -171,7 +172,8 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpenAndSavesNothing) {
 
   toolkit.refuseWindows = true;
   dialog::ShowConfig(&plugin);
-  EXPECT_EQ(ui.Texts(), Texts{L"The configuration dialog could not be opened."});
+  EXPECT_EQ(ui.Texts(), (Texts{L"Drive not ready!", L"The configuration dialog could not be opened."}));
+  EXPECT_EQ(ui.shown.back().owner, testing::FakeWindows::kWinamp) << "other boxes belong to Winamp's window";
 }
 
 TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {

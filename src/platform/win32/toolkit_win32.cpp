@@ -137,6 +137,12 @@ class Win32Form : public Form {
  public:
   Win32Form(const FormSpec& spec, FormEvents& events) : events_(&events) {
     instance_ = OwnInstance();
+    // Layouts are given at 96 dots per inch and grow with the display's
+    // scaling, as the fonts do.
+    if (HDC screen = GetDC(nullptr)) {
+      dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Form::FormProc;
@@ -149,11 +155,12 @@ class Win32Form : public Form {
     background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
     // Not WS_CLIPCHILDREN: group boxes leave their inside to the form's background.
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT rect{0, 0, spec.clientWidth, spec.clientHeight};
+    RECT rect{0, 0, Scaled(spec.clientWidth), Scaled(spec.clientHeight)};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
+    HWND owner = reinterpret_cast<HWND>(spec.owner);
     CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                    instance_, this);
+                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
+                    owner && IsWindow(owner) ? owner : nullptr, nullptr, instance_, this);
   }
 
   ~Win32Form() override {
@@ -167,6 +174,8 @@ class Win32Form : public Form {
 
   bool Created() const { return window_ != nullptr; }
 
+  int Scaled(int length) const { return MulDiv(length, dpi_, 96); }
+
   ControlId AddControl(const ControlSpec& spec) override {
     if (!window_) return 0;
     auto control = std::make_unique<Control>();
@@ -178,13 +187,13 @@ class Win32Form : public Form {
       control->top = parent->top;
       control->depth = parent->depth + 1;
     }
-    control->left += spec.x;
-    control->top += spec.y;
+    control->left += Scaled(spec.x);
+    control->top += Scaled(spec.y);
 
     const wchar_t* className = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    int height = spec.height;
+    int height = Scaled(spec.height);
     switch (spec.kind) {
       case ControlKind::Group:
         className = L"BUTTON";
@@ -203,7 +212,7 @@ class Win32Form : public Form {
       case ControlKind::DriveSelector:
         className = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        height += 200;  // room for the list when it drops down
+        height += Scaled(200);  // room for the list when it drops down
         break;
       case ControlKind::CheckBox:
         className = L"BUTTON";
@@ -222,8 +231,8 @@ class Win32Form : public Form {
     const ControlId id = static_cast<ControlId>(controls_.size() + 1);
     std::wstring caption = spec.kind == ControlKind::TextBox ? std::wstring() : spec.caption;
     control->window = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, control->left, control->top, spec.width, height, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
+        exStyle, className, caption.c_str(), style, control->left, control->top, Scaled(spec.width), height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
     if (!control->window) return 0;
 
     if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
@@ -244,11 +253,6 @@ class Win32Form : public Form {
   WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(window_); }
   bool IsOpen() override { return window_ != nullptr && !closing_; }
 
-  bool SetPosition(WindowHandle insertAfter, int x, int y, int width, int height, unsigned flags) override {
-    if (!window_) return false;
-    return SetWindowPos(window_, reinterpret_cast<HWND>(insertAfter), x, y, width, height, flags) != FALSE;
-  }
-
   void RunModal(WindowHandle owner) override {
     if (!window_) return;
     owner_ = reinterpret_cast<HWND>(owner);
@@ -259,6 +263,7 @@ class Win32Form : public Form {
         ownerDisabled_ = true;
       }
     }
+    CenterOn(owner_);
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     MSG message;
@@ -417,14 +422,40 @@ class Win32Form : public Form {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_COMMAND: {
+        if (lParam == 0 && LOWORD(wParam) == IDCANCEL) {  // Esc
+          Close();
+          return 0;
+        }
+        if (lParam == 0 && LOWORD(wParam) == IDOK) {  // Enter
+          OnEnter();
+          return 0;
+        }
         auto id = static_cast<ControlId>(LOWORD(wParam)) - kToolkitItemBase;
         Control* c = Find(id);
         if (!c || c->window != reinterpret_cast<HWND>(lParam) || !events_ || closing_) break;
         if (HIWORD(wParam) == BN_CLICKED && c->kind == ControlKind::Button) events_->OnClick(id);
         if (HIWORD(wParam) == CBN_SELCHANGE && c->kind == ControlKind::DriveSelector)
           events_->OnDriveChanged(id);
+        if (HIWORD(wParam) == LBN_DBLCLK &&
+            (c->kind == ControlKind::List || c->kind == ControlKind::FolderList))
+          events_->OnDefaultAction(id);
         return 0;
       }
+      case WM_ACTIVATE:
+        // Keep the keyboard on the control that had it (after a message box,
+        // say), or on the first control when the form opens.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focus = GetFocus();
+          if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+        } else {
+          HWND focus =
+              lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(window_, nullptr, FALSE);
+          if (focus) {
+            SetFocus(focus);
+            return 0;
+          }
+        }
+        break;
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
       case WM_CTLCOLOREDIT:
@@ -472,6 +503,17 @@ class Win32Form : public Form {
     return DefWindowProcW(window_, message, wParam, lParam);
   }
 
+  // Enter clicks the button that has the keyboard, or is the default action
+  // of the list or text box that has it.
+  void OnEnter() {
+    Control* c = FindByWindow(GetFocus());
+    if (!c || !events_ || closing_) return;
+    const ControlId id = GetDlgCtrlID(c->window) - kToolkitItemBase;
+    if (c->kind == ControlKind::Button) events_->OnClick(id);
+    if (c->kind == ControlKind::List || c->kind == ControlKind::FolderList || c->kind == ControlKind::TextBox)
+      events_->OnDefaultAction(id);
+  }
+
   bool DrawButton(const DRAWITEMSTRUCT& item) {
     Control* c = FindByWindow(item.hwndItem);
     if (!c || item.CtlType != ODT_BUTTON || !c->brush) return false;
@@ -515,10 +557,7 @@ class Win32Form : public Form {
     auto key = std::make_tuple(spec.face, spec.points, spec.bold);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+    int height = -static_cast<int>(std::lround(spec.points * dpi_ / 72.0));
     HFONT font = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
@@ -629,6 +668,28 @@ class Win32Form : public Form {
     return nullptr;
   }
 
+  // Centres the form on `owner`, kept inside the owner's screen; on the
+  // primary screen when there is no owner or it lies off every screen.
+  void CenterOn(HWND owner) {
+    RECT around{}, form{};
+    HMONITOR monitor = nullptr;
+    if (owner && IsWindow(owner) && !IsIconic(owner) && GetWindowRect(owner, &around))
+      monitor = MonitorFromRect(&around, MONITOR_DEFAULTTONULL);
+    const bool onScreen = monitor != nullptr;
+    if (!onScreen) monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(window_, &form)) return;
+    const RECT& screen = info.rcWork;
+    if (!onScreen) around = screen;
+    const int width = form.right - form.left, height = form.bottom - form.top;
+    int x = (around.left + around.right - width) / 2;
+    int y = (around.top + around.bottom - height) / 2;
+    x = std::max<int>(screen.left, std::min<int>(x, screen.right - width));
+    y = std::max<int>(screen.top, std::min<int>(y, screen.bottom - height));
+    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   void EnableOwner() {
     if (ownerDisabled_ && owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
     ownerDisabled_ = false;
@@ -639,6 +700,8 @@ class Win32Form : public Form {
   ATOM classAtom_ = 0;
   HWND window_ = nullptr;
   HWND owner_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int dpi_ = 96;
   bool ownerDisabled_ = false;
   bool closing_ = false;
   GdiObject background_;

@@ -182,7 +182,9 @@ class Win32UserInterface final : public UserInterface {
         break;
     }
     flags |= buttons == Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
-    int answer = ::MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
+    HWND owner = reinterpret_cast<HWND>(BoxOwner());
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    int answer = ::MessageBoxA(owner, ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
     return answer == IDOK ? Answer::Ok : Answer::Cancel;
   }
   std::wstring Lower(const std::wstring& text) override {
