@@ -9,7 +9,7 @@
 #include "dialog/config.h"
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
-#include "stub_plugin.h"
+#include "support/win/stub_plugin.h"
 
 // Closes the dialog when the preview's time is up (a stdcall timer procedure,
 // as the x86 build needs).

@@ -93,6 +93,11 @@ class DialogWindow : public ::testing::Test {
     RECT r{};
     GetClientRect(dialog, &r);
     EXPECT_EQ(r.right * 96 / Dpi(), 591) << "client size from the frame";
+    RECT save{};  // inside two groups, where the layout puts it
+    GetWindowRect(Item(7), &save);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&save), 2);
+    EXPECT_EQ(save.left * 96 / Dpi(), 8 + 168 + 8);
+    EXPECT_EQ(save.top * 96 / Dpi(), 8 + 80 + 48);
     GetWindowRect(dialog, &r);
     EXPECT_NEAR(Centre(r).x, Centre(around).x, 1);
     EXPECT_NEAR(Centre(r).y, Centre(around).y, 1);
