@@ -30,6 +30,7 @@ class FakeForm : public platform::Form {
   std::vector<int> position;          // insertAfter, x, y, width, height, flags
   platform::WindowHandle modalOwner = 0;
   bool open = true;
+  bool enabled = true;
 
   FakeControl& At(platform::ControlId id) { return controls.at(static_cast<std::size_t>(id - 1)); }
 
@@ -70,6 +71,8 @@ class FakeForm : public platform::Form {
     if (whileModal) whileModal(*this);
     Close();
   }
+  void ShowOwned(platform::WindowHandle owner) override { modalOwner = owner; }
+  void Enable(bool on) override { enabled = on; }
   void Close() override {
     if (!open) return;
     open = false;
@@ -131,7 +134,8 @@ class FakeToolkit : public platform::Toolkit {
   explicit FakeToolkit(FakeFiles& files) : files_(files) {}
   bool refuseWindows = false;
   std::function<void(FakeForm&)> whileModal;
-  FakeForm* last = nullptr;  // the most recent form
+  FakeForm* last = nullptr;      // the most recent form
+  std::function<void()> onPump;  // plays the user between the run's entries
 
   std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec&,
                                              platform::FormEvents& events) override {
@@ -140,6 +144,9 @@ class FakeToolkit : public platform::Toolkit {
     form->whileModal = whileModal;
     last = form.get();
     return form;
+  }
+  void PumpMessages() override {
+    if (onPump) onPump();
   }
 
  private:
