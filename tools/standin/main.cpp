@@ -120,6 +120,9 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
     case kSetRecycleBin:
       app.player.SetRecycleBin(arg);
       break;
+    case kSetShuffle:
+      app.player.SetShuffle(arg != 0);
+      break;
     case kSetReleaseDelay:
       app.player.SetReleaseDelay(static_cast<DWORD>(arg));
       break;
