@@ -77,12 +77,13 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
       platform::Windows().SendMessage(plugin_->WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop, 0);
       bool networkShown = false;
       for (std::int32_t index = 0; index < count && stopped.empty(); ++index) {
-        if (progress.Cancelled()) {
+        const std::wstring song = winamp::GetPlaylistFileName(plugin_->WinAmpWindowHandle(), index);
+        progress.Show(index, song);
+        if (!IsLoaded()) return;
+        if (progress.Cancelled()) {  // after the entry before this one
           cancelled = true;
           break;
         }
-        const std::wstring song = winamp::GetPlaylistFileName(plugin_->WinAmpWindowHandle(), index);
-        progress.Show(index, song);
         // The network refusal is shown once per run; later ones pass quietly.
         const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown);
         if (!IsLoaded()) return;
@@ -104,8 +105,6 @@ void FrmConfig::PERFORMFULLPLAYLIST() {
             stopped = L"The run stopped; the playlist was not cleared.";
             break;
         }
-        progress.Pump();
-        if (!IsLoaded()) return;
       }
     } catch (const Error& error) {
       stopped = error.Description() + L"\r\n\r\nThe run stopped at this entry; the playlist was not cleared.";

@@ -28,13 +28,21 @@ RunProgress::RunProgress(platform::WindowHandle owner, std::int32_t count) : cou
   form_->ShowOwned(owner);
 }
 
-void RunProgress::Show(std::int32_t index, const std::wstring& song) {
-  if (!form_) return;
-  form_->SetText(entry_, L"Entry " + std::to_wstring(index + 1) + L" of " + std::to_wstring(count_));
-  form_->SetText(file_, song);
-}
+// Often enough for Winamp's window to answer at once, as Windows sees it.
+constexpr std::uint64_t kShowEveryMs = 40;
 
-void RunProgress::Pump() { platform::Widgets().PumpMessages(); }
+void RunProgress::Show(std::int32_t index, const std::wstring& song) {
+  auto& widgets = platform::Widgets();
+  const std::uint64_t now = widgets.Milliseconds();
+  if (shown_ && now - shownAt_ < kShowEveryMs) return;
+  shown_ = true;
+  shownAt_ = now;
+  if (form_) {
+    form_->SetText(entry_, L"Entry " + std::to_wstring(index + 1) + L" of " + std::to_wstring(count_));
+    form_->SetText(file_, song);
+  }
+  widgets.PumpMessages();
+}
 
 void RunProgress::OnClick(platform::ControlId control) {
   if (control == cancel_) cancelled_ = true;

@@ -18,10 +18,10 @@ class RunProgress : public platform::FormEvents {
   RunProgress(const RunProgress&) = delete;
   RunProgress& operator=(const RunProgress&) = delete;
 
-  // Shows entry `index` (from 0) and its file.
+  // Shows entry `index` (from 0) and its file, and lets Winamp and the other
+  // windows paint and answer; at most every few hundredths of a second, so
+  // that a long run of quick files is not slowed by its own repainting.
   void Show(std::int32_t index, const std::wstring& song);
-  // Lets Winamp and the other windows paint and answer.
-  void Pump();
   // Cancel was clicked, or the window closed.
   bool Cancelled() const { return cancelled_; }
 
@@ -33,6 +33,8 @@ class RunProgress : public platform::FormEvents {
  private:
   std::int32_t count_;
   bool cancelled_ = false;
+  bool shown_ = false;
+  std::uint64_t shownAt_ = 0;
   platform::ControlId entry_ = 0, file_ = 0, cancel_ = 0;
   std::unique_ptr<platform::Form> form_;  // last: gone before the rest
 };

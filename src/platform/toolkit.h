@@ -148,6 +148,8 @@ class Toolkit {
   // Handles the messages waiting for this thread's windows, then returns
   // (a quit message is left for the loop that owns it).
   virtual void PumpMessages() = 0;
+  // Milliseconds from some fixed moment, never going back: paces repaints.
+  virtual std::uint64_t Milliseconds() = 0;
 };
 
 inline Toolkit& Widgets() { return *Current().toolkit; }

@@ -145,6 +145,8 @@ class FakeToolkit : public platform::Toolkit {
     last = form.get();
     return form;
   }
+  std::uint64_t now = 0;
+  std::uint64_t Milliseconds() override { return now += 1000; }  // a second per look
   void PumpMessages() override {
     if (onPump) onPump();
   }

@@ -430,11 +430,11 @@ TEST_F(PlaylistRunTest, CancelStopsAfterTheCurrentEntryWithoutClearing) {
     if (++pumps == 2) toolkit.last->Click(3);  // Cancel
   };
   Run();
-  EXPECT_FALSE(files.IsFile(L"C:\\b.mp3"));
-  EXPECT_TRUE(files.IsFile(L"C:\\c.mp3"));
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  EXPECT_TRUE(files.IsFile(L"C:\\b.mp3") && files.IsFile(L"C:\\c.mp3"));
   EXPECT_EQ(
       ui.shown.back().text,
-      L"Cancelled! The playlist was not cleared.\r\n\r\nFiles deleted or moved: 2\r\nEntries skipped: 0");
+      L"Cancelled! The playlist was not cleared.\r\n\r\nFiles deleted or moved: 1\r\nEntries skipped: 0");
   EXPECT_EQ(windows.playlist.size(), 3u);
   EXPECT_TRUE(static_cast<FakeForm&>(frm->form()).enabled);
 }

@@ -664,6 +664,8 @@ class Win32ToolkitImpl : public Toolkit {
     return form;
   }
 
+  std::uint64_t Milliseconds() override { return GetTickCount64(); }
+
   void PumpMessages() override {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
