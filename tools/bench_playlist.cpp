@@ -52,13 +52,18 @@ double RunPlugin(const ProfileText& profile, int entries, TempFolder& music) {
     return -1;
   }
   HWND dialog = nullptr;
-  if (!WaitUntil([&] { return (dialog = FindWindowA("VandrelForm", "nearly new Vandrel")) != nullptr; })) {
+  if (!WaitUntil([&] { return (dialog = FindWindowA("VandrelForm", "nearly new Vandrel")) != nullptr; },
+                 120000)) {
+    std::printf("the dialog did not open\n");
     return -1;
   }
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kWholePlaylistItem, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, kWholePlaylistItem)));
-  HWND question = FindMessageBox("Vandrel");
-  if (!question) return -1;
+  HWND question = FindMessageBox("Vandrel", 120000);
+  if (!question) {
+    std::printf("no question was asked\n");
+    return -1;
+  }
   const double start = Now();
   Answer(question);
   HWND done = FindMessageBox("Vandrel", 600000);
