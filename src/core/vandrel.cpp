@@ -233,7 +233,9 @@ void Vandrel::MoveToPlaylistStart() {
 
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
-disposal::ActOutcome Vandrel::ActQuietly() { return disposal::Act(*this, false); }
+disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal) {
+  return disposal::Dispose(*this, song, showNetworkRefusal, false);
+}
 
 void Vandrel::OnHotKey() {
   // The hotkey arrives inside Winamp's window procedure: whatever goes wrong

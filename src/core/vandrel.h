@@ -26,7 +26,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
 
   // The object's own interface.
   disposal::ActOutcome Act() override;
-  disposal::ActOutcome ActQuietly() override;
+  disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal) override;
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;

@@ -72,7 +72,6 @@ class FrmConfig : public platform::FormEvents {
   void OpeningSequence();
   // Runs a handler; what it throws is told to the user and goes no further.
   void Guarded(const std::function<void()>& handler);
-  void NextTrack();
   // The hotkey's modifier boxes: shown from, and read as, the modifier bits.
   void ShowModifiers(std::int32_t modifiers);
   std::int32_t CheckedModifiers();

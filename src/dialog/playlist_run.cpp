@@ -1,9 +1,11 @@
-// Perform whole Playlist: the action on every entry of Winamp's playlist, from
-// the first, then the playlist emptied.
+// Perform whole Playlist: the action on every entry of Winamp's playlist, by
+// its place in the list, then the playlist emptied. Winamp is stopped once and
+// is never told to move on or play while the run goes through the list.
 #include <string>
 
 #include "dialog/frm_config.h"
 #include "dialog/messages.h"
+#include "dialog/run_progress.h"
 #include "hotkey/hook.h"
 #include "platform/error.h"
 #include "winamp/bridge.h"
@@ -17,70 +19,105 @@ std::wstring Tally(int disposed, int skipped) {
          std::to_wstring(skipped);
 }
 
-}  // namespace
-
-// Winamp moves on by itself only after a file it could dispose of; past an
-// entry that was left alone the run moves it on.
-void FrmConfig::NextTrack() {
-  platform::Windows().SendMessage(plugin_->WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdNextTrack,
-                                  0);
+// 1234567 as "1,234,567".
+std::wstring Grouped(std::int32_t number) {
+  std::wstring digits = std::to_wstring(number);
+  const std::size_t sign = number < 0 ? 1 : 0;
+  for (std::size_t end = digits.size(); end > sign + 3; end -= 3) digits.insert(end - 3, 1, L',');
+  return digits;
 }
 
+// What the run is about to do, e.g. "Move 1,234 files to D:\Sorted.".
+std::wstring Plan(Plugin& plugin, std::int32_t count) {
+  const std::wstring files = Grouped(count) + (count == 1 ? L" file" : L" files");
+  if (!plugin.moveToFolder()) return L"Delete " + files + L".";
+  return L"Move " + files + L" to " + plugin.savingPlace() + L".";
+}
+
+// The dialog takes no input while the run pumps messages for Winamp.
+class InputTaken {
+ public:
+  explicit InputTaken(platform::Form& form) : form_(form) { form_.Enable(false); }
+  ~InputTaken() { form_.Enable(true); }
+  InputTaken(const InputTaken&) = delete;
+  InputTaken& operator=(const InputTaken&) = delete;
+
+ private:
+  platform::Form& form_;
+};
+
+}  // namespace
+
 void FrmConfig::PERFORMFULLPLAYLIST() {
-  if (ShowBox(L"Perform full playlist?", platform::Icon::Question, platform::Buttons::OkCancel) !=
-      platform::Answer::Ok) {
-    ShowBox(L"Cancelled!", platform::Icon::Critical);
-    return;
-  }
-  // Quit may unload the dialog while one of the run's boxes is up; the
-  // plug-in may be gone then, so the run goes no further.
-  if (!IsLoaded()) return;
   if (!plugin_) {
     ShowBox(L"The plug-in is not running: there is nothing to act with.", platform::Icon::Exclamation);
     return;
   }
+  const std::int32_t count = winamp::GetPlaylistLength(plugin_->WinAmpWindowHandle());
+  if (ShowBox(L"Perform full playlist?\r\n\r\n" + Plan(*plugin_, count), platform::Icon::Question,
+              platform::Buttons::OkCancel) != platform::Answer::Ok) {
+    ShowBox(L"Cancelled!", platform::Icon::Critical);
+    return;
+  }
+  // Quit may unload the dialog while one of the run's boxes is up, or while
+  // messages are pumped; the plug-in may be gone then, so the run goes no further.
+  if (!IsLoaded()) return;
 
   // The hotkey waits while the run (or one of its boxes) is on screen.
   hotkey::ActionScope running;
   int disposed = 0;
   int skipped = 0;
-  try {
-    plugin_->MoveToPlaylistStart();
-    const std::int32_t count = winamp::GetPlaylistLength(plugin_->WinAmpWindowHandle());
-    bool networkShown = false;
-    for (std::int32_t pass = 1; pass <= count; ++pass) {
-      // The network refusal is shown once per run; later ones pass quietly.
-      disposal::ActOutcome outcome = networkShown ? plugin_->ActQuietly() : plugin_->Act();
-      if (!IsLoaded()) return;
-      switch (outcome) {
-        case disposal::ActOutcome::Disposed:
-          ++disposed;
+  bool cancelled = false;
+  std::wstring stopped;  // why the run ended before the last entry
+  platform::Icon stoppedIcon = platform::Icon::Exclamation;
+  {
+    InputTaken taken(*form_);
+    RunProgress progress(plugin_->WinAmpWindowHandle(), count);
+    try {
+      platform::Windows().SendMessage(plugin_->WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop, 0);
+      bool networkShown = false;
+      for (std::int32_t index = 0; index < count && stopped.empty(); ++index) {
+        const std::wstring song = winamp::GetPlaylistFileName(plugin_->WinAmpWindowHandle(), index);
+        progress.Show(index, song);
+        if (!IsLoaded()) return;
+        if (progress.Cancelled()) {  // after the entry before this one
+          cancelled = true;
           break;
-        case disposal::ActOutcome::MoveSkipped:
-          ++skipped;
-          break;
-        case disposal::ActOutcome::NetworkRefused:
-          networkShown = true;
-          ++skipped;
-          NextTrack();
-          break;
-        case disposal::ActOutcome::NotThere:
-          ++skipped;
-          NextTrack();
-          break;
-        case disposal::ActOutcome::NoTarget:
-        case disposal::ActOutcome::FolderFailed:
-          // The action has said why; every later entry would meet the same.
-          ShowBox(L"The run stopped; the playlist was not cleared.\r\n\r\n" + Tally(disposed, skipped),
-                  platform::Icon::Exclamation);
-          return;
+        }
+        // The network refusal is shown once per run; later ones pass quietly.
+        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown);
+        if (!IsLoaded()) return;
+        switch (outcome) {
+          case disposal::ActOutcome::Disposed:
+            ++disposed;
+            break;
+          case disposal::ActOutcome::NetworkRefused:
+            networkShown = true;
+            ++skipped;
+            break;
+          case disposal::ActOutcome::MoveSkipped:
+          case disposal::ActOutcome::NotThere:
+            ++skipped;
+            break;
+          case disposal::ActOutcome::NoTarget:
+          case disposal::ActOutcome::FolderFailed:
+            // The action has said why; every later entry would meet the same.
+            stopped = L"The run stopped; the playlist was not cleared.";
+            break;
+        }
       }
+    } catch (const Error& error) {
+      stopped = error.Description() + L"\r\n\r\nThe run stopped at this entry; the playlist was not cleared.";
+      stoppedIcon = platform::Icon::Critical;
     }
-  } catch (const Error& error) {
-    ShowBox(error.Description() +
-                L"\r\n\r\nThe run stopped at this entry; the playlist was not cleared.\r\n\r\n" +
-                Tally(disposed, skipped),
-            platform::Icon::Critical);
+  }
+  if (!stopped.empty()) {
+    ShowBox(stopped + L"\r\n\r\n" + Tally(disposed, skipped), stoppedIcon);
+    return;
+  }
+  if (cancelled) {
+    ShowBox(L"Cancelled! The playlist was not cleared.\r\n\r\n" + Tally(disposed, skipped),
+            platform::Icon::Exclamation);
     return;
   }
   ShowBox(L"Done!\r\n\r\nPlaylist cleared!\r\n\r\n" + Tally(disposed, skipped), platform::Icon::Information);

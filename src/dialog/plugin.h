@@ -28,10 +28,10 @@ class Plugin {
   virtual void SetcreateArtistFolder(bool theValue) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
-  // Act, except that a network path is refused without its message box (the
-  // outcome still says NetworkRefused): the whole-playlist run shows that box
-  // once per run.
-  virtual disposal::ActOutcome ActQuietly() = 0;
+  // Act's rules for the file `song`, Winamp already stopped and left where it
+  // is. With `showNetworkRefusal` false a network path is refused without its
+  // box: the whole-playlist run shows it once per run. Throws as Act does.
+  virtual disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal) = 0;
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;

@@ -82,9 +82,7 @@ void DeleteSong(ActHost& host, const std::wstring& song) {
 
 }  // namespace
 
-ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
-  std::wstring song = winamp::GetCurrentFileName(host.WinAmpWindowHandle());
-
+ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst) {
   if (song.compare(0, 2, L"\\\\") == 0) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
@@ -103,7 +101,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
     }
   }
 
-  SendCommand(host, winamp::kCmdStop);
+  if (stopFirst) SendCommand(host, winamp::kCmdStop);
 
   auto& files = platform::Files();
   ActOutcome outcome = ActOutcome::Disposed;
@@ -123,8 +121,18 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
     }
   }
 
-  SendCommand(host, winamp::kCmdNextTrack);
-  SendCommand(host, winamp::kCmdPlay);
+  return outcome;
+}
+
+ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
+  const std::wstring song = winamp::GetCurrentFileName(host.WinAmpWindowHandle());
+  const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true);
+  // Once Winamp has been stopped it goes on with the next entry.
+  if (outcome == ActOutcome::Disposed || outcome == ActOutcome::MoveSkipped ||
+      outcome == ActOutcome::FolderFailed) {
+    SendCommand(host, winamp::kCmdNextTrack);
+    SendCommand(host, winamp::kCmdPlay);
+  }
   return outcome;
 }
 

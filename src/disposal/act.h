@@ -28,7 +28,7 @@ inline constexpr wchar_t kNoTargetFolder[] =
 // How one call of Act ended.
 enum class ActOutcome {
   Disposed,        // deleted, or moved
-  MoveSkipped,     // destination exists or equals the source; Winamp moved on
+  MoveSkipped,     // destination exists or equals the source
   NetworkRefused,  // network path, box shown, nothing sent
   NotThere,        // no such file, an empty name or no file at all (a stream): nothing done
   NoTarget,        // moving with no target folder: box shown, nothing touched
@@ -45,5 +45,10 @@ enum class ActOutcome {
 // stays stopped, the file stays where it was, and nothing more is sent.
 // With `showNetworkRefusal` false a network path is refused without its box.
 ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
+
+// The action's rules for one named file, `song`, as Winamp names it, without
+// telling Winamp to move on: with `stopFirst` Winamp is stopped before the
+// file is touched (the whole-playlist run stops it once, beforehand).
+ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst);
 
 }  // namespace vandrel::disposal

@@ -99,6 +99,11 @@ class Form {
   // off every screen) and returns when it has closed. `owner` is disabled
   // meanwhile and enabled again before the form goes away.
   virtual void RunModal(WindowHandle owner) = 0;
+  // Shows the form owned by `owner` (may be 0) and returns at once; the
+  // form's events arrive while the caller pumps messages.
+  virtual void ShowOwned(WindowHandle owner) = 0;
+  // Takes or gives back the user's input to the whole form.
+  virtual void Enable(bool enabled) = 0;
   // Closes the form (OnClosed follows); a closed form ignores it.
   virtual void Close() = 0;
 
@@ -142,6 +147,11 @@ class Toolkit {
   // A hidden form; null when the system refuses to make the window. `events`
   // must outlive the form.
   virtual std::unique_ptr<Form> CreateForm(const FormSpec& spec, FormEvents& events) = 0;
+  // Handles the messages waiting for this thread's windows, then returns
+  // (a quit message is left for the loop that owns it).
+  virtual void PumpMessages() = 0;
+  // Milliseconds from some fixed moment, never going back: paces repaints.
+  virtual std::uint64_t Milliseconds() = 0;
 };
 
 inline Toolkit& Widgets() { return *Current().toolkit; }

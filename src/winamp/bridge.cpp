@@ -20,8 +20,11 @@ std::string TrimAtNul(const std::string& text) {
 }
 
 std::wstring GetCurrentFileName(platform::WindowHandle window) {
+  return GetPlaylistFileName(window, platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListPos));
+}
+
+std::wstring GetPlaylistFileName(platform::WindowHandle window, std::intptr_t position) {
   auto& windows = platform::Windows();
-  std::intptr_t position = windows.SendMessage(window, kWmUser, 0, kIpcGetListPos);
   auto wide = static_cast<std::uintptr_t>(
       windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcGetPlaylistFileW));
   if (wide != 0) {

@@ -30,6 +30,8 @@ inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 // before 5.13, which answers 214 with 0, the ANSI name of message 211.
 // Empty when there is none or it is too long.
 std::wstring GetCurrentFileName(platform::WindowHandle winamp);
+// The same for the entry at `index` (from 0), wherever Winamp's position is.
+std::wstring GetPlaylistFileName(platform::WindowHandle winamp, std::intptr_t index);
 // Winamp's own preference for the files it deletes: true when they go to the
 // Recycle Bin.
 bool UsesRecycleBin(platform::WindowHandle winamp);

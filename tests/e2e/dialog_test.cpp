@@ -253,18 +253,26 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   const Lines lines = Split(ReadWholeFile(session.Ini()));
   EXPECT_NE(std::find(lines.begin(), lines.end(), "LastUsed=other"), lines.end());
 
-  // Opened again on the loaded profile: the run over the whole playlist from
-  // its start, the network refused once, the playlist cleared after the count.
-  ASSERT_TRUE(open());
+  // Opened again on the loaded profile, shuffle on: the run over the whole
+  // playlist by place, Winamp stopped once and never moved on, a progress
+  // window owned by Winamp, the network refused once, the playlist cleared
+  // after the count.
+  ASSERT_TRUE(session.standin().SetShuffle(true) && session.standin().SetPosition(4));
+  ASSERT_TRUE(open() && session.standin().ClearLog());
   EXPECT_EQ(dialog.SelectedText(item::List1), "other");
-  EXPECT_EQ(Answer(dialog.Click(item::WholePlaylist)), "Perform full playlist?");
-  EXPECT_EQ(Answer(FindMessageBox("Vandrel")), "Can't move file from network!");
+  EXPECT_EQ(Answer(dialog.Click(item::WholePlaylist)),
+            "Perform full playlist?\r\n\r\nMove 7 files to " + target + ".");
+  HWND network = FindMessageBox("Vandrel");
+  HWND progress = FindWindowW(nullptr, L"Vandrel: whole playlist");
+  EXPECT_TRUE(progress && GetWindow(progress, GW_OWNER) == session.standin().window());
+  EXPECT_EQ(Answer(network), "Can't move file from network!");
   HWND done = FindMessageBox("Vandrel");
   EXPECT_EQ(MessageBoxText(done),
             "Done!\r\n\r\nPlaylist cleared!\r\n\r\nFiles deleted or moved: 2\r\nEntries skipped: 5");
   EXPECT_EQ(ReadWholeFile(target + "\\b\\b.mp3") + ReadWholeFile(target + "\\c\\c.mp3"), "bc");
   EXPECT_EQ(ReadWholeFile(clash) + ReadWholeFile(theirs), "minetheirs") << "nothing is moved onto a file";
   EXPECT_EQ(session.standin().State().playlist.size(), 7u) << "cleared only once the box is closed";
+  EXPECT_EQ(session.Commands(), (Lines{"Stop"}));
   Answer(done);
   ASSERT_TRUE(dialog.Finish());
   EXPECT_TRUE(session.standin().State().playlist.empty());

@@ -29,6 +29,7 @@ class FakeForm : public platform::Form {
   std::vector<FakeControl> controls;  // control n is controls[n - 1]
   platform::WindowHandle modalOwner = 0;
   bool open = true;
+  bool enabled = true;
 
   FakeControl& At(platform::ControlId id) { return controls.at(static_cast<std::size_t>(id - 1)); }
 
@@ -65,6 +66,8 @@ class FakeForm : public platform::Form {
     if (whileModal) whileModal(*this);
     Close();
   }
+  void ShowOwned(platform::WindowHandle owner) override { modalOwner = owner; }
+  void Enable(bool on) override { enabled = on; }
   void Close() override {
     if (!open) return;
     open = false;
@@ -126,7 +129,8 @@ class FakeToolkit : public platform::Toolkit {
   explicit FakeToolkit(FakeFiles& files) : files_(files) {}
   bool refuseWindows = false;
   std::function<void(FakeForm&)> whileModal;
-  FakeForm* last = nullptr;  // the most recent form
+  FakeForm* last = nullptr;      // the most recent form
+  std::function<void()> onPump;  // plays the user between the run's entries
 
   std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec&,
                                              platform::FormEvents& events) override {
@@ -135,6 +139,11 @@ class FakeToolkit : public platform::Toolkit {
     form->whileModal = whileModal;
     last = form.get();
     return form;
+  }
+  std::uint64_t now = 0;
+  std::uint64_t Milliseconds() override { return now += 1000; }  // a second per look
+  void PumpMessages() override {
+    if (onPump) onPump();
   }
 
  private:

@@ -368,7 +368,7 @@ TEST_F(PlaylistRunTest, CancelNoPluginOrAnUnloadedDialogActsOnNothing) {
   Add("C:\\a.mp3");
   ui.answers = {Answer::Cancel};
   Run();
-  EXPECT_EQ(ui.Texts(), (Texts{L"Perform full playlist?", L"Cancelled!"}));
+  EXPECT_EQ(ui.Texts(), (Texts{L"Perform full playlist?\r\n\r\nDelete 2 files.", L"Cancelled!"}));
   EXPECT_EQ(ui.shown[0].icon, Icon::Question);
   EXPECT_EQ(ui.shown[1].icon, Icon::Critical);
   Open(nullptr).Click(c().cmdSort);
@@ -385,7 +385,11 @@ TEST_F(PlaylistRunTest, CancelNoPluginOrAnUnloadedDialogActsOnNothing) {
   ui.onBox = nullptr;
   EXPECT_EQ(ui.shown.back().text, L"Can't move file from network!");
   EXPECT_TRUE(files.IsFile(L"C:\\a.mp3"));
-  EXPECT_EQ(windows.commands.size(), 2u) << "only the move to the start";
+  EXPECT_EQ(windows.commands, (std::vector<std::uintptr_t>{40047})) << "only the stop";
+  for (int i = 0; i < 1232; ++i) Add("C:\\gone.mp3", false);
+  ui.answers = {Answer::Cancel};
+  Run();
+  EXPECT_EQ(ui.shown[ui.shown.size() - 2].text, L"Perform full playlist?\r\n\r\nDelete 1,234 files.");
 }
 
 TEST_F(PlaylistRunTest, ActsOnEveryEntryCountsAndClearsThePlaylist) {
@@ -396,16 +400,45 @@ TEST_F(PlaylistRunTest, ActsOnEveryEntryCountsAndClearsThePlaylist) {
   Add("C:\\missing.mp3", false);
   Add("\\\\server\\share\\x.mp3", false);
   Add("\\\\server\\share\\y.mp3", false);
+  windows.position = 3;  // wherever Winamp stands, the run starts at the first entry
+  Texts progress;        // the progress window's owner and lines, at each pump
+  toolkit.onPump = [&] {
+    FakeForm& f = *toolkit.last;
+    progress.push_back(std::to_wstring(f.modalOwner) + L" " + f.At(1).text + L" " + f.At(2).text);
+  };
   Run();
   for (const wchar_t* name :
        {L"D:\\Music\\Sorted\\a.mp3", L"D:\\Music\\Sorted\\b.mp3", L"D:\\Music\\Sorted\\c.mp3", L"C:\\d.mp3"})
     EXPECT_TRUE(files.IsFile(name)) << name;
   EXPECT_EQ(
       ui.Texts(),
-      (Texts{L"Perform full playlist?", L"Can't move file from network!",
+      (Texts{L"Perform full playlist?\r\n\r\nMove 7 files to D:\\Music\\Sorted.",
+             L"Can't move file from network!",
              L"Done!\r\n\r\nPlaylist cleared!\r\n\r\nFiles deleted or moved: 3\r\nEntries skipped: 4"}));
   EXPECT_EQ(ui.shown[2].icon, Icon::Information);
   EXPECT_TRUE(windows.playlist.empty());
+  EXPECT_EQ(windows.commands, (std::vector<std::uintptr_t>{40047})) << "stopped once, never moved on";
+  ASSERT_EQ(progress.size(), 7u);
+  EXPECT_EQ(progress[0], L"4660 Entry 1 of 7 C:\\a.mp3");
+  EXPECT_EQ(progress[6], L"4660 Entry 7 of 7 \\\\server\\share\\y.mp3");
+}
+
+TEST_F(PlaylistRunTest, CancelStopsAfterTheCurrentEntryWithoutClearing) {
+  for (const char* name : {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"}) Add(name);
+  int pumps = 0;
+  toolkit.onPump = [&] {
+    EXPECT_FALSE(frm->form().IsOpen() && static_cast<FakeForm&>(frm->form()).enabled)
+        << "dialog takes no input";
+    if (++pumps == 2) toolkit.last->Click(3);  // Cancel
+  };
+  Run();
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  EXPECT_TRUE(files.IsFile(L"C:\\b.mp3") && files.IsFile(L"C:\\c.mp3"));
+  EXPECT_EQ(
+      ui.shown.back().text,
+      L"Cancelled! The playlist was not cleared.\r\n\r\nFiles deleted or moved: 1\r\nEntries skipped: 0");
+  EXPECT_EQ(windows.playlist.size(), 3u);
+  EXPECT_TRUE(static_cast<FakeForm&>(frm->form()).enabled);
 }
 
 TEST_F(PlaylistRunTest, AFailureOrNoTargetEndsTheRunWithoutClearing) {

@@ -120,6 +120,9 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
     case kSetRecycleBin:
       app.player.SetRecycleBin(arg);
       break;
+    case kSetShuffle:
+      app.player.SetShuffle(arg != 0);
+      break;
     case kSetReleaseDelay:
       app.player.SetReleaseDelay(static_cast<DWORD>(arg));
       break;
@@ -141,13 +144,27 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
   return 1;
 }
 
+// What the window shows: the head of the state and the last commands, cheap
+// to build however long the playlist and the log (a long run is painted
+// between entries, as Winamp's window is).
+std::string PaintText(const App& app) {
+  const Player& player = app.player;
+  std::string text = "ready " + std::string(app.ready ? "1" : "0") + "\nposition " +
+                     std::to_string(player.position()) + "\nplayback " + PlaybackName(player.playback()) +
+                     "\nheld " + player.held() + "\nentries " + std::to_string(player.size()) + "\n";
+  const std::vector<std::string>& log = player.log();
+  for (std::size_t i = log.size() > 12 ? log.size() - 12 : 0; i < log.size(); ++i)
+    text += "command " + log[i] + "\n";
+  return text;
+}
+
 void OnPaint(App& app, HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   RECT area;
   GetClientRect(window, &area);
   InflateRect(&area, -8, -8);
-  const std::string text = StateText(app);
+  const std::string text = PaintText(app);
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_LEFT | DT_NOPREFIX);
   EndPaint(window, &paint);
 }

@@ -153,6 +153,9 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
     case kIpcUsesRecycleBin:
       log_.push_back("IPC_USES_RECYCLEBIN");
       return recycle_bin_;
+    case kIpcGetShuffle:
+      log_.push_back("IPC_GET_SHUFFLE");
+      return shuffle_ ? 1 : 0;
     case kIpcDelete:
       log_.push_back("IPC_DELETE " + arg);
       ClearPlaylist();
@@ -218,10 +221,14 @@ void Player::Stop() {
 }
 
 // Like Winamp's Next button: on to the following entry, from the last one
-// back to the first; a playing (or paused) player plays the new entry, a
-// stopped one only moves.
+// back to the first, or with shuffle on to any entry; a playing (or paused)
+// player plays the new entry, a stopped one only moves.
 void Player::Next() {
   if (entries_.empty()) return;
+  if (shuffle_) {
+    SetPosition(std::uniform_int_distribution<int>(0, size() - 1)(random_));
+    return;
+  }
   SetPosition((position_ + 1) % size());
 }
 

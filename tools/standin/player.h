@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,8 @@ class Player {
   void SetRecycleBin(LRESULT answer) { recycle_bin_ = answer; }
   // From now on, Stop lets go of the playing file this long after (0: at once).
   void SetReleaseDelay(DWORD delay_ms) { release_delay_ms_ = delay_ms; }
+  // Shuffle on: Next jumps to an entry picked at random, as Winamp's does.
+  void SetShuffle(bool on) { shuffle_ = on; }
 
   int position() const { return position_; }
   Playback playback() const { return playback_; }
@@ -98,6 +101,8 @@ class Player {
   std::wstring iniDirectoryW_;
   LRESULT recycle_bin_ = 0;
   DWORD release_delay_ms_ = 0;
+  bool shuffle_ = false;
+  std::minstd_rand random_{std::random_device{}()};
 };
 
 }  // namespace vandrel::standin

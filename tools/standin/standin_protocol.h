@@ -14,6 +14,8 @@
 //   kSetReleaseDelay (send) from now on Stop lets go of the playing file
 //                         lParam milliseconds later, from another thread, as
 //                         some input plug-ins do (0, at start: at once).
+//   kSetShuffle   (send)  lParam 1 turns shuffle on (IPC_GET_SHUFFLE answers
+//                         1 and Next jumps to a random entry), 0 off (at start).
 //   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
 //                         usually runs a modal dialog, so never send this.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
@@ -45,7 +47,7 @@
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
 // IPC_GETPLAYLISTFILE <wParam>, IPC_GETPLAYLISTFILEW <wParam>,
-// IPC_USES_RECYCLEBIN, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
+// IPC_USES_RECYCLEBIN, IPC_GET_SHUFFLE, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
 // IPC_GETINIDIRECTORY, IPC <code> <wParam> for other WM_USER codes.
 //
 // Playlist entries come from an .m3u (UTF-8 when .m3u8 or with UTF-8's
@@ -79,6 +81,7 @@ enum Control : std::uintptr_t {
   kProbe = 9,   // internal: answered 1 by the stand-in's own procedure
   kSetRecycleBin = 10,
   kSetReleaseDelay = 11,
+  kSetShuffle = 12,
 };
 
 // The main window's title, outside every ANSI code page.
@@ -101,6 +104,7 @@ inline constexpr unsigned kIpcGetPlaylistFile = 211;
 inline constexpr unsigned kIpcGetIniDirectory = 335;
 inline constexpr unsigned kIpcGetIniDirectoryW = 1335;
 inline constexpr unsigned kIpcGetPlaylistFileW = 214;
+inline constexpr unsigned kIpcGetShuffle = 250;
 inline constexpr unsigned kIpcUsesRecycleBin = 651;
 inline constexpr unsigned kCommandPlay = 40045;
 inline constexpr unsigned kCommandPause = 40046;

@@ -282,6 +282,16 @@ class Win32Form : public Form {
     Close();
   }
 
+  void ShowOwned(WindowHandle owner) override {
+    if (!window_) return;
+    SetWindowLongPtrW(window_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
+    ShowWindow(window_, SW_SHOW);
+  }
+
+  void Enable(bool enabled) override {
+    if (window_) EnableWindow(window_, enabled ? TRUE : FALSE);
+  }
+
   void Close() override {
     if (!window_ || closing_) return;
     EnableOwner();
@@ -715,6 +725,20 @@ class Win32ToolkitImpl : public Toolkit {
     auto form = std::make_unique<Win32Form>(spec, events);
     if (!form->Created()) return nullptr;
     return form;
+  }
+
+  std::uint64_t Milliseconds() override { return GetTickCount64(); }
+
+  void PumpMessages() override {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
 };
 

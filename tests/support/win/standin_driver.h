@@ -55,6 +55,7 @@ class Standin {
   std::vector<std::string> Log() const { return State().log; }
   bool SetPosition(int position) const;
   bool ClearLog() const;
+  bool SetShuffle(bool on) const;
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.

@@ -26,7 +26,7 @@ class StubPlugin : public dialog::Plugin {
   bool createArtistFolder() override { return false; }
   void SetcreateArtistFolder(bool) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
-  disposal::ActOutcome ActQuietly() override { return disposal::ActOutcome::NotThere; }
+  disposal::ActOutcome Dispose(const std::wstring&, bool) override { return disposal::ActOutcome::NotThere; }
   platform::WindowHandle WinAmpWindowHandle() override {
     return reinterpret_cast<platform::WindowHandle>(owner_);
   }

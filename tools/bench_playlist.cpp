@@ -1,0 +1,138 @@
+// Benchmark: the whole-playlist run over 10,000 entries through the real
+// dialog in the stand-in, for delete and for move (letter and artist
+// folders), beside the same file operations done bare in the same run. Run
+// under Wine:
+//
+//   scripts/with-wine.sh scripts/wine-run.sh build/x64/bin/bench_playlist.exe [entries]
+//
+// The run is timed from the answer to the question to the final box; the
+// target is the run within 1.25 times the bare operations.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/win/desktop.h"
+#include "support/win/plugin_session.h"
+
+using namespace vandrel::testing;
+
+namespace {
+
+constexpr int kWholePlaylistItem = 122;  // the toolkit's item id of "Perform whole Playlist"
+
+double Now() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+std::string Name(int i) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%cArtist %02d - Title %05d.mp3", 'A' + i % 26, i % 50, i);
+  return name;
+}
+
+// The run through the dialog, in ms; a negative number when it went wrong.
+double RunPlugin(const ProfileText& profile, int entries, TempFolder& music) {
+  std::vector<std::string> names;
+  for (int i = 0; i < entries; ++i) names.push_back(music.File(Name(i), "x"));
+  const std::string m3u = music.Path("list.m3u");
+  TempFolder plugins;
+  Standin standin;
+  StandinOptions options;
+  options.m3u = m3u;
+  options.plugins_folder = plugins.path();
+  if (!WriteM3u(m3u, names) || !PreparePluginsFolder(plugins.path(), SettingsFile(profile)) ||
+      !standin.Start(options) || !standin.OpenConfig(0)) {
+    std::printf("stand-in did not start: %s\n", standin.error().c_str());
+    return -1;
+  }
+  HWND dialog = nullptr;
+  if (!WaitUntil([&] { return (dialog = FindWindowA("VandrelForm", "nearly new Vandrel")) != nullptr; },
+                 120000)) {
+    std::printf("the dialog did not open\n");
+    return -1;
+  }
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kWholePlaylistItem, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, kWholePlaylistItem)));
+  HWND question = FindMessageBox("Vandrel", 120000);
+  if (!question) {
+    std::printf("no question was asked\n");
+    return -1;
+  }
+  const double start = Now();
+  Answer(question);
+  HWND done = FindMessageBox("Vandrel", 600000);
+  const double took = Now() - start;
+  const std::string text = done ? Answer(done) : "";
+  if (text.rfind("Done!", 0) != 0) {
+    std::printf("the run ended with: %s\n", text.c_str());
+    return -1;
+  }
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  standin.Shutdown();
+  return took;
+}
+
+// What the run does per file, with nothing around it.
+double BareDelete(int entries, TempFolder& folder) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < entries; ++i) paths.push_back(folder.File(Name(i), "x"));
+  const double start = Now();
+  for (const std::string& path : paths) {
+    GetFileAttributesA(path.c_str());
+    DeleteFileA(path.c_str());
+  }
+  return Now() - start;
+}
+
+double BareMove(int entries, TempFolder& folder, const std::string& target) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < entries; ++i) paths.push_back(folder.File(Name(i), "x"));
+  const double start = Now();
+  for (int i = 0; i < entries; ++i) {
+    const std::string name = Name(i);
+    const std::string letter = target + "\\" + static_cast<char>(name[0] - 'A' + 'a');
+    const std::string artist = letter + "\\" + name.substr(0, name.find(" - "));
+    CreateDirectoryA(letter.c_str(), nullptr);
+    CreateDirectoryA(artist.c_str(), nullptr);
+    MoveFileExA(paths[static_cast<std::size_t>(i)].c_str(), (artist + "\\" + name).c_str(),
+                MOVEFILE_COPY_ALLOWED);
+  }
+  return Now() - start;
+}
+
+bool Report(const char* what, double run, double bare) {
+  const double ratio = bare > 0 ? run / bare : 0;
+  std::printf("%-6s run %9.1f ms  bare %9.1f ms  ratio %5.2f  %s\n", what, run, bare, ratio,
+              run >= 0 && ratio <= 1.25 ? "within 1.25" : "OVER 1.25");
+  return run >= 0 && ratio <= 1.25;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int entries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+  std::printf("Vandrel whole-playlist benchmark: %d entries\n", entries);
+
+  TempFolder deleteMusic, bareDeleteFolder;
+  ProfileText deleting;
+  const double deleteRun = RunPlugin(deleting, entries, deleteMusic);
+  const double deleteBare = BareDelete(entries, bareDeleteFolder);
+  bool ok = Report("delete", deleteRun, deleteBare);
+
+  TempFolder moveMusic, target, bareMoveFolder, bareTarget;
+  ProfileText moving;
+  moving.moveToFolder = true;
+  moving.savingPlace = target.path();
+  moving.sortingOption = true;
+  moving.createArtistFolder = true;
+  const double moveRun = RunPlugin(moving, entries, moveMusic);
+  const double moveBare = BareMove(entries, bareMoveFolder, bareTarget.path());
+  ok = Report("move", moveRun, moveBare) && ok;
+  return ok ? 0 : 1;
+}
