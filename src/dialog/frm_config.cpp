@@ -44,65 +44,67 @@ using C = FrmConfig::Controls;
 // in reading order: the left column's groups top to bottom, then the right's.
 const std::vector<Placement>& Layout() {
   static const std::vector<Placement> layout = {
-      {&C::Frame2, ControlKind::Group, nullptr, 8, 8, 321, 169, L" Settings ", kVerdana, kBackground, false,
-       3},
-      {&C::List1, ControlKind::List, &C::Frame2, 8, 16, 153, 147, L"", kVerdana, std::nullopt, false, 0},
-      {&C::Command1, ControlKind::Button, &C::Frame2, 168, 16, 145, 25, L"Load Settings", kVerdana,
+      {&C::settingsGroup, ControlKind::Group, nullptr, 8, 8, 321, 169, L" Settings ", kVerdana, kBackground,
+       false, 3},
+      {&C::profileList, ControlKind::List, &C::settingsGroup, 8, 16, 153, 147, L"", kVerdana, std::nullopt,
+       false, 0},
+      {&C::loadSettings, ControlKind::Button, &C::settingsGroup, 168, 16, 145, 25, L"Load Settings", kVerdana,
        std::nullopt, false, 1},
-      {&C::Command2, ControlKind::Button, &C::Frame2, 168, 48, 145, 25, L"Delete Settings", kVerdana,
-       std::nullopt, false, 2},
-      {&C::Frame3, ControlKind::Group, &C::Frame2, 168, 80, 145, 81, L" Save Settings As ", std::nullopt,
-       kBackground, false, 7},
-      {&C::saveAS, ControlKind::TextBox, &C::Frame3, 8, 16, 129, 25, L"", kVerdana, std::nullopt, false, 3},
-      {&C::Command3, ControlKind::Button, &C::Frame3, 8, 48, 129, 25, L"Save Settings", kVerdana, kPaleYellow,
-       false, 4},
-      {&C::Frame1, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground, false,
-       0},
-      {&C::Label1, ControlKind::Label, &C::Frame1, 8, 16, 297, 17,
+      {&C::deleteSettings, ControlKind::Button, &C::settingsGroup, 168, 48, 145, 25, L"Delete Settings",
+       kVerdana, std::nullopt, false, 2},
+      {&C::saveAsGroup, ControlKind::Group, &C::settingsGroup, 168, 80, 145, 81, L" Save Settings As ",
+       std::nullopt, kBackground, false, 7},
+      {&C::saveAS, ControlKind::TextBox, &C::saveAsGroup, 8, 16, 129, 25, L"", kVerdana, std::nullopt, false,
+       3},
+      {&C::saveSettings, ControlKind::Button, &C::saveAsGroup, 8, 48, 129, 25, L"Save Settings", kVerdana,
+       kPaleYellow, false, 4},
+      {&C::shortcutGroup, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground,
+       false, 0},
+      {&C::shortcutText, ControlKind::Label, &C::shortcutGroup, 8, 16, 297, 17,
        L"File is deleted when you press these keys:", kVerdana, kBackground, false, 20},
-      {&C::Label2, ControlKind::Label, &C::Frame1, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
+      {&C::letterLabel, ControlKind::Label, &C::shortcutGroup, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
        std::nullopt, true, 21},
-      {&C::cmbKey, ControlKind::DropDown, &C::Frame1, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite, false,
-       9},
-      {&C::Frame5, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana, kBackground,
-       false, 11},
-      {&C::chkmoveToFolder, ControlKind::CheckBox, &C::Frame5, 8, 16, 305, 33,
+      {&C::cmbKey, ControlKind::DropDown, &C::shortcutGroup, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite,
+       false, 9},
+      {&C::actionGroup, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana,
+       kBackground, false, 11},
+      {&C::chkmoveToFolder, ControlKind::CheckBox, &C::actionGroup, 8, 16, 305, 33,
        L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 10},
-      {&C::chkSortingOption, ControlKind::CheckBox, &C::Frame5, 8, 48, 305, 33,
+      {&C::chkSortingOption, ControlKind::CheckBox, &C::actionGroup, 8, 48, 305, 33,
        L"Check this to move the files to folders from A to Z and 0 to 9 (for sorting)", kVerdana, kBackground,
        false, 11},
-      {&C::chkCreateArtistFolder, ControlKind::CheckBox, &C::Frame5, 8, 80, 305, 33,
+      {&C::chkCreateArtistFolder, ControlKind::CheckBox, &C::actionGroup, 8, 80, 305, 33,
        L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 12},
-      {&C::Frame4, ControlKind::Group, nullptr, 336, 8, 249, 281, L" Location (Where to move the files?) ",
-       kVerdana, kBackground, false, 10},
-      {&C::Drive1, ControlKind::DriveSelector, &C::Frame4, 8, 24, 233, 21, L"", std::nullopt, std::nullopt,
-       false, 13},
-      {&C::Dir1, ControlKind::FolderList, &C::Frame4, 8, 56, 233, 186, L"", std::nullopt, std::nullopt, false,
-       14},
-      {&C::txtnewfolder, ControlKind::TextBox, &C::Frame4, 8, 248, 153, 25, L"", kVerdana, std::nullopt,
-       false, 15},
-      {&C::Command4, ControlKind::Button, &C::Frame4, 168, 248, 73, 25, L"new folder", kVerdana, std::nullopt,
-       false, 16},
-      {&C::Frame6, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt, kBackground,
-       false, 15},
-      {&C::cmdSort, ControlKind::Button, &C::Frame6, 8, 16, 177, 25, L"Perform whole Playlist", kVerdana,
-       kPaleYellow, false, 17},
-      {&C::Command7, ControlKind::Button, &C::Frame6, 192, 16, 49, 25, L"?", kVerdanaLargeBold, kPaleYellow,
-       false, 18},
-      {&C::Frame7, ControlKind::Group, nullptr, 336, 352, 249, 49, L" Close (Saved all your changes?) ",
+      {&C::locationGroup, ControlKind::Group, nullptr, 336, 8, 249, 281,
+       L" Location (Where to move the files?) ", kVerdana, kBackground, false, 10},
+      {&C::driveSelector, ControlKind::DriveSelector, &C::locationGroup, 8, 24, 233, 21, L"", std::nullopt,
+       std::nullopt, false, 13},
+      {&C::folderList, ControlKind::FolderList, &C::locationGroup, 8, 56, 233, 186, L"", std::nullopt,
+       std::nullopt, false, 14},
+      {&C::txtnewfolder, ControlKind::TextBox, &C::locationGroup, 8, 248, 153, 25, L"", kVerdana,
+       std::nullopt, false, 15},
+      {&C::newFolder, ControlKind::Button, &C::locationGroup, 168, 248, 73, 25, L"new folder", kVerdana,
+       std::nullopt, false, 16},
+      {&C::automateGroup, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt,
+       kBackground, false, 15},
+      {&C::cmdSort, ControlKind::Button, &C::automateGroup, 8, 16, 177, 25, L"Perform whole Playlist",
+       kVerdana, kPaleYellow, false, 17},
+      {&C::playlistHelp, ControlKind::Button, &C::automateGroup, 192, 16, 49, 25, L"?", kVerdanaLargeBold,
+       kPaleYellow, false, 18},
+      {&C::closeGroup, ControlKind::Group, nullptr, 336, 352, 249, 49, L" Close (Saved all your changes?) ",
        std::nullopt, kBackground, false, 18},
-      {&C::Command5, ControlKind::Button, &C::Frame7, 8, 16, 233, 25, L"Close Configuration Dialog",
+      {&C::closeDialog, ControlKind::Button, &C::closeGroup, 8, 16, 233, 25, L"Close Configuration Dialog",
        kVerdanaBold, kWhite, false, 19},
       // The hotkey's modifier keys, added last so the controls above keep
       // their numbers.
-      {&C::chkCtrl, ControlKind::CheckBox, &C::Frame1, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground, false,
-       5},
-      {&C::chkAlt, ControlKind::CheckBox, &C::Frame1, 64, 34, 46, 17, L"Alt", kVerdana, kBackground, false,
-       6},
-      {&C::chkShift, ControlKind::CheckBox, &C::Frame1, 114, 34, 56, 17, L"Shift", kVerdana, kBackground,
-       false, 7},
-      {&C::chkWin, ControlKind::CheckBox, &C::Frame1, 174, 34, 50, 17, L"Win", kVerdana, kBackground, false,
-       8},
+      {&C::chkCtrl, ControlKind::CheckBox, &C::shortcutGroup, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground,
+       false, 5},
+      {&C::chkAlt, ControlKind::CheckBox, &C::shortcutGroup, 64, 34, 46, 17, L"Alt", kVerdana, kBackground,
+       false, 6},
+      {&C::chkShift, ControlKind::CheckBox, &C::shortcutGroup, 114, 34, 56, 17, L"Shift", kVerdana,
+       kBackground, false, 7},
+      {&C::chkWin, ControlKind::CheckBox, &C::shortcutGroup, 174, 34, 50, 17, L"Win", kVerdana, kBackground,
+       false, 8},
   };
   return layout;
 }
@@ -169,12 +171,12 @@ void FrmConfig::OpeningSequence() {
   Skippable([&] {
     std::vector<std::wstring> names;
     if (settings::SettingsIni().Enum_SectionNames(names)) {
-      for (const std::wstring& name : names) f.AddItem(c_.List1, name);
+      for (const std::wstring& name : names) f.AddItem(c_.profileList, name);
     }
   });
   Skippable([&] {
-    for (int i = f.ItemCount(c_.List1) - 1; i >= 0; --i) {
-      if (f.ItemText(c_.List1, i) == settings::kConfigSection) f.RemoveItem(c_.List1, i);
+    for (int i = f.ItemCount(c_.profileList) - 1; i >= 0; --i) {
+      if (f.ItemText(c_.profileList, i) == settings::kConfigSection) f.RemoveItem(c_.profileList, i);
     }
   });
   Skippable([&] {
@@ -182,10 +184,10 @@ void FrmConfig::OpeningSequence() {
     if (!settings::SettingsIni().ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed))
       return;
     f.SetText(c_.saveAS, lastUsed);
-    int count = f.ItemCount(c_.List1);
+    int count = f.ItemCount(c_.profileList);
     for (int i = 0; i < count; ++i) {
-      if (f.ItemText(c_.List1, i) == lastUsed) {
-        f.Select(c_.List1, i);
+      if (f.ItemText(c_.profileList, i) == lastUsed) {
+        f.Select(c_.profileList, i);
         break;
       }
     }
@@ -193,8 +195,8 @@ void FrmConfig::OpeningSequence() {
   std::wstring savingPlace;
   Skippable([&] { savingPlace = plugin_->savingPlace(); });
   if (!savingPlace.empty()) {
-    Skippable([&] { f.SetFolder(c_.Dir1, savingPlace); });
-    Skippable([&] { f.SetDrive(c_.Drive1, savingPlace); });
+    Skippable([&] { f.SetFolder(c_.folderList, savingPlace); });
+    Skippable([&] { f.SetDrive(c_.driveSelector, savingPlace); });
     Skippable([&] { f.SetChecked(c_.chkmoveToFolder, plugin_->moveToFolder()); });
     Skippable([&] { f.SetChecked(c_.chkSortingOption, plugin_->sortingOption()); });
     Skippable([&] { f.SetChecked(c_.chkCreateArtistFolder, plugin_->createArtistFolder()); });
@@ -225,40 +227,40 @@ void FrmConfig::Unload() {
   if (form_) form_->Close();
 }
 
-void FrmConfig::List1_MouseUp() {
+void FrmConfig::ProfileList_MouseUp() {
   platform::Form& f = *form_;
-  int selected = f.SelectedIndex(c_.List1);
-  f.SetText(c_.saveAS, selected < 0 ? std::wstring() : f.ItemText(c_.List1, selected));
+  int selected = f.SelectedIndex(c_.profileList);
+  f.SetText(c_.saveAS, selected < 0 ? std::wstring() : f.ItemText(c_.profileList, selected));
 }
 
-void FrmConfig::Drive1_Change() {
-  if (!form_->SetFolder(c_.Dir1, form_->Drive(c_.Drive1))) {
+void FrmConfig::DriveSelector_Change() {
+  if (!form_->SetFolder(c_.folderList, form_->Drive(c_.driveSelector))) {
     ShowBox(L"Drive not ready!", platform::Icon::Critical);
   }
 }
 
-void FrmConfig::Dir1_MouseUp() {
-  std::wstring path = form_->HighlightedPath(c_.Dir1);
-  if (!form_->SetFolder(c_.Dir1, path)) {
+void FrmConfig::FolderList_MouseUp() {
+  std::wstring path = form_->HighlightedPath(c_.folderList);
+  if (!form_->SetFolder(c_.folderList, path)) {
     ShowBox(L"Can't open the folder " + path + L".", platform::Icon::Exclamation);
   }
 }
 
-void FrmConfig::Command4_Click() {
+void FrmConfig::NewFolder_Click() {
   platform::Form& f = *form_;
   std::wstring name = f.Text(c_.txtnewfolder);
   settings::CleanName(name);
   f.SetText(c_.txtnewfolder, name);
   if (name.empty()) return;
   // From here on a failure leaves the folder list where it is, silently.
-  platform::Files().MakeFolder(JoinPath(f.HighlightedPath(c_.Dir1), name));
-  f.Refresh(c_.Dir1);
-  f.SetFolder(c_.Dir1, JoinPath(f.HighlightedPath(c_.Dir1), name));
+  platform::Files().MakeFolder(JoinPath(f.HighlightedPath(c_.folderList), name));
+  f.Refresh(c_.folderList);
+  f.SetFolder(c_.folderList, JoinPath(f.HighlightedPath(c_.folderList), name));
 }
 
-void FrmConfig::cmdSort_Click() { PERFORMFULLPLAYLIST(); }
+void FrmConfig::cmdSort_Click() { RunWholePlaylist(); }
 
-void FrmConfig::Command7_Click() { helpbox(); }
+void FrmConfig::PlaylistHelp_Click() { helpbox(); }
 
 void FrmConfig::helpbox() {
   ShowBox(
@@ -268,7 +270,7 @@ void FrmConfig::helpbox() {
       platform::Icon::Information);
 }
 
-void FrmConfig::Command5_Click() {
+void FrmConfig::CloseDialog_Click() {
   ConfigDialogOpen() = false;
   Unload();
 }
@@ -287,35 +289,35 @@ void FrmConfig::Guarded(const std::function<void()>& handler) {
 
 void FrmConfig::OnClick(platform::ControlId control) {
   Guarded([&] {
-    if (control == c_.Command1)
-      Command1_Click();
-    else if (control == c_.Command2)
-      Command2_Click();
-    else if (control == c_.Command3)
-      Command3_Click();
-    else if (control == c_.Command4)
-      Command4_Click();
-    else if (control == c_.Command5)
-      Command5_Click();
+    if (control == c_.loadSettings)
+      LoadSettings_Click();
+    else if (control == c_.deleteSettings)
+      DeleteSettings_Click();
+    else if (control == c_.saveSettings)
+      SaveSettings_Click();
+    else if (control == c_.newFolder)
+      NewFolder_Click();
+    else if (control == c_.closeDialog)
+      CloseDialog_Click();
     else if (control == c_.cmdSort)
       cmdSort_Click();
-    else if (control == c_.Command7)
-      Command7_Click();
+    else if (control == c_.playlistHelp)
+      PlaylistHelp_Click();
   });
 }
 
 void FrmConfig::OnMouseUp(platform::ControlId control) {
   Guarded([&] {
-    if (control == c_.List1)
-      List1_MouseUp();
-    else if (control == c_.Dir1)
-      Dir1_MouseUp();
+    if (control == c_.profileList)
+      ProfileList_MouseUp();
+    else if (control == c_.folderList)
+      FolderList_MouseUp();
   });
 }
 
 void FrmConfig::OnDriveChanged(platform::ControlId control) {
   Guarded([&] {
-    if (control == c_.Drive1) Drive1_Change();
+    if (control == c_.driveSelector) DriveSelector_Change();
   });
 }
 
@@ -323,12 +325,12 @@ void FrmConfig::OnDriveChanged(platform::ControlId control) {
 // folder list opens the highlighted folder, in the name box saves.
 void FrmConfig::OnDefaultAction(platform::ControlId control) {
   Guarded([&] {
-    if (control == c_.List1)
-      Command1_Click();
-    else if (control == c_.Dir1)
-      Dir1_MouseUp();
+    if (control == c_.profileList)
+      LoadSettings_Click();
+    else if (control == c_.folderList)
+      FolderList_MouseUp();
     else if (control == c_.saveAS)
-      Command3_Click();
+      SaveSettings_Click();
   });
 }
 

@@ -34,30 +34,30 @@ class FrmConfig : public platform::FormEvents {
 
   // The controls, as the toolkit numbers them.
   struct Controls {
-    platform::ControlId Frame1 = 0, Label1 = 0, Label2 = 0, cmbKey = 0;
+    platform::ControlId shortcutGroup = 0, shortcutText = 0, letterLabel = 0, cmbKey = 0;
     platform::ControlId chkCtrl = 0, chkAlt = 0, chkShift = 0, chkWin = 0;
-    platform::ControlId Frame2 = 0, List1 = 0, Command1 = 0, Command2 = 0, Frame3 = 0, saveAS = 0,
-                        Command3 = 0;
-    platform::ControlId Frame5 = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
-    platform::ControlId Frame4 = 0, Drive1 = 0, Dir1 = 0, txtnewfolder = 0, Command4 = 0;
-    platform::ControlId Frame6 = 0, cmdSort = 0, Command7 = 0, Frame7 = 0, Command5 = 0;
+    platform::ControlId settingsGroup = 0, profileList = 0, loadSettings = 0, deleteSettings = 0,
+                        saveAsGroup = 0, saveAS = 0, saveSettings = 0;
+    platform::ControlId actionGroup = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
+    platform::ControlId locationGroup = 0, driveSelector = 0, folderList = 0, txtnewfolder = 0, newFolder = 0;
+    platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0, closeGroup = 0, closeDialog = 0;
   };
   const Controls& controls() const { return c_; }
 
   // One handler per control event.
-  void List1_MouseUp();
-  void Drive1_Change();
-  void Dir1_MouseUp();
-  void Command4_Click();  // new folder
-  void Command1_Click();  // load settings
-  void Command2_Click();  // delete settings
-  void Command3_Click();  // save settings
-  void cmdSort_Click();   // whole playlist
-  void Command7_Click();  // "?"
-  void Command5_Click();  // close
+  void ProfileList_MouseUp();
+  void DriveSelector_Change();
+  void FolderList_MouseUp();
+  void NewFolder_Click();
+  void LoadSettings_Click();
+  void DeleteSettings_Click();
+  void SaveSettings_Click();
+  void cmdSort_Click();       // whole playlist
+  void PlaylistHelp_Click();  // "?"
+  void CloseDialog_Click();
   void Form_Unload();
 
-  void PERFORMFULLPLAYLIST();
+  void RunWholePlaylist();
   void helpbox();
 
   // platform::FormEvents

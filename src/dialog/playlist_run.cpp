@@ -48,7 +48,7 @@ class InputTaken {
 
 }  // namespace
 
-void FrmConfig::PERFORMFULLPLAYLIST() {
+void FrmConfig::RunWholePlaylist() {
   if (!plugin_) {
     ShowBox(L"The plug-in is not running: there is nothing to act with.", platform::Icon::Exclamation);
     return;

@@ -20,11 +20,11 @@ std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
 
 // Load Settings: applies the selected profile to the plug-in, entry by entry
 // at its own position, and shows what the plug-in holds afterwards.
-void FrmConfig::Command1_Click() {
+void FrmConfig::LoadSettings_Click() {
   platform::Form& f = *form_;
-  int selected = f.SelectedIndex(c_.List1);
+  int selected = f.SelectedIndex(c_.profileList);
   if (selected < 0 || !plugin_) return;
-  const std::wstring name = f.ItemText(c_.List1, selected);
+  const std::wstring name = f.ItemText(c_.profileList, selected);
 
   settings::IniClass& ini = settings::SettingsIni();
   std::vector<std::wstring> keys, values;
@@ -74,7 +74,8 @@ void FrmConfig::Command1_Click() {
   }
   if (at(2)) {
     plugin_->SetsavingPlace(values[2]);
-    if (!f.SetFolder(c_.Dir1, plugin_->savingPlace()) || !f.SetDrive(c_.Drive1, plugin_->savingPlace())) {
+    if (!f.SetFolder(c_.folderList, plugin_->savingPlace()) ||
+        !f.SetDrive(c_.driveSelector, plugin_->savingPlace())) {
       ShowBox(L"Seems like the folder does not exist!", platform::Icon::Information);
     }
   }
@@ -98,7 +99,7 @@ void FrmConfig::Command1_Click() {
 
 // Save Settings: stores the controls' values as a profile under the cleaned
 // name, makes it the profile last used and shows it selected in the list.
-void FrmConfig::Command3_Click() {
+void FrmConfig::SaveSettings_Click() {
   platform::Form& f = *form_;
   std::wstring name = f.Text(c_.saveAS);
   settings::CleanName(name);
@@ -117,7 +118,7 @@ void FrmConfig::Command3_Click() {
   // The settings file holds 8-bit text in the system's ANSI code page: a
   // folder that does not survive the trip would come back as another path
   // ('?' in place of what the code page lacks), so it is not saved at all.
-  const std::wstring folder = f.FolderPath(c_.Dir1);
+  const std::wstring folder = f.FolderPath(c_.folderList);
   auto& ui = platform::Ui();
   if (ui.FromAnsi(ui.ToAnsi(folder)) != folder) {
     ShowBox(L"The settings were not saved: the folder\r\n" + folder +
@@ -127,9 +128,9 @@ void FrmConfig::Command3_Click() {
     return;
   }
 
-  int count = f.ItemCount(c_.List1);
+  int count = f.ItemCount(c_.profileList);
   for (int i = 0; i < count; ++i) {
-    if (f.ItemText(c_.List1, i) != name) continue;
+    if (f.ItemText(c_.profileList, i) != name) continue;
     if (ShowBox(L"Overwrite settings " + Quoted(name) + L"?", platform::Icon::Question,
                 platform::Buttons::OkCancel) != platform::Answer::Ok) {
       return;
@@ -156,16 +157,16 @@ void FrmConfig::Command3_Click() {
 
   std::vector<std::wstring> names;
   if (ini.Enum_SectionNames(names)) {
-    f.ClearItems(c_.List1);
-    for (const std::wstring& section : names) f.AddItem(c_.List1, section);
+    f.ClearItems(c_.profileList);
+    for (const std::wstring& section : names) f.AddItem(c_.profileList, section);
   }
-  for (int i = 0; i < f.ItemCount(c_.List1);) {
-    std::wstring entry = f.ItemText(c_.List1, i);
+  for (int i = 0; i < f.ItemCount(c_.profileList);) {
+    std::wstring entry = f.ItemText(c_.profileList, i);
     if (entry == settings::kConfigSection) {
-      f.RemoveItem(c_.List1, i);
+      f.RemoveItem(c_.profileList, i);
       continue;
     }
-    if (entry == name) f.Select(c_.List1, i);
+    if (entry == name) f.Select(c_.profileList, i);
     ++i;
   }
 }
@@ -173,11 +174,11 @@ void FrmConfig::Command3_Click() {
 // Delete Settings: takes the selected profile out of the file and the list,
 // once the user has confirmed. "LastUsed" is emptied only then, and only when
 // it names that profile.
-void FrmConfig::Command2_Click() {
+void FrmConfig::DeleteSettings_Click() {
   platform::Form& f = *form_;
-  int selected = f.SelectedIndex(c_.List1);
-  if (f.ItemCount(c_.List1) == 0 || selected < 0) return;
-  const std::wstring name = f.ItemText(c_.List1, selected);
+  int selected = f.SelectedIndex(c_.profileList);
+  if (f.ItemCount(c_.profileList) == 0 || selected < 0) return;
+  const std::wstring name = f.ItemText(c_.profileList, selected);
   if (ShowBox(L"Are you sure you want to delete settings " + Quoted(name) + L"?", platform::Icon::Question,
               platform::Buttons::OkCancel) != platform::Answer::Ok) {
     return;
@@ -203,7 +204,7 @@ void FrmConfig::Command2_Click() {
     ShowBox(settings::HeaderNotRemovedMessage(name, removed), platform::Icon::Exclamation);
     return;
   }
-  f.RemoveItem(c_.List1, selected);
+  f.RemoveItem(c_.profileList, selected);
 }
 
 }  // namespace vandrel::dialog

@@ -16,9 +16,10 @@ using Lines = std::vector<std::string>;
 
 // Item ids of the dialog's controls: kToolkitItemBase + the order it adds them.
 namespace item {
-constexpr int List1 = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111, MoveToFolder = 113,
-              Sorting = 114, Artist = 115, Drive = 117, Folders = 118, NewFolderName = 119, NewFolder = 120,
-              WholePlaylist = 122, Close = 125, Ctrl = 126, Alt = 127, Win = 129;
+constexpr int Profiles = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111,
+              MoveToFolder = 113, Sorting = 114, Artist = 115, Drive = 117, Folders = 118,
+              NewFolderName = 119, NewFolder = 120, WholePlaylist = 122, Close = 125, Ctrl = 126, Alt = 127,
+              Win = 129;
 }  // namespace item
 
 // Actions sent and handled: the dialog answers each sent action through Handled, in order.
@@ -185,7 +186,7 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_TRUE(dialog.Checked(item::MoveToFolder) && dialog.Checked(item::Sorting));
   EXPECT_FALSE(dialog.Checked(item::Artist));
   EXPECT_EQ(dialog.Folder(), kept);
-  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other"}));
+  EXPECT_EQ(dialog.Entries(item::Profiles), (Lines{"test", "other"}));
 
   // "new folder" makes the cleaned name inside the folder shown and opens it.
   dialog.Type(item::NewFolderName, "My Songs");
@@ -210,20 +211,20 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   dialog.Tick(item::Sorting, false);
   dialog.Tick(item::Artist, false);
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
-  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other", "rockmix", "trash"}));
-  EXPECT_EQ(dialog.SelectedText(item::List1), "trash");
+  EXPECT_EQ(dialog.Entries(item::Profiles), (Lines{"test", "other", "rockmix", "trash"}));
+  EXPECT_EQ(dialog.SelectedText(item::Profiles), "trash");
   const std::string rockmix = Profile("rockmix", 11, true, kept + "\\mysongs", true, true, 3);
   const std::string trash = Profile("trash", 20, false, "C:\\", false, false, 3);
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 
   // Delete rockmix, confirmed: not one of its lines is left.
-  EXPECT_EQ(dialog.ClickEntry(item::List1, 2), nullptr);
+  EXPECT_EQ(dialog.ClickEntry(item::Profiles, 2), nullptr);
   HWND confirm = dialog.Click(item::Delete);
   EXPECT_EQ(MessageBoxButtons(confirm).size(), 2u);
   EXPECT_EQ(Answer(confirm), "Are you sure you want to delete settings 'rockmix'?");
   ASSERT_TRUE(dialog.Finish());
-  EXPECT_EQ(dialog.Entries(item::List1), (Lines{"test", "other", "trash"}));
+  EXPECT_EQ(dialog.Entries(item::Profiles), (Lines{"test", "other", "trash"}));
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + trash));
 
   // The scratch drive's folder taken away (through Z:, Wine's view of the
@@ -238,7 +239,7 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
     EXPECT_EQ(dialog.Folder(), "C:\\");
   }
   // A click on a profile names it in the name box; Load applies it.
-  EXPECT_EQ(dialog.ClickEntry(item::List1, 1), nullptr);
+  EXPECT_EQ(dialog.ClickEntry(item::Profiles, 1), nullptr);
   EXPECT_EQ(dialog.Text(item::SaveAs), "other");
   EXPECT_EQ(dialog.Click(item::Load), nullptr);
   EXPECT_EQ(session.Description(), "Vandrel [Ctrl+Alt+X]");
@@ -259,7 +260,7 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   // after the count.
   ASSERT_TRUE(session.standin().SetShuffle(true) && session.standin().SetPosition(4));
   ASSERT_TRUE(open() && session.standin().ClearLog());
-  EXPECT_EQ(dialog.SelectedText(item::List1), "other");
+  EXPECT_EQ(dialog.SelectedText(item::Profiles), "other");
   EXPECT_EQ(Answer(dialog.Click(item::WholePlaylist)),
             "Perform full playlist?\r\n\r\nMove 7 files to " + target + ".");
   HWND network = FindMessageBox("Vandrel");

@@ -78,7 +78,7 @@ class DialogTest : public ::testing::Test {
 TEST_F(DialogTest, OpeningShowsThePluginsSettingsAndTheProfiles) {
   profile.SetText(kIni, kSample);
   FakeForm& none = Open(nullptr);
-  EXPECT_EQ(none.ItemCount(c().cmbKey) + none.ItemCount(c().List1), 0);
+  EXPECT_EQ(none.ItemCount(c().cmbKey) + none.ItemCount(c().profileList), 0);
   EXPECT_FALSE(dialog::ConfigDialogOpen());
 
   plugin.SetKey(26);
@@ -90,11 +90,11 @@ TEST_F(DialogTest, OpeningShowsThePluginsSettingsAndTheProfiles) {
   ASSERT_EQ(f.ItemCount(c().cmbKey), 27);
   EXPECT_EQ(f.ItemText(c().cmbKey, 0), L"<None>");
   EXPECT_EQ(Selected(f, c().cmbKey), L"Z");
-  EXPECT_EQ(f.At(c().List1).items, (Texts{L"rockmix", L"trash"}));
-  EXPECT_EQ(Selected(f, c().List1), L"trash");
+  EXPECT_EQ(f.At(c().profileList).items, (Texts{L"rockmix", L"trash"}));
+  EXPECT_EQ(Selected(f, c().profileList), L"trash");
   EXPECT_EQ(f.Text(c().saveAS), L"trash");
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music\\Sorted");
-  EXPECT_EQ(f.Drive(c().Drive1), L"d:");
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\Music\\Sorted");
+  EXPECT_EQ(f.Drive(c().driveSelector), L"d:");
   EXPECT_TRUE(f.Checked(c().chkmoveToFolder) && f.Checked(c().chkCreateArtistFolder) &&
               !f.Checked(c().chkSortingOption));
 
@@ -105,42 +105,42 @@ TEST_F(DialogTest, OpeningShowsThePluginsSettingsAndTheProfiles) {
   FakeForm& g = Open();
   EXPECT_FALSE(g.Checked(c().chkmoveToFolder) || g.Checked(c().chkSortingOption) ||
                g.Checked(c().chkCreateArtistFolder));
-  EXPECT_EQ(g.SelectedIndex(c().List1), -1);
+  EXPECT_EQ(g.SelectedIndex(c().profileList), -1);
 }
 
 TEST_F(DialogTest, TheControlsEvents) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open();
-  f.Pick(c().List1, 0);
+  f.Pick(c().profileList, 0);
   EXPECT_EQ(f.Text(c().saveAS), L"trash") << "picking by keyboard fills nothing";
-  f.MouseUp(c().List1);
+  f.MouseUp(c().profileList);
   EXPECT_EQ(f.Text(c().saveAS), L"rockmix");
 
-  f.PickDrive(c().Drive1, L"d:");
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\");
-  f.PickDrive(c().Drive1, L"e:");
-  f.Highlight(c().Dir1, L"D:\\Music");
-  f.MouseUp(c().Dir1);
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music");
-  f.Highlight(c().Dir1, L"D:\\Vanished");
-  f.MouseUp(c().Dir1);
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music");
+  f.PickDrive(c().driveSelector, L"d:");
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\");
+  f.PickDrive(c().driveSelector, L"e:");
+  f.Highlight(c().folderList, L"D:\\Music");
+  f.MouseUp(c().folderList);
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\Music");
+  f.Highlight(c().folderList, L"D:\\Vanished");
+  f.MouseUp(c().folderList);
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\Music");
   EXPECT_EQ(ui.Texts(), (Texts{L"Drive not ready!", L"Can't open the folder D:\\Vanished."}));
   EXPECT_EQ(ui.shown[0].icon, Icon::Critical);
   EXPECT_EQ(ui.shown[1].icon, Icon::Exclamation);
 
-  f.SetFolder(c().Dir1, L"D:\\Music");
+  f.SetFolder(c().folderList, L"D:\\Music");
   f.Type(c().txtnewfolder, L"My Songs");
-  f.Click(c().Command4);
+  f.Click(c().newFolder);
   EXPECT_TRUE(files.IsFolder(L"D:\\Music\\mysongs"));
   EXPECT_EQ(f.Text(c().txtnewfolder), L"mysongs");
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music\\mysongs");
-  EXPECT_EQ(f.At(c().Dir1).refreshes, 1);
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\Music\\mysongs");
+  EXPECT_EQ(f.At(c().folderList).refreshes, 1);
   f.Type(c().txtnewfolder, L"- -");
-  f.Click(c().Command4);
+  f.Click(c().newFolder);
   EXPECT_EQ(f.Text(c().txtnewfolder), L"");
 
-  f.Click(c().Command7);
+  f.Click(c().playlistHelp);
   EXPECT_EQ(ui.shown.back().text,
             L"This will automatically go through your entire playlist, performing the specified action you "
             L"defined - either moves all files or deletes all files!");
@@ -150,7 +150,7 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpenAndSavesNothing) {
   FakeForm& f = Open();
   f.Tick(c().chkmoveToFolder, true);
   f.Pick(c().cmbKey, 4);
-  f.Click(c().Command5);
+  f.Click(c().closeDialog);
   EXPECT_FALSE(dialog::ConfigDialogOpen());
   EXPECT_EQ(plugin.Key(), 0);
   EXPECT_FALSE(plugin.moveToFolder());
@@ -161,7 +161,7 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpenAndSavesNothing) {
   toolkit.whileModal = [&](FakeForm& shown) {
     wasOpen = dialog::ConfigDialogOpen();
     EXPECT_EQ(shown.modalOwner, testing::FakeWindows::kWinamp);
-    shown.PickDrive(c().Drive1, L"e:");
+    shown.PickDrive(c().driveSelector, L"e:");
     EXPECT_EQ(ui.shown.back().owner, shown.Handle()) << "boxes over the dialog belong to it";
     plugin.IZekWinAmpGenPlugin_Quit();
     EXPECT_FALSE(shown.open);
@@ -179,8 +179,8 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpenAndSavesNothing) {
 TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open();
-  f.Pick(c().List1, 0);
-  f.Click(c().Command1);
+  f.Pick(c().profileList, 0);
+  f.Click(c().loadSettings);
   EXPECT_EQ(plugin.Key(), 11);
   EXPECT_EQ(Selected(f, c().cmbKey), L"K");
   EXPECT_EQ(plugin.Modifiers(), 3);
@@ -190,8 +190,8 @@ TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {
   EXPECT_TRUE(f.Checked(c().chkmoveToFolder) && f.Checked(c().chkSortingOption) &&
               !f.Checked(c().chkCreateArtistFolder));
   EXPECT_EQ(plugin.savingPlace(), L"D:\\Music\\Sorted");
-  EXPECT_EQ(f.FolderPath(c().Dir1), L"D:\\Music\\Sorted");
-  EXPECT_EQ(f.Drive(c().Drive1), L"d:");
+  EXPECT_EQ(f.FolderPath(c().folderList), L"D:\\Music\\Sorted");
+  EXPECT_EQ(f.Drive(c().driveSelector), L"d:");
   EXPECT_EQ(LastUsed(), L"rockmix");
   EXPECT_TRUE(ui.shown.empty());
 
@@ -200,8 +200,8 @@ TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {
                   L"[odd]\r\nmoveToFolder=0\r\nKEY=7\r\nsavingPlace=C:\\\r\nsortingOption=True\r\n"
                   L"createArtistFolder=-1\r\n");
   FakeForm& g = Open();
-  g.Pick(c().List1, 0);
-  g.Click(c().Command1);
+  g.Pick(c().profileList, 0);
+  g.Click(c().loadSettings);
   EXPECT_EQ(plugin.Key(), 11);
   EXPECT_TRUE(plugin.moveToFolder());
   EXPECT_EQ(plugin.savingPlace(), L"C:\\");
@@ -211,12 +211,12 @@ TEST_F(DialogTest, LoadAppliesTheSelectedProfileByPosition) {
 TEST_F(DialogTest, LoadTellsWhatItCouldNotApply) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open();
-  f.Pick(c().List1, -1);
-  f.Click(c().Command1);
+  f.Pick(c().profileList, -1);
+  f.Click(c().loadSettings);
   EXPECT_EQ(File(), kSample);
   profile.SetText(kIni, L"[iniConfig]\r\nLastUsed=old\r\n");
-  f.Pick(c().List1, 1);  // "trash", gone from the file meanwhile
-  f.Click(c().Command1);
+  f.Pick(c().profileList, 1);  // "trash", gone from the file meanwhile
+  f.Click(c().loadSettings);
   EXPECT_EQ(ui.Texts(), Texts{L"An unknown error has occured"});
   EXPECT_EQ(ui.shown[0].icon, Icon::Critical);
   EXPECT_EQ(LastUsed(), L"old");
@@ -226,8 +226,8 @@ TEST_F(DialogTest, LoadTellsWhatItCouldNotApply) {
                   L"createArtistFolder=1\r\n[short]\r\nKey=x1\r\nmoveToFolder=1\r\n");
   windows.takenKeys.insert(68);
   FakeForm& g = Open();
-  g.Pick(c().List1, 0);
-  g.Click(c().Command1);
+  g.Pick(c().profileList, 0);
+  g.Click(c().loadSettings);
   EXPECT_EQ(plugin.savingPlace(), L"D:\\Gone");
   EXPECT_EQ(Selected(g, c().cmbKey), L"<None>") << "the hotkey was refused";
   EXPECT_TRUE(plugin.sortingOption() && plugin.createArtistFolder());
@@ -235,8 +235,8 @@ TEST_F(DialogTest, LoadTellsWhatItCouldNotApply) {
 
   plugin.SetmoveToFolder(false);
   ui.shown.clear();
-  g.Pick(c().List1, 1);
-  g.Click(c().Command1);
+  g.Pick(c().profileList, 1);
+  g.Click(c().loadSettings);
   EXPECT_TRUE(plugin.moveToFolder());
   EXPECT_EQ(ui.Texts(),
             Texts{L"The settings 'short' hold 2 of their 5 entries; the missing ones were left as they "
@@ -252,18 +252,18 @@ TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   f.Pick(c().cmbKey, 11);
   f.Tick(c().chkWin, false);
   f.Type(c().saveAS, L"Rock Mix");
-  f.Click(c().Command3);
+  f.Click(c().saveSettings);
   EXPECT_EQ(ui.Texts(), Texts{L"Tick at least one of Ctrl, Alt, Shift and Win for the hotkey (Ctrl and Alt, "
                               L"for example)."});
   ui.shown.clear();
   f.Tick(c().chkCtrl, true);
   f.Tick(c().chkAlt, true);
   f.Tick(c().chkmoveToFolder, true);
-  f.Highlight(c().Dir1, L"D:\\Music\\Sorted");
-  f.MouseUp(c().Dir1);
+  f.Highlight(c().folderList, L"D:\\Music\\Sorted");
+  f.MouseUp(c().folderList);
   f.Tick(c().chkSortingOption, true);
   f.Type(c().saveAS, L"Rock Mix");
-  f.Click(c().Command3);
+  f.Click(c().saveSettings);
   EXPECT_EQ(f.Text(c().saveAS), L"rockmix");
   f.Pick(c().cmbKey, 20);
   f.Tick(c().chkCtrl, false);
@@ -271,25 +271,25 @@ TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   f.Tick(c().chkWin, true);
   f.Tick(c().chkmoveToFolder, false);
   f.Tick(c().chkSortingOption, false);
-  f.PickDrive(c().Drive1, L"c:");
+  f.PickDrive(c().driveSelector, L"c:");
   f.Type(c().saveAS, L"trash");
-  f.Click(c().Command3);
+  f.Click(c().saveSettings);
   EXPECT_EQ(File(), kSample);
-  EXPECT_EQ(f.At(c().List1).items, (Texts{L"rockmix", L"trash"}));
-  EXPECT_EQ(Selected(f, c().List1), L"trash");
+  EXPECT_EQ(f.At(c().profileList).items, (Texts{L"rockmix", L"trash"}));
+  EXPECT_EQ(Selected(f, c().profileList), L"trash");
   EXPECT_TRUE(ui.shown.empty());
 
   f.Pick(c().cmbKey, -1);
   f.Type(c().saveAS, L"My Mix");
-  f.Click(c().Command3);
+  f.Click(c().saveSettings);
   EXPECT_NE(File().find(L"[mymix]\r\nKey=-1\r\n"), npos) << "no hotkey entry selected";
-  EXPECT_EQ(Selected(f, c().List1), L"mymix");
+  EXPECT_EQ(Selected(f, c().profileList), L"mymix");
 }
 
 TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) {
   FakeForm& f = Open();
   f.Type(c().saveAS, L" - -  -");
-  f.Click(c().Command3);
+  f.Click(c().saveSettings);
   EXPECT_EQ(f.Text(c().saveAS), L"");
   EXPECT_FALSE(files.IsFile(kIni));
 
@@ -297,10 +297,10 @@ TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) 
   FakeForm& g = Open();
   g.Type(c().saveAS, L"Trash");
   ui.answers = {Answer::Cancel};
-  g.Click(c().Command3);
+  g.Click(c().saveSettings);
   EXPECT_EQ(File(), kSample);
   profile.writeFailure = 5;
-  g.Click(c().Command3);  // OK this time, but the write is refused
+  g.Click(c().saveSettings);  // OK this time, but the write is refused
   EXPECT_EQ(File(), kSample);
   EXPECT_EQ(
       ui.Texts(),
@@ -313,15 +313,15 @@ TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) 
   // A folder the ANSI settings file cannot hold is refused, never saved mangled.
   files.AddFolder(L"C:\\\u03A9mega");
   files.AddFolder(L"C:\\\u00C4rzte");
-  g.Highlight(c().Dir1, L"C:\\\u03A9mega");
-  g.MouseUp(c().Dir1);
-  g.Click(c().Command3);
+  g.Highlight(c().folderList, L"C:\\\u03A9mega");
+  g.MouseUp(c().folderList);
+  g.Click(c().saveSettings);
   EXPECT_EQ(File(), kSample);
   EXPECT_NE(ui.shown.back().text.find(L"not saved: the folder\r\nC:\\\u03A9mega\r\n"), npos);
-  g.Highlight(c().Dir1, L"C:\\\u00C4rzte");
-  g.MouseUp(c().Dir1);
+  g.Highlight(c().folderList, L"C:\\\u00C4rzte");
+  g.MouseUp(c().folderList);
   g.Pick(c().cmbKey, 1);
-  g.Click(c().Command3);
+  g.Click(c().saveSettings);
   EXPECT_NE(File().find(L"[trash]\r\nKey=1\r\nmoveToFolder=0\r\nsavingPlace=C:\\\u00C4rzte\r\n"), npos);
 }
 
@@ -329,31 +329,31 @@ TEST_F(DialogTest, DeleteTakesTheProfileOutAndEmptiesLastUsedOnlyForItsOwn) {
   profile.SetText(kIni, kSample);
   FakeForm& f = Open();
   ui.answers = {Answer::Cancel};
-  f.Click(c().Command2);
+  f.Click(c().deleteSettings);
   EXPECT_EQ(File(), kSample);
-  f.Click(c().Command2);
+  f.Click(c().deleteSettings);
   EXPECT_EQ(ui.Texts(), Texts(2, L"Are you sure you want to delete settings 'trash'?"));
   EXPECT_EQ(ui.shown[0].icon, Icon::Question);
   EXPECT_EQ(File(), kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=\r\n"));
-  EXPECT_EQ(f.At(c().List1).items, Texts{L"rockmix"});
-  f.Click(c().Command2);  // nothing selected now
+  EXPECT_EQ(f.At(c().profileList).items, Texts{L"rockmix"});
+  f.Click(c().deleteSettings);  // nothing selected now
   EXPECT_EQ(ui.shown.size(), 2u);
 
   profile.SetText(kIni, kSample);
-  Open().Pick(c().List1, 0);
-  toolkit.last->Click(c().Command2);
+  Open().Pick(c().profileList, 0);
+  toolkit.last->Click(c().deleteSettings);
   EXPECT_EQ(File(), L"[iniConfig]\r\nLastUsed=trash\r\n" + std::wstring(kTrash));
 
   // A header that cannot be taken out is reported and stays listed.
   profile.SetText(kIni, kSample);
   FakeForm& g = Open();
   files.failing[L"ReplaceAllBytes c:\\plugins\\vandrel.ini"] = 32;
-  g.Click(c().Command2);
+  g.Click(c().deleteSettings);
   EXPECT_EQ(ui.shown.back().text,
             L"The settings \"trash\" were deleted, but their header could not be removed from "
             L"C:\\Plugins\\vandrel.ini:\r\n\r\nSystem error 32");
   EXPECT_EQ(ui.shown.back().icon, Icon::Exclamation);
-  EXPECT_EQ(g.ItemCount(c().List1), 2);
+  EXPECT_EQ(g.ItemCount(c().profileList), 2);
   EXPECT_EQ(File(), kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=\r\n[trash]\r\n"));
   EXPECT_TRUE(
       settings::HeaderNotRemovedMessage(L"x", {5, L"\r\n"}).ends_with(L"vandrel.ini:\r\n\r\nError 5."));
