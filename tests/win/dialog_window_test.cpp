@@ -13,6 +13,7 @@
 #include "platform/win32/win32_services.h"
 #include "settings/ini_class.h"
 #include "support/win/desktop.h"
+#include "support/win/standin_driver.h"
 #include "support/win/stub_plugin.h"
 
 namespace vandrel {
@@ -25,16 +26,6 @@ void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
   auto step = std::move(g_steps.front());
   g_steps.erase(g_steps.begin());
   step();
-}
-
-void Press(WORD vk, WORD held = 0) {
-  std::vector<INPUT> inputs(held ? 4 : 2);
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    inputs[i].type = INPUT_KEYBOARD;
-    inputs[i].ki.wVk = held && (i == 0 || i == 3) ? held : vk;
-    inputs[i].ki.dwFlags = i >= inputs.size() / 2 ? KEYEVENTF_KEYUP : 0;
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 int Dpi() {
@@ -116,47 +107,47 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   for (int control : kReadingOrder)
     steps.push_back([control] {
       EXPECT_EQ(Focused(), control);
-      Press(VK_TAB);
+      testing::PressKeys({}, VK_TAB);
     });
   steps.push_back([] {
     EXPECT_EQ(Focused(), 2);
-    Press(VK_TAB, VK_SHIFT);
+    testing::PressKeys({VK_SHIFT}, VK_TAB);
   });
   // Arrows pick a profile without filling the name box; Enter loads it.
   steps.push_back([] {
     EXPECT_EQ(Focused(), 25);
     SetFocus(Item(2));
-    Press(VK_DOWN);
+    testing::PressKeys({}, VK_DOWN);
   });
   steps.push_back([] {
     EXPECT_EQ(Read("iniConfig", "LastUsed"), "rockmix");
-    Press(VK_RETURN);
+    testing::PressKeys({}, VK_RETURN);
   });
   steps.push_back([] {
     EXPECT_EQ(Read("iniConfig", "LastUsed"), "trash");
     SetFocus(Item(18));  // the folder list: the arrows pick, Enter opens
-    Press(VK_DOWN);
+    testing::PressKeys({}, VK_DOWN);
   });
   steps.push_back([] {
     EXPECT_EQ(SendMessageW(Item(18), LB_GETCOUNT, 0, 0), 4);
-    Press(VK_RETURN);
+    testing::PressKeys({}, VK_RETURN);
   });
   steps.push_back([] {
     EXPECT_EQ(SendMessageW(Item(18), LB_GETCOUNT, 0, 0), 3) << "C:\\, dlg, a";
     SetFocus(Item(6));  // Enter in the name box saves
     SetWindowTextW(Item(6), L"typed");
-    Press(VK_RETURN);
+    testing::PressKeys({}, VK_RETURN);
   });
   steps.push_back([] {
     EXPECT_EQ(Read("typed", "savingPlace"), "C:\\dlg\\a");
     PostMessageW(Item(23), BM_CLICK, 0, 0);
   });
   steps.push_back([] {  // a box over the dialog belongs to it
-    HWND box = testing::FindMessageBox("Vandrel", 2000);
+    HWND box = testing::FindMessageBox("Vandrel");
     EXPECT_EQ(GetWindow(box, GW_OWNER), Dialog());
     testing::ClickButton(box, IDOK);
   });
-  steps.push_back([] { Press(VK_ESCAPE); });
+  steps.push_back([] { testing::PressKeys({}, VK_ESCAPE); });
   Run(steps);
 
   // Off every screen, Winamp's window leaves the dialog in the middle of the screen; Alt+F4 closes it.
@@ -165,7 +156,7 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
   Run({[&] {
     ExpectPlaced(screen);
-    Press(VK_F4, VK_MENU);
+    testing::PressKeys({VK_MENU}, VK_F4);
   }});
 }
 
@@ -207,24 +198,13 @@ TEST_F(DialogWindow, EveryTextFitsItsControlAt96And144DotsPerInch) {
   RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &desktop);
   DWORD dpi = 144;
   RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring line = L"\"" + std::wstring(self) + L"\" --gtest_filter=*EveryTextFits*";
   SetEnvironmentVariableW(L"VANDREL_DPI_RUN", L"1");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-  WaitForSingleObject(child.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(child.hProcess, &code);
-  CloseHandle(child.hProcess);
-  CloseHandle(child.hThread);
+  const int code = testing::RunProgram("\"" + testing::ProgramFolder() +
+                                       "win_dialog_window_test.exe\" --gtest_filter=*EveryTextFits*");
   RegDeleteValueW(desktop, L"LogPixels");
   RegCloseKey(desktop);
   SetEnvironmentVariableW(L"VANDREL_DPI_RUN", nullptr);
-  EXPECT_EQ(code, 0u) << "at 144 dots per inch";
+  EXPECT_EQ(code, 0) << "at 144 dots per inch";
 }
 
 }  // namespace

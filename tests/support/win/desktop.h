@@ -8,9 +8,10 @@
 
 namespace vandrel::testing {
 
-// Holds `held` (virtual keys) down, presses 'A'..'Z' with `repeats` key-down
-// events (as a keyboard's auto-repeat sends them while it is held), lets go.
-bool PressKeys(const std::vector<WORD>& held, char letter, int repeats = 1);
+// Holds `held` down, presses `vk` ('A'..'Z' or another virtual key) with
+// `repeats` key-down events (as a keyboard's auto-repeat sends them while it
+// is held), lets go.
+bool PressKeys(const std::vector<WORD>& held, WORD vk, int repeats = 1);
 inline bool PressWinKey(char letter) { return PressKeys({VK_LWIN}, letter); }
 // A visible message box of any process titled exactly `title`, or nullptr.
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms = 20000);

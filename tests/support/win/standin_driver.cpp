@@ -48,7 +48,7 @@ StandinState ParseState(const std::string& text) {
 
 }  // namespace
 
-bool PressKeys(const std::vector<WORD>& held, char letter, int repeats) {
+bool PressKeys(const std::vector<WORD>& held, WORD vk, int repeats) {
   std::vector<INPUT> inputs;
   auto key = [&](WORD vk, bool up) {
     INPUT input{};
@@ -57,7 +57,6 @@ bool PressKeys(const std::vector<WORD>& held, char letter, int repeats) {
     input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
     inputs.push_back(input);
   };
-  const WORD vk = static_cast<WORD>(toupper(letter));
   for (WORD h : held) key(h, false);
   for (int i = 0; i < repeats; ++i) key(vk, false);
   key(vk, true);
