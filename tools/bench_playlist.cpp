@@ -9,6 +9,7 @@
 // target is the run within 1.25 times the bare operations.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,7 @@ using namespace vandrel::testing;
 
 namespace {
 
+constexpr int kRounds = 2;
 constexpr int kWholePlaylistItem = 122;  // the toolkit's item id of "Perform whole Playlist"
 
 double Now() {
@@ -52,8 +54,13 @@ double RunPlugin(const ProfileText& profile, int entries, TempFolder& music) {
     return -1;
   }
   HWND dialog = nullptr;
-  if (!WaitUntil([&] { return (dialog = FindWindowA("VandrelForm", "nearly new Vandrel")) != nullptr; },
-                 120000)) {
+  // Open once its controls are made and it is shown: a click before then finds no button.
+  if (!WaitUntil(
+          [&] {
+            dialog = FindWindowA("VandrelForm", "nearly new Vandrel");
+            return dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, kWholePlaylistItem);
+          },
+          120000)) {
     std::printf("the dialog did not open\n");
     return -1;
   }
@@ -117,22 +124,24 @@ bool Report(const char* what, double run, double bare) {
 
 int main(int argc, char** argv) {
   const int entries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
-  std::printf("Vandrel whole-playlist benchmark: %d entries\n", entries);
-
-  TempFolder deleteMusic, bareDeleteFolder;
-  ProfileText deleting;
-  const double deleteRun = RunPlugin(deleting, entries, deleteMusic);
-  const double deleteBare = BareDelete(entries, bareDeleteFolder);
-  bool ok = Report("delete", deleteRun, deleteBare);
-
-  TempFolder moveMusic, target, bareMoveFolder, bareTarget;
-  ProfileText moving;
-  moving.moveToFolder = true;
-  moving.savingPlace = target.path();
-  moving.sortingOption = true;
-  moving.createArtistFolder = true;
-  const double moveRun = RunPlugin(moving, entries, moveMusic);
-  const double moveBare = BareMove(entries, bareMoveFolder, bareTarget.path());
-  ok = Report("move", moveRun, moveBare) && ok;
-  return ok ? 0 : 1;
+  std::printf("Vandrel whole-playlist benchmark: %d entries, best of %d rounds\n", entries, kRounds);
+  ProfileText deleting, moving;
+  moving.moveToFolder = moving.sortingOption = moving.createArtistFolder = true;
+  // Wine's file operations vary from one batch to the next: each round times
+  // the bare operations and the run one after the other, and the best of each counts.
+  double best[2][2] = {{1e300, 1e300}, {1e300, 1e300}};  // [delete, move][run, bare]
+  for (int round = 0; round < kRounds; ++round) {
+    for (int move = 0; move < 2; ++move) {
+      TempFolder music, target, bareFolder, bareTarget;
+      moving.savingPlace = target.path();
+      const double bare =
+          move ? BareMove(entries, bareFolder, bareTarget.path()) : BareDelete(entries, bareFolder);
+      const double run = RunPlugin(move ? moving : deleting, entries, music);
+      if (run < 0) return 1;
+      best[move][0] = std::min(best[move][0], run);
+      best[move][1] = std::min(best[move][1], bare);
+    }
+  }
+  const bool deleteOk = Report("delete", best[0][0], best[0][1]);
+  return Report("move", best[1][0], best[1][1]) && deleteOk ? 0 : 1;
 }
