@@ -40,9 +40,10 @@
 //                        window's own
 //   unicode 0|1          1 while the main window is a Unicode window whose
 //                        title (it holds Chinese characters) reads back whole
-//   timing H P F         performance-counter readings: the message loop
+//   timing H P F O       performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
-//                        and the counter's frequency
+//                        the counter's frequency, and the ticks the player
+//                        spent handling messages in between
 //
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,

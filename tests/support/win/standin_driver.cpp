@@ -41,7 +41,7 @@ StandinState ParseState(const std::string& text) {
     if (key == "plugin")
       s.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
     if (key == "timing")
-      std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency;
+      std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency >> s.own_handling;
   }
   return s;
 }

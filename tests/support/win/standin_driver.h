@@ -27,8 +27,9 @@ struct StandinState {
   std::vector<std::string> log;  // "Play", "Stop", "Next", "IPC_GETPLAYLISTFILE <n>", ... in order
   std::vector<StandinPlugin> plugins;
   std::vector<std::string> failed;  // "gen_x.dll|reason"
-  // Performance-counter readings of the last hotkey taken and Play received.
-  long long hotkey_taken = 0, play_received = 0, counter_frequency = 1;
+  // Performance-counter readings of the last hotkey taken and Play received,
+  // and the ticks the player spent on its own handling in between.
+  long long hotkey_taken = 0, play_received = 0, counter_frequency = 1, own_handling = 0;
 };
 
 struct StandinOptions {
