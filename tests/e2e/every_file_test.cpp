@@ -1,6 +1,10 @@
-// Every file Winamp plays, end to end with the stand-in: a name outside the
-// ANSI code page read through IPC_GETPLAYLISTFILEW, and a file the player lets
-// go of too late after Stop, waited for about two seconds.
+// Windows key + letter on every kind of file Winamp plays, end to end: the
+// stand-in plays real files with the real plug-in pair loaded and the key is
+// pressed with SendInput. Read-only files, names past the ANSI answer's
+// buffer and outside the ANSI code page (through IPC_GETPLAYLISTFILEW), and a
+// file the player lets go of too late after Stop, waited for about two
+// seconds. A held file's box: the COM test; a network entry's: the unit
+// tests; moves: the dialog's test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,23 +15,44 @@
 namespace vandrel::testing {
 namespace {
 
-TEST(EveryFile, WideNameGoesAndAFileLetGoLateIsWaitedForAboutTwoSeconds) {
+using Commands = std::vector<std::string>;
+
+TEST(EveryFile, DeletesEachKindOfNameAndWaitsAboutTwoSecondsForAFileLetGoLate) {
   TempFolder music;
   PluginSession session;
-  const std::string name = "\xE9\x9F\xB3\xE6\xA5\xBD - \xE6\x9B\xB2.mp3";  // UTF-8 of the name below
+  // Names of 255 bytes (the longest that the ANSI answer's 256-byte buffer
+  // holds with its NUL) and of 256 (whole only through the wide answer).
+  const size_t room = music.path().size() + 1 + 4;
+  const std::string fits = music.File(std::string(255 - room, 'f') + ".mp3");
+  const std::string tooLong = music.File(std::string(256 - room, 'g') + ".mp3");
+  const std::string accented = music.File("\xC4rzte - Junge.mp3");
+  SetFileAttributesA(fits.c_str(), FILE_ATTRIBUTE_READONLY);
   const std::wstring japanese =
       std::wstring(music.path().begin(), music.path().end()) + L"\\\u97F3\u697D - \u66F2.mp3";
   CloseHandle(CreateFileW(japanese.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   const std::string late = music.File("Late - Released.mp3");
-  ASSERT_TRUE(WriteWholeFile(music.Path("list.m3u8"), "\xEF\xBB\xBF" + music.Path(name) + "\r\n" + late +
-                                                          "\r\n" + music.File("last.mp3") + "\r\n"));
+  // UTF-8, as the stand-in reads an .m3u8: the Japanese name, then "Ärzte".
+  ASSERT_TRUE(WriteWholeFile(music.Path("list.m3u8"),
+                             "\xEF\xBB\xBF" + fits + "\r\n" + music.Path("\xC3\x84rzte - Junge.mp3") +
+                                 "\r\n" + tooLong + "\r\n" +
+                                 music.Path("\xE9\x9F\xB3\xE6\xA5\xBD - \xE6\x9B\xB2.mp3") + "\r\n" + late +
+                                 "\r\n" + music.File("last.mp3") + "\r\n"));
   // The stand-in takes "/playlist=" among its files as the playlist.
   ASSERT_TRUE(session.Start({"/playlist=" + music.Path("list.m3u8")}, SettingsFile({})));
-  ASSERT_EQ(session.standin().State().playlist.size(), 3u);
-  ASSERT_NE(session.standin().State().playlist[0].find('?'), std::string::npos) << "211 gives the '?' form";
+  EXPECT_EQ(session.Description(), "Vandrel [Win+K]");
+  const StandinState state = session.standin().State();
+  ASSERT_EQ(state.playlist.size(), 6u);
+  EXPECT_EQ(state.held, fits) << "the player holds the file it plays";
+  EXPECT_NE(state.playlist[3].find('?'), std::string::npos) << "211 gives the '?' form";
+
+  for (const std::string& deleted : {fits, accented, tooLong}) {
+    ASSERT_TRUE(session.Press('K'));
+    EXPECT_FALSE(FileExists(deleted)) << deleted;
+    EXPECT_EQ(session.Commands(), (Commands{"Stop", "Next", "Play"}));
+  }
   ASSERT_TRUE(session.Press('K'));
   EXPECT_EQ(GetFileAttributesW(japanese.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(session.Commands(), (std::vector<std::string>{"Stop", "Next", "Play"}));
+  EXPECT_EQ(session.standin().State().position, 4);
 
   // From now on the player lets go of its file only 4 s after Stop.
   ASSERT_TRUE(SendMessageA(session.standin().window(), RegisterWindowMessageA(standin::kControlMessage),
@@ -42,8 +67,11 @@ TEST(EveryFile, WideNameGoesAndAFileLetGoLateIsWaitedForAboutTwoSeconds) {
   EXPECT_LT(waited, 3900u) << "gave up before the player let go";
   EXPECT_NE(Answer(box).find(late), std::string::npos);
   EXPECT_TRUE(FileExists(late));
-  EXPECT_EQ(session.Commands(), std::vector<std::string>{"Stop"});
+  EXPECT_EQ(session.Commands(), Commands{"Stop"});
   EXPECT_EQ(session.standin().State().playback, Playback::kStopped);
+  // Winamp's quit reaches the plug-in through its own hook; it must return
+  // into code still loaded and leave Winamp's procedure in place.
+  EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Win32 file system against the real file functions (Wine): the number
 // each operation reports for each way a path can be missing, moves across
-// volumes, whole-file rewrites, and files that another program holds.
+// volumes, and files that another program holds. Whole-file rewrites: the
+// settings tests.
 #include "platform/win32/win32.h"  // <windows.h> without its A/W name macros
 
 #include <gtest/gtest.h>
@@ -89,19 +90,6 @@ TEST_F(FilesWineTest, MovesNeverReplaceAndWorkAcrossVolumes) {
   EXPECT_EQ(ReadWholeFile(other_->Path("d.mp3")), "song");
   EXPECT_EQ(ReadWholeFile(other_->Path("ro.mp3")), "read-only");
   EXPECT_EQ(CountEntries(folder_.path()), 1);  // only b.mp3
-}
-
-TEST_F(FilesWineTest, WholeFileBytesRoundTrip) {
-  std::string path = folder_.Path("vandrel.ini");
-  std::string bytes("[a]\r\nx=\xE4\xF6\0z\r\n", 12), read;
-  EXPECT_TRUE(Files().ReplaceAllBytes(W(path), bytes).ok()) << "created when missing";
-  EXPECT_TRUE(Files().ReadAllBytes(W(path), read).ok());
-  EXPECT_EQ(read, bytes);
-  EXPECT_TRUE(Files().ReplaceAllBytes(W(path), "shorter").ok());
-  EXPECT_EQ(ReadWholeFile(path), "shorter");
-  EXPECT_EQ(Files().ReadAllBytes(W(folder_.Path("none.ini")), read).code, 2u);
-  EXPECT_FALSE(Files().ReplaceAllBytes(W(folder_.Path("none\\x.ini")), "x").ok());
-  EXPECT_EQ(CountEntries(folder_.path()), 1) << "no temporary file left";
 }
 
 // A player holds the file without sharing (or sharing only reading): nothing
