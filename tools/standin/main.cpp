@@ -183,7 +183,8 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_USER: {
       const LONGLONG start = Counter();
       const LRESULT answer = app.player.OnIpc(wparam, lparam);
-      InvalidateRect(window, nullptr, TRUE);
+      // Of the queries only clearing the playlist changes what is shown.
+      if (lparam == kIpcDelete) InvalidateRect(window, nullptr, TRUE);
       app.own_handling += Counter() - start;
       return answer;
     }

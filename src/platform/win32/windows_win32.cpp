@@ -123,25 +123,30 @@ class Win32WindowSystem final : public WindowSystem {
   void CloseProcess(ProcessHandle process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
   // Read a page at a time: a short name near the end of the last readable
   // page must not fail because of the page after it.
+  // Reads in place, region by region, only as far as the system says the
+  // memory is committed and readable (asking it to copy costs a round trip
+  // to the Wine server for every name). Winamp's own thread, the one we run
+  // on, is the one that could free it.
   std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) override {
-    constexpr std::uintptr_t kPage = 4096;
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
     std::wstring text;
     if (address == 0 || address % sizeof(wchar_t) != 0) return text;
     while (text.size() < maxChars) {
-      std::uintptr_t at = address + text.size() * sizeof(wchar_t);
-      std::size_t chars =
-          std::min<std::size_t>((kPage - at % kPage) / sizeof(wchar_t), maxChars - text.size());
-      std::wstring chunk(chars, L'\0');
-      SIZE_T read = 0;
-      if (!::ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<LPCVOID>(at), chunk.data(),
-                               chars * sizeof(wchar_t), &read)) {
+      const std::uintptr_t at = address + text.size() * sizeof(wchar_t);
+      MEMORY_BASIC_INFORMATION region{};
+      if (VirtualQuery(reinterpret_cast<LPCVOID>(at), &region, sizeof region) == 0 ||
+          region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
+          (region.Protect & kReadable) == 0) {
         break;
       }
-      chunk.resize(read / sizeof(wchar_t));
-      std::size_t nul = chunk.find(L'\0');
-      if (nul != std::wstring::npos) return text + chunk.substr(0, nul + 1);
-      text += chunk;
-      if (chunk.size() < chars) break;
+      const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+      const std::size_t room = std::min<std::size_t>((end - at) / sizeof(wchar_t), maxChars - text.size());
+      if (room == 0) break;
+      const auto* from = reinterpret_cast<const wchar_t*>(at);
+      const std::size_t length = wcsnlen(from, room);
+      text.append(from, length);
+      if (length < room) return text + L'\0';
     }
     return text;
   }
