@@ -136,8 +136,7 @@ Standin::~Standin() {
 
 bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
   control_message_ = RegisterWindowMessageA(standin::kControlMessage);
-  // One left behind by a test that failed half-way would answer the
-  // plug-in's FindWindowA in place of the new one.
+  // One left behind by a test that failed half-way would hold the hotkeys.
   for (HWND left; (left = FindWindowA(standin::kWindowClass, nullptr)) != nullptr;) {
     DWORD pid = 0;
     GetWindowThreadProcessId(left, &pid);

@@ -1,6 +1,5 @@
-// Drives the stand-in Winamp (winamp_standin.exe beside the test program)
-// from outside, reading its state out of its memory (standin_protocol.h).
-// One at a time: the plug-in finds Winamp by class.
+// Drives the stand-in Winamp (winamp_standin.exe beside the test program) from
+// outside, reading its state out of its memory (standin_protocol.h).
 #pragma once
 
 #include <windows.h>
