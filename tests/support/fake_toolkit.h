@@ -1,5 +1,4 @@
-// A toolkit whose forms live in memory: the test plays the user (clicks,
-// picks, typing); the drive selector and the folder list look at a FakeFiles.
+// Forms held in memory, the test playing the user; the drive and folder controls look at a FakeFiles.
 #pragma once
 
 #include <functional>
@@ -13,7 +12,6 @@
 namespace vandrel::testing {
 
 struct FakeControl {
-  platform::ControlKind kind{};
   std::wstring text;
   std::vector<std::wstring> items;
   int selected = -1;
@@ -32,6 +30,7 @@ class FakeForm : public platform::Form {
   bool enabled = true;
 
   FakeControl& At(platform::ControlId id) { return controls.at(static_cast<std::size_t>(id - 1)); }
+  std::wstring SelectedText(platform::ControlId id) { return ItemText(id, SelectedIndex(id)); }
 
   // The user.
   void Click(platform::ControlId id) { events_.OnClick(id); }
@@ -53,10 +52,7 @@ class FakeForm : public platform::Form {
   }
 
   platform::ControlId AddControl(const platform::ControlSpec& spec) override {
-    FakeControl control;
-    control.kind = spec.kind;
-    if (spec.kind != platform::ControlKind::TextBox) control.text = spec.caption;
-    controls.push_back(control);
+    controls.emplace_back().text = spec.caption;
     return static_cast<platform::ControlId>(controls.size());
   }
   platform::WindowHandle Handle() override { return open ? 0x5150 : 0; }

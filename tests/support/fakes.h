@@ -1,6 +1,4 @@
-// Fakes of the platform operations for the logic's unit tests: message boxes
-// with scripted answers, a Winamp window, drives, folders and files with a log
-// of every change, the profile functions over those files, a wrapper object.
+// Fakes of the platform operations for the logic's unit tests.
 #pragma once
 
 #include <algorithm>
@@ -64,8 +62,7 @@ class FakeUi : public platform::UserInterface {
   }
 };
 
-// Winamp's window (its playlist held in "its memory"), hotkeys and atoms,
-// window procedures.
+// Winamp's window (its playlist held in "its memory"), hotkeys, atoms and window procedures.
 class FakeWindows : public platform::WindowSystem {
  public:
   static constexpr platform::WindowHandle kWinamp = 0x1234;
@@ -88,7 +85,6 @@ class FakeWindows : public platform::WindowSystem {
   unsigned registeredModifiers = 0;             // of the last registration
   platform::ProcAddress proc = kWinampProc;     // Winamp's current window procedure
   HookHandler hook = nullptr;
-  int reachedWinamp = 0;
   std::wstring moduleFileName = L"C:\\Plugins\\vandrel.dll";
 
   // Delivers a message through the window's current procedure.
@@ -101,9 +97,7 @@ class FakeWindows : public platform::WindowSystem {
   std::intptr_t CallWindowProc(platform::ProcAddress p, platform::WindowHandle w, unsigned message,
                                std::uintptr_t wParam, std::intptr_t lParam) override {
     if (p == kHookProc) return hook(w, message, wParam, lParam);
-    if (p != kWinampProc) return 0;
-    ++reachedWinamp;
-    return kWinampResult;
+    return p == kWinampProc ? kWinampResult : 0;
   }
   platform::ProcAddress HookProcAddress(HookHandler handler) override {
     hook = handler;
@@ -128,12 +122,7 @@ class FakeWindows : public platform::WindowSystem {
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());
     if (w != kWinamp || !winampPresent) return 0;
-    if (message == 0x111) {
-      commands.push_back(wParam);
-      if (wParam == 40048 && count > 0) position = (position + 1) % count;
-      if (wParam == 40154) position = 0;
-      return 0;
-    }
+    if (message == 0x111) commands.push_back(wParam);
     if (message != 0x400) return 0;
     if (lParam == 101) playlist.clear();
     if (lParam == 124) return count;
@@ -169,8 +158,7 @@ class FakeWindows : public platform::WindowSystem {
   std::wstring TextInOwnProcess(std::uintptr_t, bool) override { return {}; }
 };
 
-// Drives, folders and files by path, without regard to case, a run of "\"
-// counting as one. A drive is there when its root is among the folders.
+// Files and folders by case-blind path, a run of "\" as one; a drive is there when its root is a folder.
 class FakeFiles : public platform::FileSystem {
  public:
   std::set<std::wstring> folders{L"c:\\"};
@@ -178,7 +166,6 @@ class FakeFiles : public platform::FileSystem {
   std::set<wchar_t> notReady;                        // lower-case drive letters
   std::map<std::wstring, std::uint32_t> failing;     // log entry -> the code that change fails with
   std::map<std::wstring, std::uint32_t> attributes;  // by key; read-only (1) refuses a delete
-  std::vector<std::wstring> recycled;
   unsigned slept = 0, releaseAfter = 0;     // a held file (32, 33) is let go once this much was slept
   std::map<std::wstring, int> timeNumbers;  // path -> the time query's number
   std::vector<std::wstring> log;            // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
@@ -243,7 +230,7 @@ class FakeFiles : public platform::FileSystem {
   }
   platform::OpResult RecycleFile(const std::wstring& path) override {
     auto r = Check(L"RecycleFile " + Key(path));
-    if (r.ok() && files.erase(Key(path))) recycled.push_back(path);
+    if (r.ok()) files.erase(Key(path));
     return r;
   }
   void Sleep(unsigned ms) override {
@@ -287,8 +274,7 @@ class FakeFiles : public platform::FileSystem {
   }
 };
 
-// The profile functions over the text of files in a FakeFiles: sections and
-// keys match without regard to case, new sections and keys go at the end.
+// The profile functions over FakeFiles texts: names match case-blind, new ones go at the end.
 class FakeProfile : public platform::ProfileApi {
  public:
   explicit FakeProfile(FakeFiles& files) : files_(files) {}
