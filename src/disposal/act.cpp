@@ -31,6 +31,7 @@ void ThrowIfFailed(const platform::OpResult& result, const std::wstring& what) {
 // Error codes of a file another program still holds open or locked.
 constexpr std::uint32_t kSharingViolation = 32;
 constexpr std::uint32_t kLockViolation = 33;
+constexpr std::uint32_t kAccessDenied = 5;  // what a delete of a read-only file fails with
 constexpr std::uint32_t kReadOnly = 0x1;
 // Some input and tag-reading plug-ins let go of the file a moment after Stop
 // returns: a file still held is tried again for about two seconds.
@@ -58,8 +59,9 @@ bool IsDrivePath(const std::wstring& song) {
 }
 
 // Deletes the song as Winamp's own preference says: into the Recycle Bin, or
-// for good. For good, only read-only is cleared (it alone stops a delete), and
-// put back when the delete fails after all.
+// for good. For good, a delete refused because the file is read-only clears
+// that attribute alone (nothing else stops a delete) and tries again; when the
+// delete fails after all, the attribute is put back.
 void DeleteSong(ActHost& host, const std::wstring& song) {
   auto& files = platform::Files();
   const std::wstring what = L"Could not delete the file\r\n" + song;
@@ -67,16 +69,15 @@ void DeleteSong(ActHost& host, const std::wstring& song) {
     ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
     return;
   }
+  platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
   std::uint32_t attributes = 0;
-  ThrowIfFailed(files.FileAttributes(song, attributes),
-                L"Could not read the attributes of the file\r\n" + song);
-  const bool readOnly = (attributes & kReadOnly) != 0;
-  if (readOnly) {
+  if (removed.code == kAccessDenied && files.FileAttributes(song, attributes).ok() &&
+      (attributes & kReadOnly) != 0) {
     ThrowIfFailed(files.SetFileAttributes(song, attributes & ~kReadOnly),
                   L"Could not clear the read-only attribute of the file\r\n" + song);
+    removed = Retried([&] { return files.RemoveFile(song); });
+    if (!removed.ok()) files.SetFileAttributes(song, attributes);
   }
-  platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
-  if (!removed.ok() && readOnly) files.SetFileAttributes(song, attributes);
   ThrowIfFailed(removed, what);
 }
 

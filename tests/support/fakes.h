@@ -240,7 +240,7 @@ class FakeFiles : public platform::FileSystem {
   }
   platform::OpResult RemoveFile(const std::wstring& path) override {
     auto r = Check(L"RemoveFile " + Key(path));
-    if (r.ok() && (attributes[Key(path)] & 1)) return Fail(5);
+    if (attributes[Key(path)] & 1) return Fail(5);  // read-only refuses before anything else
     return !r.ok() || files.erase(Key(path)) ? r : Fail(2);
   }
   platform::OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {

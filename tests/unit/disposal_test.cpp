@@ -142,7 +142,8 @@ TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
   files.attributes[song] = 0x23;  // read-only, hidden, archive
   EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
   EXPECT_EQ(files.log,
-            (std::vector<std::wstring>{L"SetFileAttributes " + song + L" 34", L"RemoveFile " + song}));
+            (std::vector<std::wstring>{L"RemoveFile " + song, L"SetFileAttributes " + song + L" 34",
+                                       L"RemoveFile " + song}));
   EXPECT_FALSE(files.IsFile(kSong));
   ExpectMovedOn();
   EXPECT_TRUE(ui.shown.empty());
