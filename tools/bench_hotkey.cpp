@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "support/win/plugin_session.h"
 
 using namespace vandrel::testing;
@@ -25,13 +26,6 @@ double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
-}
-
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
 std::string Name(int i) {

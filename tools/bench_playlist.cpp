@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "support/win/desktop.h"
 #include "support/win/plugin_session.h"
 
@@ -24,13 +25,6 @@ namespace {
 
 constexpr int kRounds = 2;
 constexpr int kWholePlaylistItem = 122;  // the toolkit's item id of "Perform whole Playlist"
-
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 std::string Name(int i) {
   char name[64];

@@ -1,10 +1,7 @@
-// Windows key + letter on every kind of file Winamp plays, end to end: the
-// stand-in plays real files with the real plug-in pair loaded and the key is
-// pressed with SendInput. Read-only files, names past the ANSI answer's
-// buffer and outside the ANSI code page (through IPC_GETPLAYLISTFILEW), and a
-// file the player lets go of too late after Stop, waited for about two
-// seconds. A held file's box: the COM test; a network entry's: the unit
-// tests; moves: the dialog's test.
+// Windows key + letter end to end on every kind of file Winamp plays: read-only,
+// names past the ANSI answer's buffer or outside the ANSI code page, and a file
+// the player lets go of too late after Stop. Held files, network entries and
+// moves: the COM, unit and dialog tests.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,9 +1,6 @@
-// What a real Winamp does to a plug-in, end to end: its main window is a
-// Unicode window, other plug-ins subclass it before and after ours and undo
-// that at their own quit(), keys are held through the keyboard's auto-repeat,
-// and another program may own a window of Winamp's class. And where the two
-// DLLs meet each other: a first start with two wrappers in the Plugins
-// folder, and Winamp shutting down with the dialog open.
+// What a real Winamp does to a plug-in, end to end: a Unicode main window that
+// other plug-ins subclass before and after ours, held keys, another window of
+// Winamp's class; a first start with two wrappers, and shutdown with the dialog open.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -29,6 +29,13 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+// Makes every missing folder of `path`.
+bool MakeFolders(const std::string& path) {
+  if (path.empty() || FolderExists(path) || (path.size() == 2 && path[1] == ':')) return true;
+  if (path.find('\\') != std::string::npos && !MakeFolders(Parent(path))) return false;
+  return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 }  // namespace
 
 std::string ScratchDrive() { return Environment("VANDREL_SCRATCH_DRIVE"); }
@@ -50,12 +57,6 @@ std::string ReadWholeFile(const std::string& path) {
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   return static_cast<bool>(out << contents);
-}
-
-bool MakeFolders(const std::string& path) {
-  if (path.empty() || FolderExists(path) || (path.size() == 2 && path[1] == ':')) return true;
-  if (path.find('\\') != std::string::npos && !MakeFolders(Parent(path))) return false;
-  return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 TempFolder::TempFolder(const std::string& parent) {

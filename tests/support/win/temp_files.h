@@ -36,6 +36,5 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);  // "" when unreadable
 bool WriteWholeFile(const std::string& path, const std::string& contents);
-bool MakeFolders(const std::string& path);  // every missing folder of `path`
 
 }  // namespace vandrel::testing
