@@ -25,10 +25,7 @@ std::wstring TrimSpaces(const std::wstring& text) {
 }
 
 bool IsDeviceName(const std::wstring& name) {
-  std::wstring lower = name;
-  for (wchar_t& c : lower) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
+  const std::wstring lower = platform::Ui().Lower(name);
   static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
   for (const wchar_t* device : kDevices) {
     if (lower == device) return true;

@@ -129,18 +129,17 @@ class Win32FileSystem final : public FileSystem {
  public:
   int FileModifiedTime(const std::wstring& path) override {
     if (path.empty()) return kFileNotFound;
-    const std::wstring& p = path;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
     DWORD code = GetLastError();
     if (code == ERROR_SHARING_VIOLATION) {
       // A few system files refuse even the attribute query; the folder
       // listing still knows them.
       WIN32_FIND_DATAW found;
-      FindHandle find(FindFirstFileW(p.c_str(), &found));
+      FindHandle find(FindFirstFileW(path.c_str(), &found));
       if (find.valid()) return 0;
     }
-    return TimeQueryNumber(code, p);
+    return TimeQueryNumber(code, path);
   }
 
   OpResult ChangeDrive(const std::wstring& path) override {
@@ -189,26 +188,24 @@ class Win32FileSystem final : public FileSystem {
   // after the copy, leaving the file in both places. Here the copy is taken
   // back instead and the failure reported, so the file is where it was.
   OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
-    const std::wstring& source = from;
-    const std::wstring& destination = to;
-    if (MoveFileExW(source.c_str(), destination.c_str(), 0)) return {};
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return {};
     DWORD code = GetLastError();
     if (code != ERROR_NOT_SAME_DEVICE) return Failure(code);
 
-    if (!CopyFileW(source.c_str(), destination.c_str(), TRUE)) {
+    if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) {
       code = GetLastError();
       if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
         // The destination did not exist before: whatever part of it was
         // written goes.
-        SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(destination.c_str());
+        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(to.c_str());
       }
       return Failure(code);
     }
-    if (!DeleteSource(source)) {
+    if (!DeleteSource(from)) {
       code = GetLastError();
-      SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(destination.c_str());
+      SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(to.c_str());
       return Failure(code);
     }
     return {};
@@ -240,15 +237,14 @@ class Win32FileSystem final : public FileSystem {
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
   OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
-    const std::wstring& target = path;
-    std::size_t cut = target.find_last_of(L"\\/");
-    std::wstring folder = cut == std::wstring::npos ? L"." : target.substr(0, cut + 1);
+    std::size_t cut = path.find_last_of(L"\\/");
+    std::wstring folder = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
     wchar_t temp[MAX_PATH + 1] = {};
     if (!GetTempFileNameW(folder.c_str(), L"vdl", 0, temp)) return Result(FALSE);
 
     OpResult result = WriteTemp(temp, bytes);
     if (result.ok()) {
-      result = Result(MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+      result = Result(MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     }
     if (!result.ok()) DeleteFileW(temp);
     return result;

@@ -285,6 +285,7 @@ class Win32Form : public Form {
   void ShowOwned(WindowHandle owner) override {
     if (!window_) return;
     SetWindowLongPtrW(window_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
+    CenterOn(reinterpret_cast<HWND>(owner));
     ShowWindow(window_, SW_SHOW);
   }
 

@@ -46,6 +46,24 @@ LRESULT CALLBACK HookTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM
                                  : DefWindowProcA(window, message, wParam, lParam);
 }
 
+// How many of the `wanted` bytes at `address` in this process are committed
+// and readable, region by region.
+std::size_t ReadableBytes(std::uintptr_t address, std::size_t wanted) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  std::size_t readable = 0;
+  while (address != 0 && readable < wanted) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(reinterpret_cast<LPCVOID>(address + readable), &region, sizeof region) == 0 ||
+        region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
+        (region.Protect & kReadable) == 0) {
+      break;
+    }
+    readable = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize - address;
+  }
+  return std::min(readable, wanted);
+}
+
 class Win32WindowSystem final : public WindowSystem {
  public:
   // A Unicode window is read and subclassed through the W functions: the A
@@ -121,34 +139,15 @@ class Win32WindowSystem final : public WindowSystem {
     return read;
   }
   void CloseProcess(ProcessHandle process) override { CloseHandle(reinterpret_cast<HANDLE>(process)); }
-  // Read a page at a time: a short name near the end of the last readable
-  // page must not fail because of the page after it.
-  // Reads in place, region by region, only as far as the system says the
-  // memory is committed and readable (asking it to copy costs a round trip
-  // to the Wine server for every name). Winamp's own thread, the one we run
-  // on, is the one that could free it.
+  // Names Winamp hands over in its own memory are read in place (asking the
+  // system to copy them costs a round trip to the Wine server for each),
+  // never past what is committed and readable.
   std::wstring ReadOwnWideText(std::uintptr_t address, std::size_t maxChars) override {
-    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    std::wstring text;
-    if (address == 0 || address % sizeof(wchar_t) != 0) return text;
-    while (text.size() < maxChars) {
-      const std::uintptr_t at = address + text.size() * sizeof(wchar_t);
-      MEMORY_BASIC_INFORMATION region{};
-      if (VirtualQuery(reinterpret_cast<LPCVOID>(at), &region, sizeof region) == 0 ||
-          region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
-          (region.Protect & kReadable) == 0) {
-        break;
-      }
-      const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
-      const std::size_t room = std::min<std::size_t>((end - at) / sizeof(wchar_t), maxChars - text.size());
-      if (room == 0) break;
-      const auto* from = reinterpret_cast<const wchar_t*>(at);
-      const std::size_t length = wcsnlen(from, room);
-      text.append(from, length);
-      if (length < room) return text + L'\0';
-    }
-    return text;
+    if (address == 0 || address % sizeof(wchar_t) != 0) return std::wstring();
+    const std::size_t room = ReadableBytes(address, maxChars * sizeof(wchar_t)) / sizeof(wchar_t);
+    const auto* from = reinterpret_cast<const wchar_t*>(address);
+    const std::size_t length = wcsnlen(from, room);
+    return std::wstring(from, length < room ? length + 1 : length);  // with its NUL when it ended
   }
   std::wstring OwnModuleFileName() override {
     char path[512];
@@ -159,11 +158,11 @@ class Win32WindowSystem final : public WindowSystem {
     constexpr std::size_t kLongest = 32768;
     if (address == 0) return std::wstring();
     if (wide) {
-      const auto* text = reinterpret_cast<const wchar_t*>(address);
-      return std::wstring(text, wcsnlen(text, kLongest));
+      std::wstring text = ReadOwnWideText(address, kLongest);
+      return text.substr(0, text.find(L'\0'));
     }
     const auto* text = reinterpret_cast<const char*>(address);
-    return Win32Ui().FromAnsi(std::string(text, strnlen(text, kLongest)));
+    return Win32Ui().FromAnsi(std::string(text, strnlen(text, ReadableBytes(address, kLongest))));
   }
 };
 
