@@ -134,6 +134,9 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
     case kSetReleaseDelay:
       app.player.SetReleaseDelay(static_cast<DWORD>(arg));
       break;
+    case kBusy:
+      Sleep(static_cast<DWORD>(arg));
+      break;
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
     case kShutdown:

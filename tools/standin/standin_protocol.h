@@ -16,6 +16,9 @@
 //                         some input plug-ins do (0, at start: at once).
 //   kSetShuffle   (send)  lParam 1 turns shuffle on (IPC_GET_SHUFFLE answers
 //                         1 and Next jumps to a random entry), 0 off (at start).
+//   kBusy         (post)  the player's thread is busy for lParam milliseconds,
+//                         as Winamp is while it opens a file: input that
+//                         arrives meanwhile waits in the queue.
 //   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
 //                         usually runs a modal dialog, so never send this.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
@@ -83,6 +86,7 @@ enum Control : std::uintptr_t {
   kSetRecycleBin = 10,
   kSetReleaseDelay = 11,
   kSetShuffle = 12,
+  kBusy = 13,
 };
 
 // The main window's title, outside every ANSI code page.

@@ -78,7 +78,9 @@ class PluginSession {
   // its window procedure, which answers no query until the action is over.
   bool Press(char letter, const std::string& until = "Play", const std::vector<WORD>& held = {VK_LWIN},
              int repeats = 1) {
-    return standin_.ClearLog() && PressKeys(held, letter, repeats) && WaitUntil([&] {
+    // Repeats reach a busy player together, as from keys held while Winamp works.
+    return standin_.ClearLog() && (repeats == 1 || standin_.Busy(500)) && PressKeys(held, letter, repeats) &&
+           WaitUntil([&] {
              for (const std::string& entry : standin_.Log())
                if (entry.rfind(until, 0) == 0) return true;
              return false;

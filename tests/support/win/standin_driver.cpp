@@ -204,6 +204,7 @@ bool Standin::SetShuffle(bool on) const { return Send(standin::kSetShuffle, on ?
 bool Standin::OpenConfig(int index) const {
   return window_ != nullptr && PostMessageA(window_, control_message_, standin::kOpenConfig, index);
 }
+bool Standin::Busy(DWORD ms) const { return PostMessageA(window_, control_message_, standin::kBusy, ms); }
 
 int Standin::Shutdown(DWORD timeout_ms) {
   if (running() && window_ != nullptr) PostMessageA(window_, control_message_, standin::kShutdown, 0);

@@ -57,6 +57,7 @@ class Standin {
   bool ClearLog() const;
   bool SetShuffle(bool on) const;
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
+  bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.
   int Shutdown(DWORD timeout_ms = 30000);
