@@ -34,6 +34,7 @@ struct App {
   LONGLONG hotkey_taken = 0;
   LONGLONG play_received = 0;
   LONGLONG own_handling = 0;
+  bool handling_hotkey = false;  // a WM_HOTKEY is being dispatched
 };
 
 LONGLONG Counter() {
@@ -76,6 +77,7 @@ std::string StateText(const App& app) {
   const bool unicode = app.window != nullptr && IsWindowUnicode(app.window) &&
                        GetWindowTextW(app.window, title, 64) > 0 && std::wcscmp(title, kWindowTitle) == 0;
   text += "unicode " + std::string(unicode ? "1" : "0") + "\n";
+  text += "handling " + std::string(app.handling_hotkey ? "1" : "0") + "\n";
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   text += "timing " + std::to_string(app.hotkey_taken) + " " + std::to_string(app.play_received) + " " +
@@ -291,7 +293,9 @@ int Run(HINSTANCE instance) {
       app.own_handling = 0;
     }
     TranslateMessage(&msg);
+    app.handling_hotkey = msg.message == WM_HOTKEY;
     DispatchMessageW(&msg);
+    app.handling_hotkey = false;
   }
   Close(app);
   app.plugins.Free();

@@ -43,6 +43,9 @@
 //                        window's own
 //   unicode 0|1          1 while the main window is a Unicode window whose
 //                        title (it holds Chinese characters) reads back whole
+//   handling 0|1         1 while a WM_HOTKEY taken by the message loop is
+//                        still being handled (a query can be answered from
+//                        inside the handler, whenever it looks at the queue)
 //   timing H P F O       performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
 //                        the counter's frequency, and the ticks the player

@@ -74,15 +74,16 @@ class PluginSession {
     return commands;
   }
   // Presses Windows key + `letter` and waits until the stand-in received
-  // `until` (a command, or the start of one). The hotkey is handled inside
-  // its window procedure, which answers no query until the action is over.
+  // `until` (a command, or the start of one) and the handler has returned: a
+  // press sent while it still looks at the queue would count as a repeat.
   bool Press(char letter, const std::string& until = "Play", const std::vector<WORD>& held = {VK_LWIN},
              int repeats = 1) {
     // Repeats reach a busy player together, as from keys held while Winamp works.
     return standin_.ClearLog() && (repeats == 1 || standin_.Busy(500)) && PressKeys(held, letter, repeats) &&
            WaitUntil([&] {
-             for (const std::string& entry : standin_.Log())
-               if (entry.rfind(until, 0) == 0) return true;
+             const StandinState state = standin_.State();
+             for (const std::string& entry : state.log)
+               if (entry.rfind(until, 0) == 0 && !state.handling) return true;
              return false;
            });
   }

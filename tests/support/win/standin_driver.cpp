@@ -36,6 +36,7 @@ StandinState ParseState(const std::string& text) {
                    : value == "paused" ? Playback::kPaused
                                        : Playback::kStopped;
     if (key == "held") s.held = value;
+    if (key == "handling") s.handling = value == "1";
     if (key == "entry" || key == "command" || key == "failed")
       (key == "entry" ? s.playlist : key == "command" ? s.log : s.failed).push_back(value);
     if (key == "plugin")

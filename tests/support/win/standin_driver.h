@@ -17,8 +17,9 @@ struct StandinPlugin {
 };
 
 struct StandinState {
-  bool ready = false;    // plug-ins loaded and their init() returned
-  bool unicode = false;  // the main window is Unicode and its title reads back whole
+  bool ready = false;     // plug-ins loaded and their init() returned
+  bool unicode = false;   // the main window is Unicode and its title reads back whole
+  bool handling = false;  // a hotkey's handler is still running
   int position = 0;
   Playback playback = Playback::kStopped;
   std::string held;  // the file held open while playing
