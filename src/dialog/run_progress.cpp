@@ -2,30 +2,16 @@
 
 namespace vandrel::dialog {
 
-namespace {
-
-platform::ControlSpec Placed(platform::ControlKind kind, int x, int y, int width, int height,
-                             const std::wstring& caption, int tab) {
-  platform::ControlSpec spec;
-  spec.kind = kind;
-  spec.x = x;
-  spec.y = y;
-  spec.width = width;
-  spec.height = height;
-  spec.caption = caption;
-  spec.tabIndex = tab;
-  return spec;
-}
-
-}  // namespace
-
 RunProgress::RunProgress(platform::WindowHandle owner, std::int32_t count) : count_(count) {
-  form_ = platform::Widgets().CreateForm({L"Vandrel: whole playlist", 400, 112, {240, 240, 240}}, *this);
+  form_ =
+      platform::Widgets().CreateForm({L"Vandrel: whole playlist", 400, 112, {240, 240, 240}, owner}, *this);
   if (!form_) return;
-  entry_ = form_->AddControl(Placed(platform::ControlKind::Label, 12, 12, 376, 16, L"", 1));
-  file_ = form_->AddControl(Placed(platform::ControlKind::Label, 12, 32, 376, 36, L"", 2));
-  cancel_ = form_->AddControl(Placed(platform::ControlKind::Button, 160, 76, 80, 24, L"Cancel", 0));
-  form_->ShowOwned(owner);
+  using platform::ControlKind, platform::kClientArea;
+  entry_ = form_->AddControl({ControlKind::Label, kClientArea, 12, 12, 376, 16, L"", {}, {}, false, 1});
+  file_ = form_->AddControl({ControlKind::Label, kClientArea, 12, 32, 376, 36, L"", {}, {}, false, 2});
+  cancel_ =
+      form_->AddControl({ControlKind::Button, kClientArea, 160, 76, 80, 24, L"Cancel", {}, {}, false, 0});
+  form_->Show();
 }
 
 // Often enough for Winamp's window to answer at once, as Windows sees it.

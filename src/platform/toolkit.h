@@ -99,9 +99,9 @@ class Form {
   // off every screen) and returns when it has closed. `owner` is disabled
   // meanwhile and enabled again before the form goes away.
   virtual void RunModal(WindowHandle owner) = 0;
-  // Shows the form owned by `owner` (may be 0) and returns at once; the
-  // form's events arrive while the caller pumps messages.
-  virtual void ShowOwned(WindowHandle owner) = 0;
+  // Shows the form centred on its owner (FormSpec::owner) and returns at
+  // once; the form's events arrive while the caller pumps messages.
+  virtual void Show() = 0;
   // Takes or gives back the user's input to the whole form.
   virtual void Enable(bool enabled) = 0;
   // Closes the form (OnClosed follows); a closed form ignores it.

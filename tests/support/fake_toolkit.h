@@ -25,7 +25,7 @@ class FakeForm : public platform::Form {
   FakeForm(FakeFiles& files, platform::FormEvents& events) : files_(files), events_(events) {}
 
   std::vector<FakeControl> controls;  // control n is controls[n - 1]
-  platform::WindowHandle modalOwner = 0;
+  platform::WindowHandle owner = 0;
   bool open = true;
   bool enabled = true;
 
@@ -57,12 +57,12 @@ class FakeForm : public platform::Form {
   }
   platform::WindowHandle Handle() override { return open ? 0x5150 : 0; }
   bool IsOpen() override { return open; }
-  void RunModal(platform::WindowHandle owner) override {
-    modalOwner = owner;
+  void RunModal(platform::WindowHandle modalOwner) override {
+    owner = modalOwner;
     if (whileModal) whileModal(*this);
     Close();
   }
-  void ShowOwned(platform::WindowHandle owner) override { modalOwner = owner; }
+  void Show() override {}
   void Enable(bool on) override { enabled = on; }
   void Close() override {
     if (!open) return;
@@ -128,10 +128,11 @@ class FakeToolkit : public platform::Toolkit {
   FakeForm* last = nullptr;      // the most recent form
   std::function<void()> onPump;  // plays the user between the run's entries
 
-  std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec&,
+  std::unique_ptr<platform::Form> CreateForm(const platform::FormSpec& spec,
                                              platform::FormEvents& events) override {
     if (refuseWindows) return nullptr;
     auto form = std::make_unique<FakeForm>(files_, events);
+    form->owner = spec.owner;
     form->whileModal = whileModal;
     last = form.get();
     return form;

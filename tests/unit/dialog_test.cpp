@@ -143,7 +143,7 @@ TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpen) {
   bool wasOpen = false;
   toolkit.whileModal = [&](FakeForm& shown) {
     wasOpen = dialog::ConfigDialogOpen();
-    EXPECT_EQ(shown.modalOwner, testing::FakeWindows::kWinamp);
+    EXPECT_EQ(shown.owner, testing::FakeWindows::kWinamp);
     shown.PickDrive(c().driveSelector, L"e:");
     EXPECT_EQ(ui.shown.back().owner, shown.Handle()) << "boxes over the dialog belong to it";
     plugin.IZekWinAmpGenPlugin_Quit();
@@ -375,7 +375,7 @@ TEST_F(PlaylistRunTest, ActsOnEveryEntryCountsAndClearsThePlaylist) {
   Texts progress;        // the progress window's owner and lines, at each pump
   toolkit.onPump = [&] {
     FakeForm& f = *toolkit.last;
-    progress.push_back(std::to_wstring(f.modalOwner) + L" " + f.At(1).text + L" " + f.At(2).text);
+    progress.push_back(std::to_wstring(f.owner) + L" " + f.At(1).text + L" " + f.At(2).text);
   };
   Run();
   for (const wchar_t* name :

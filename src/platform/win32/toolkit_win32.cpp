@@ -282,10 +282,9 @@ class Win32Form : public Form {
     Close();
   }
 
-  void ShowOwned(WindowHandle owner) override {
+  void Show() override {
     if (!window_) return;
-    SetWindowLongPtrW(window_, GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
-    CenterOn(reinterpret_cast<HWND>(owner));
+    CenterOn(GetWindow(window_, GW_OWNER));
     ShowWindow(window_, SW_SHOW);
   }
 
