@@ -83,16 +83,6 @@ std::string MessageBoxText(HWND box) {
   return text;
 }
 
-std::vector<int> MessageBoxButtons(HWND box) {
-  std::vector<int> ids;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[16] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child)) ids.push_back(GetDlgCtrlID(child));
-  }
-  return ids;
-}
-
 bool ClickButton(HWND box, int id) {
   return PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                       reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
