@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Copies vandrel.dll and gen_vandrel.dll of each architecture to dist/<arch>/
-# and checks them: they import only Windows system DLLs (the C and C++
-# runtimes are linked in), and they export their entry points undecorated.
+# Checks vandrel.dll and gen_vandrel.dll of each architecture as shipped in
+# dist/<arch>/ (the build's target shipped_dlls puts them there): they import
+# only Windows system DLLs (the C and C++ runtimes are linked in), export
+# their entry points undecorated, and carry no debugging information.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -13,15 +14,17 @@ status=0
 check() {  # arch objdump dll exports...
   local arch=$1 objdump=$2 dll=$3
   shift 3
-  local file=build/$arch/bin/$dll dump name bad=0
+  local file=dist/$arch/$dll dump name bad=0
   if [ ! -f "$file" ]; then
-    echo "$arch/$dll: missing ($file)" >&2
+    echo "$arch/$dll: missing ($file; build the $arch target shipped_dlls)" >&2
     status=1
     return
   fi
-  mkdir -p "dist/$arch"
-  cp "$file" "dist/$arch/$dll"
   dump=$("$objdump" -p "$file") || { echo "$arch/$dll: objdump failed" >&2; status=1; return; }
+  if "$objdump" -h "$file" | grep -q '\.debug_'; then
+    echo "$arch/$dll keeps its debugging information (dist/ holds the stripped DLLs)" >&2
+    bad=1
+  fi
   while read -r name; do
     if ! grep -qiE "$system_dll" <<<"$name"; then
       echo "$arch/$dll imports $name, which is not a Windows system DLL" >&2

@@ -2,10 +2,12 @@
 # Builds the plug-in (x64 and x86) and shows it at work: the stand-in Winamp
 # loads the x64 pair from a Plugins folder, plays a small generated playlist
 # under Wine, gets a real Windows key + V press, and the demo prints what
-# became of the files and which commands the player received.
+# became of the files and which commands the player received. It runs on
+# machines that cannot run 32-bit programs too: only the x64 pair runs.
 set -u -o pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
+vandrel_x86_mode || exit 1
 vandrel_install_packages || exit 1
 mkdir -p build
 
@@ -19,10 +21,8 @@ build_windows() {  # arch, targets...
 }
 
 echo "== building"
-build_windows x64 vandrel gen_vandrel winamp_standin demo || exit 1
+build_windows x64 vandrel gen_vandrel shipped_dlls winamp_standin demo || exit 1
 build_windows x86 vandrel gen_vandrel release || exit 1
-mkdir -p dist/x64 dist/x86
-for arch in x64 x86; do cp "build/$arch/bin/vandrel.dll" "build/$arch/bin/gen_vandrel.dll" "dist/$arch/"; done
 echo "the DLLs to install are in dist/x86 (32-bit Winamp) and dist/x64"
 
 echo "== running the demo under Wine (first start of the Wine prefix takes a while)"

@@ -4,9 +4,27 @@
 # server goes to files under the prefix's parent folder, never the terminal.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/deps.sh"
+vandrel_x86_mode || exit 1
 root=${VANDREL_WINE_ROOT:-$here/../build/wine}
 mkdir -p "$root"
 root=$(cd "$root" && pwd)
+
+# Where 32-bit programs are not run, every Wine call goes to the 64-bit
+# loader: /usr/bin/wine (and wineboot, winepath, ..., which go through
+# wine-stable) would start the 32-bit one whenever wine32 is installed, and
+# on a machine that cannot execute it nothing runs at all, x64 included.
+if [ "$VANDREL_RUN_X86" != yes ]; then
+  [ -x /usr/lib/wine/wine64 ] || { echo "with-wine: /usr/lib/wine/wine64 is missing (package wine64)" >&2; exit 1; }
+  # Scripts, not links: the loader finds its own files from the name it was
+  # started by, and a link named "wine" makes it look for "wine64" beside it.
+  mkdir -p "$root/bin64"
+  for name in wine wine64 wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$root/bin64/$name"
+    chmod +x "$root/bin64/$name"
+  done
+  export PATH=$root/bin64:$PATH WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEPREFIX=${WINEPREFIX:-$root/prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -49,8 +67,9 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # A prefix made before 32-bit Wine was installed cannot run the x86 build
-# ("could not load kernel32.dll"): make it anew.
-if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+# ("could not load kernel32.dll"): make it anew where the x86 build is run.
+if [ "$VANDREL_RUN_X86" = yes ] && [ -f "$WINEPREFIX/system.reg" ] &&
+  [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
   rm -rf "$WINEPREFIX"
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
