@@ -237,6 +237,16 @@ TEST_F(CoreTest, TheHookTakesOnlyTheHotkeyWhichActsAndAFailureIsToldInABox) {
   files.failing.clear();
   EXPECT_EQ(windows.Deliver(0x312, static_cast<std::uintptr_t>(id)), 0);
   EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+
+  // Unhooked below another plug-in's subclass, the hook stays in the chain and only forwards.
+  files.AddFile(L"C:\\a.mp3");
+  windows.proc = 0x5000;
+  hotkey::UnhookWinampWindow(FakeWindows::kWinamp);
+  EXPECT_EQ(windows.hook(FakeWindows::kWinamp, 0x312, static_cast<std::uintptr_t>(id), 0),
+            FakeWindows::kWinampResult);
+  EXPECT_TRUE(files.IsFile(L"C:\\a.mp3"));
+  windows.proc = FakeWindows::kHookProc;
+  EXPECT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), 0) << "and takes up the work again";
 }
 
 TEST_F(CoreTest, SettingsPathKeyNumbersAndCleanNames) {

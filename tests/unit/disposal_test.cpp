@@ -85,6 +85,8 @@ TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {
       {L"Nul.live - Device.mp3", L"a", L"", L"Nul.live - Device.mp3"},
       {L"lpt1 - Port.mp3", L"a", L"", L"lpt1 - Port.mp3"},
       {L"com0 - Fine.mp3", L"a", L"com0", L"com0\\com0 - Fine.mp3"},
+      {L"AC:DC|*? - Live.mp3", L"a", L"ac_dc___", L"ac_dc___\\AC:DC|*? - Live.mp3"},
+      {L"AC/DC - Live.mp3", L"a", L"dc", L"dc\\DC - Live.mp3"},  // "/" separates too
   };
   for (const auto& ex : examples) {
     testing::FakeFiles fresh;
@@ -148,13 +150,16 @@ TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
   ExpectMovedOn();
   EXPECT_TRUE(ui.shown.empty());
 
-  files.AddFile(kSong, "song");
-  files.attributes[song] = 0x21;
-  files.log.clear();
-  windows.usesRecycleBin = 1;
-  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
-  EXPECT_EQ(files.log, std::vector<std::wstring>{L"RecycleFile " + song}) << "attributes untouched";
-  ExpectMovedOn();
+  // Any answer but 0 keeps the file recoverable.
+  for (std::intptr_t answer : {1, -1, 2}) {
+    files.AddFile(kSong, "song");
+    files.attributes[song] = 0x21;
+    files.log.clear();
+    windows.usesRecycleBin = answer;
+    EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+    EXPECT_EQ(files.log, std::vector<std::wstring>{L"RecycleFile " + song}) << answer;
+    ExpectMovedOn();
+  }
 }
 
 TEST_F(DisposalTest, NamesReadWideFirstThenAnsiUpTo255BytesAndNonFilesLeftAlone) {

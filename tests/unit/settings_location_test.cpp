@@ -44,6 +44,9 @@ struct Place {
   int loadedKey;
 };
 
+// Test listings show the case's name, not the struct's bytes.
+void PrintTo(const Place& place, std::ostream* out) { *out << place.name; }
+
 class SettingsLocation : public ::testing::TestWithParam<Place> {};
 
 TEST_P(SettingsLocation, IsChosenOnceAtStartAndLoadedFrom) {

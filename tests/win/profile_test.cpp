@@ -50,12 +50,13 @@ TEST_F(ProfileWineTest, TwoSavesWriteTheSampleFileAndReadBack) {
   EXPECT_THAT(values, ElementsAre(L"11", L"1", L"D:\\Music\\Sorted", L"1", L"0"));
 
   // Deleting a section leaves its header; the header goes only as a whole line.
-  Write("[abc]\r\nx=1\r\n[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[abc]\r\n[ABC]\r\n");
+  Write("[abc]\r\nx=1\r\n[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[abc]\r\n[ABC]\r\n[abcd]\r\n[ab]\r\n");
   ASSERT_TRUE(ini_.DeleteSection(L"abc"));
-  EXPECT_EQ(Text(), "[abc]\r\n[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[abc]\r\n[ABC]\r\n");
+  EXPECT_EQ(Text(),
+            "[abc]\r\n[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[abc]\r\n[ABC]\r\n[abcd]\r\n[ab]\r\n");
   EXPECT_FALSE(ini_.ReadSection(L"abc", readKeys, values));
   EXPECT_TRUE(settings::RemoveSectionHeader(L"[abc]\r\n").ok());
-  EXPECT_EQ(Text(), "[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[ABC]\r\n");
+  EXPECT_EQ(Text(), "[keep]\r\nsavingPlace=D:\\Music\\[abc]\r\n[ABC]\r\n[abcd]\r\n[ab]\r\n");
 }
 
 TEST_F(ProfileWineTest, ReadsAndTheirFailures) {
