@@ -125,6 +125,23 @@ int TimeQueryNumber(DWORD code, const std::wstring& path) {
   }
 }
 
+// Deletes the source of a copied file. A read-only source may go (its copy
+// keeps the attribute); on failure its attributes are as they were.
+bool DeleteSource(const std::wstring& source) {
+  if (DeleteFileW(source.c_str())) return true;
+  DWORD code = GetLastError();
+  DWORD attributes = GetFileAttributesW(source.c_str());
+  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+      SetFileAttributesW(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    if (DeleteFileW(source.c_str())) return true;
+    code = GetLastError();
+    SetFileAttributesW(source.c_str(), attributes);
+  }
+  SetLastError(code);
+  return false;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   int FileModifiedTime(const std::wstring& path) override {
@@ -165,8 +182,6 @@ class Win32FileSystem final : public FileSystem {
 
   OpResult RemoveFile(const std::wstring& path) override { return Result(DeleteFileW(path.c_str())); }
 
-  // The shell's own numbers come back as the code; most of them are the
-  // system's error codes (32 when another program holds the file).
   OpResult RecycleFile(const std::wstring& path) override {
     std::wstring from = path;
     from.push_back(L'\0');  // the list of names ends with a second NUL
@@ -175,40 +190,18 @@ class Win32FileSystem final : public FileSystem {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     int code = SHFileOperationW(&operation);
-    if (code != 0) return Failure(static_cast<DWORD>(code));
-    if (operation.fAnyOperationsAborted) return Failure(ERROR_CANCELLED);
-    return {};
+    return ShellOperationResult(code, operation.fAnyOperationsAborted != FALSE);
   }
 
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
-  // A rename when both paths are on one volume. Across volumes the file is
-  // copied and the source deleted here, rather than by MoveFileEx's copy
-  // option: that one reports success when the source cannot be deleted
-  // after the copy, leaving the file in both places. Here the copy is taken
-  // back instead and the failure reported, so the file is where it was.
+  // A rename when both paths are on one volume; across volumes a copy and a
+  // delete (CopyThenDelete).
   OpResult MoveFile(const std::wstring& from, const std::wstring& to) override {
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return {};
     DWORD code = GetLastError();
     if (code != ERROR_NOT_SAME_DEVICE) return Failure(code);
-
-    if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) {
-      code = GetLastError();
-      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
-        // The destination did not exist before: whatever part of it was
-        // written goes.
-        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(to.c_str());
-      }
-      return Failure(code);
-    }
-    if (!DeleteSource(from)) {
-      code = GetLastError();
-      SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(to.c_str());
-      return Failure(code);
-    }
-    return {};
+    return CopyThenDelete(from, to);
   }
 
   OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
@@ -251,23 +244,6 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
-  // Deletes the source of a copied file. A read-only source may go (its copy
-  // keeps the attribute); on failure its attributes are as they were.
-  static bool DeleteSource(const std::wstring& source) {
-    if (DeleteFileW(source.c_str())) return true;
-    DWORD code = GetLastError();
-    DWORD attributes = GetFileAttributesW(source.c_str());
-    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        SetFileAttributesW(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-      if (DeleteFileW(source.c_str())) return true;
-      code = GetLastError();
-      SetFileAttributesW(source.c_str(), attributes);
-    }
-    SetLastError(code);
-    return false;
-  }
-
   static OpResult WriteTemp(const wchar_t* temp, const std::string& bytes) {
     FileHandle file(
         CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -289,6 +265,41 @@ class Win32FileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+// The file copied and the source deleted, rather than by MoveFileEx's copy
+// option: that one reports success when the source cannot be deleted after
+// the copy, leaving the file in both places. Here the copy is taken back
+// instead and the failure reported, so the file is where it was. An existing
+// destination is never replaced.
+OpResult CopyThenDelete(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) {
+    DWORD code = GetLastError();
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+      // The destination did not exist before: whatever part of it was
+      // written goes.
+      SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(to.c_str());
+    }
+    return Failure(code);
+  }
+  if (!DeleteSource(from)) {
+    DWORD code = GetLastError();
+    SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(to.c_str());
+    return Failure(code);
+  }
+  return {};
+}
+
+// The shell's own numbers come back as the code; most of them are the
+// system's error codes (32 when another program holds the file). An
+// operation the shell gave up on (the user said no to one of its questions)
+// did not happen.
+OpResult ShellOperationResult(int code, bool aborted) {
+  if (code != 0) return Failure(static_cast<DWORD>(code));
+  if (aborted) return Failure(ERROR_CANCELLED);
+  return {};
+}
 
 FileSystem& Win32Files() {
   static Win32FileSystem files;

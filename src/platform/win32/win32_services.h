@@ -19,6 +19,14 @@ inline constexpr int kToolkitItemBase = 100;
 // code and the system's text for it.
 OpResult ResultOf(bool ok);
 
+// A move across volumes, as FileSystem::MoveFile makes it: a copy (never over
+// an existing file), then the source deleted; when that fails, the copy goes
+// again and the failure is reported.
+OpResult CopyThenDelete(const std::wstring& from, const std::wstring& to);
+// What SHFileOperationW's result and its "aborted" flag mean for
+// FileSystem::RecycleFile.
+OpResult ShellOperationResult(int code, bool aborted);
+
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);
 
