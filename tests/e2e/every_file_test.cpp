@@ -36,7 +36,6 @@ TEST(EveryFile, DeletesEachKindOfNameAndWaitsAboutTwoSecondsForAFileLetGoLate) {
                                  "\r\n" + music.File("last.mp3") + "\r\n"));
   // The stand-in takes "/playlist=" among its files as the playlist.
   ASSERT_TRUE(session.Start({"/playlist=" + music.Path("list.m3u8")}, SettingsFile({})));
-  EXPECT_EQ(session.Description(), "Vandrel [Win+K]");
   const StandinState state = session.standin().State();
   ASSERT_EQ(state.playlist.size(), 6u);
   EXPECT_EQ(state.held, fits) << "the player holds the file it plays";
@@ -65,7 +64,6 @@ TEST(EveryFile, DeletesEachKindOfNameAndWaitsAboutTwoSecondsForAFileLetGoLate) {
   EXPECT_NE(Answer(box).find(late), std::string::npos);
   EXPECT_TRUE(FileExists(late));
   EXPECT_EQ(session.Commands(), Commands{"Stop"});
-  EXPECT_EQ(session.standin().State().playback, Playback::kStopped);
   // Winamp's quit reaches the plug-in through its own hook; it must return
   // into code still loaded and leave Winamp's procedure in place.
   EXPECT_EQ(session.standin().Shutdown(), 0);

@@ -44,8 +44,7 @@ struct Place {
   int loadedKey;
 };
 
-// Test listings show the case's name, not the struct's bytes.
-void PrintTo(const Place& place, std::ostream* out) { *out << place.name; }
+void PrintTo(const Place& place, std::ostream* out) { *out << place.name; }  // listed by name
 
 class SettingsLocation : public ::testing::TestWithParam<Place> {};
 

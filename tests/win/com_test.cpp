@@ -1,6 +1,7 @@
 // The DLL pair under Wine, in this process: vandrel.dll as a COM server (its
-// registration, class factory and unloading, how errors reach the caller) and
-// gen_vandrel.dll loaded the way Winamp loads a general-purpose plug-in.
+// registration, class factory and unloading, how errors reach the caller),
+// gen_vandrel.dll loaded the way Winamp loads a general-purpose plug-in, and
+// the hook's sweep of Winamp's queue for a held key's repeats.
 #include <objbase.h>
 #include <oleauto.h>
 #include <windows.h>
@@ -14,6 +15,7 @@
 
 #include "../../wrapper/winamp_gen.h"
 #include "com/interfaces.h"
+#include "platform/win32/win32_services.h"
 #include "support/win/desktop.h"
 #include "support/win/standin_driver.h"
 #include "support/win/temp_files.h"
@@ -261,6 +263,16 @@ TEST_F(PairTest, FailuresReachTheCallerWithTheirNumberAndText) {
   EXPECT_EQ(plugin->Quit(), S_OK);
   plugin.Reset(), own.Reset();
   EXPECT_EQ(wrapper.refs, 0u) << "the object keeps the wrapper only for its own life";
+}
+
+// The sweep takes that hotkey's messages only: another hotkey's press, queued
+// between them, is still there afterwards.
+TEST_F(PairTest, TheSweepForRepeatsKeepsOtherHotkeysPresses) {
+  for (WPARAM id : {5, 7, 5, 9, 5}) PostMessageW(winamp, WM_HOTKEY, id, 0);
+  platform::win32::Win32Windows().DiscardQueuedHotKeys(reinterpret_cast<platform::WindowHandle>(winamp), 5);
+  std::vector<WPARAM> left;
+  for (MSG m; PeekMessageW(&m, winamp, WM_HOTKEY, WM_HOTKEY, PM_REMOVE);) left.push_back(m.wParam);
+  EXPECT_EQ(left, (std::vector<WPARAM>{7, 9}));
 }
 
 // A profile with fewer than five entries ends Initialize after the hook is in

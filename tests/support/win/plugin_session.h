@@ -21,12 +21,16 @@ struct ProfileText {
   int modifiers = 8;  // the Windows key
 };
 
-// A vandrel.ini whose last-used profile "test" holds `p`.
-inline std::string SettingsFile(const ProfileText& p) {
-  return "[test]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + "01"[p.moveToFolder] +
+// Profile `name` holding `p`, as a section of vandrel.ini.
+inline std::string ProfileSection(const std::string& name, const ProfileText& p) {
+  return "[" + name + "]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + "01"[p.moveToFolder] +
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
          "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
-         "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n[iniConfig]\r\nLastUsed=test\r\n";
+         "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n";
+}
+// A vandrel.ini whose last-used profile "test" holds `p`.
+inline std::string SettingsFile(const ProfileText& p) {
+  return ProfileSection("test", p) + "[iniConfig]\r\nLastUsed=test\r\n";
 }
 
 class PluginSession {
