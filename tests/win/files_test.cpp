@@ -76,7 +76,8 @@ TEST_F(FilesWineTest, MovesNeverReplaceAndWorkAcrossVolumes) {
   std::string file = folder_.File("a.mp3", "song");
   std::string existing = folder_.File("b.mp3", "older");
   EXPECT_EQ(Files().MoveFile(W(file), W(existing)).code, 183u);
-  EXPECT_EQ(platform::win32::CopyThenDelete(W(file), W(existing)).code, 80u) << "across volumes too";
+  EXPECT_EQ(platform::win32::CopyThenDelete(W(file), W(existing)).code, 80u)
+      << "nor the copy of a move across volumes";
   EXPECT_EQ(ReadWholeFile(existing), "older");
   EXPECT_TRUE(Files().MoveFile(W(file), W(folder_.path() + "\\\\c.mp3")).ok());
   EXPECT_EQ(ReadWholeFile(folder_.Path("c.mp3")), "song");
