@@ -1,6 +1,8 @@
 #include "core/vandrel.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "core/settings_location.h"
@@ -20,6 +22,57 @@ Vandrel* g_pluginInstance = nullptr;
 constexpr wchar_t kTitle[] = L"Vandrel";
 constexpr wchar_t kErrorTitle[] = L"Vandrel Error";
 constexpr std::int32_t kLastLetterKey = 26;
+// The longest plug-in list entry that names every shortcut; a longer one
+// names the first and how many more.
+constexpr std::size_t kDescriptionFits = 80;
+
+bool KnownModifiers(std::int32_t modifiers) {
+  return modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(hotkey::kModAll)) == 0;
+}
+
+std::wstring ShortcutText(std::int32_t modifiers, std::int32_t key) {
+  return hotkey::LetterShortcutName(modifiers, key);
+}
+
+std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
+
+// The box for a shortcut that Windows refused; `profile` names the profile it
+// was registered for, empty for the working shortcut.
+std::wstring RegistrationFailed(const std::wstring& profile, const std::wstring& shortcut,
+                                const platform::OpResult& failure) {
+  return L"Failed to register hotkey" + (profile.empty() ? L"" : L" for the settings " + Quoted(profile)) +
+         L".\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
+         L"(eg D, E, F, M and R are reserved by Explorer).\r\n\r\n" +
+         shortcut + L": " + failure.message +
+         L"\r\n\r\nChoose another combination, for example Ctrl+Alt and a letter.";
+}
+
+// A target folder as the plug-in takes it: a bare drive stands for its root;
+// none when shorter than a root or nothing but spaces.
+std::optional<std::wstring> UsableFolder(const std::wstring& newPath) {
+  std::wstring path = newPath;
+  if (path.size() == 2 && path[1] == L':') path += L'\\';
+  if (path.size() < 3 || path.find_first_not_of(L' ') == std::wstring::npos) return std::nullopt;
+  return path;
+}
+
+// A profile's saved settings as the action reads them; commands go to the
+// plug-in's Winamp window.
+class SavedSettings : public disposal::ActHost {
+ public:
+  SavedSettings(settings::Profile profile, Vandrel& plugin) : profile_(std::move(profile)), plugin_(plugin) {}
+  bool moveToFolder() override { return profile_.moveToFolder; }
+  std::wstring savingPlace() override {
+    return profile_.savingPlace.empty() ? L"" : UsableFolder(profile_.savingPlace).value_or(L"");
+  }
+  bool sortingOption() override { return profile_.sortingOption; }
+  bool createArtistFolder() override { return profile_.createArtistFolder; }
+  platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
+
+ private:
+  settings::Profile profile_;
+  Vandrel& plugin_;
+};
 
 std::wstring Hex(std::intptr_t value) {
   // A value that fits in 32 bits is shown as such (a negative one as its
@@ -80,12 +133,20 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
   // so they stay in front of Winamp whichever program is active.
   platform::Ui().SetBoxOwner(RequireWrapper().WinAmpWindowHandle());
   hotkey::HookWinampWindow(RequireWrapper().WinAmpWindowHandle());
-  SetKey(0);
+  ApplyShortcut(modifiers_, 0);
 
   settings::IniClass& ini = settings::SettingsIni();
   ini.SetFileName(ChooseSettingsFile(platform::Windows().OwnModuleFileName(),
                                      winamp::GetIniDirectory(RequireWrapper().WinAmpWindowHandle())));
-  LoadLastUsedProfile();
+  // The always-active profiles come after the working one, which keeps its
+  // shortcut, even when the working one could not be read to the end.
+  try {
+    LoadLastUsedProfile();
+  } catch (const Error&) {
+    RefreshShortcuts(true);
+    throw;
+  }
+  RefreshShortcuts(true);
 }
 
 void Vandrel::LoadLastUsedProfile() {
@@ -112,7 +173,8 @@ void Vandrel::LoadLastUsedProfile() {
     }
     return ui.Lower(keys[position]) == settings::kProfileReadNames[position];
   };
-  if (entry(0)) SetShortcut(settings::ProfileModifiers(keys, values), settings::ToInt32(values[0]));
+  workingProfile_ = lastUsed;
+  if (entry(0)) ApplyShortcut(settings::ProfileModifiers(keys, values), settings::ToInt32(values[0]));
   if (entry(1)) SetmoveToFolder(settings::ProfileBoolean(values[1]));
   if (entry(2)) SetsavingPlace(values[2]);
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
@@ -131,8 +193,10 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
   }
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
   hotkey::UnhookWinampWindow(window);
-  // Release the hotkey, its atom and the instance slot, so that a new
+  // Release the hotkeys, their atoms and the instance slot, so that a new
   // instance can start later in the same process.
+  hotkey::DropProfileHotKeys(window);
+  active_.clear();
   hotkey::SetHotKey(window, 0);
   hotkey::ForgetPrevWndProc();
   hotkey::SetTarget(nullptr);
@@ -142,6 +206,13 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
 void Vandrel::SetKey(std::int32_t newKey) { SetShortcut(modifiers_, newKey); }
 
 void Vandrel::SetShortcut(std::int32_t modifiers, std::int32_t newKey) {
+  ApplyShortcut(modifiers, newKey);
+  // A profile that gave way to the old shortcut may have it now, and one
+  // holding the new shortcut has given way.
+  RefreshShortcuts(true);
+}
+
+bool Vandrel::ApplyShortcut(std::int32_t modifiers, std::int32_t newKey) {
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
   std::int32_t code = 0;
   if (__builtin_add_overflow(newKey, 64, &code)) throw Error(errors::kOverflow, L"Overflow");
@@ -156,8 +227,7 @@ void Vandrel::SetShortcut(std::int32_t modifiers, std::int32_t newKey) {
     newKey = 0;
     code = 0;
   }
-  const bool knownModifiers = modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(hotkey::kModAll)) == 0;
-  if (!knownModifiers) {
+  if (!KnownModifiers(modifiers)) {
     if (newKey != 0) {
       platform::Ui().MessageBox(L"Hotkey modifiers " + std::to_wstring(modifiers) +
                                     L" are not a combination of Alt (1), Ctrl (2), Shift (4) and Win (8)."
@@ -173,39 +243,124 @@ void Vandrel::SetShortcut(std::int32_t modifiers, std::int32_t newKey) {
   platform::OpResult failure;
   if (hotkey::SetHotKey(window, static_cast<unsigned>(code), static_cast<unsigned>(modifiers), &failure) !=
       0) {
-    platform::Ui().MessageBox(
-        L"Failed to register hotkey.\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
-        L"(eg D, E, F, M and R are reserved by Explorer).\r\n\r\n" +
-            hotkey::ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(code)) + L": " +
-            failure.message + L"\r\n\r\nChoose another combination, for example Ctrl+Alt and a letter.",
-        kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    platform::Ui().MessageBox(RegistrationFailed(L"", ShortcutText(modifiers, newKey), failure), kErrorTitle,
+                              platform::Icon::Exclamation, platform::Buttons::Ok);
     key_ = 0;
-    return;
+    return false;
   }
   key_ = newKey;
-  if (newKey != 0) {
-    RequireWrapper().SetPluginDescription(
-        L"Vandrel [" + hotkey::ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(code)) +
-        L"]");
-  } else {
+  UpdateDescription();
+  return true;
+}
+
+void Vandrel::UpdateDescription() {
+  std::vector<std::wstring> names;
+  if (key_ != 0) names.push_back(ShortcutText(modifiers_, key_));
+  for (const settings::Profile& profile : active_) names.push_back(ShortcutText(profile.modifiers, profile.key));
+  if (names.empty()) {
     RequireWrapper().SetPluginDescription(L"Vandrel [No HotKey]");
+    return;
+  }
+  std::wstring all;
+  for (const std::wstring& name : names) all += (all.empty() ? L"" : L", ") + name;
+  std::wstring description = L"Vandrel [" + all + L"]";
+  if (description.size() > kDescriptionFits) {
+    description = L"Vandrel [" + names[0] + L" and " + std::to_wstring(names.size() - 1) + L" more]";
+  }
+  RequireWrapper().SetPluginDescription(description);
+}
+
+void Vandrel::RefreshShortcuts(bool tellClashes) {
+  platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
+  std::set<std::wstring> problems;
+  std::vector<std::wstring> boxes;
+  // A refusal is told when it is new: a profile and shortcut refused before
+  // are not told again at every change of the file.
+  auto refuse = [&](const settings::Profile& profile, const std::wstring& text, bool tell) {
+    std::wstring seen = profile.name + L"|" + std::to_wstring(profile.modifiers) + L"|" +
+                        std::to_wstring(profile.key);
+    if (tell && !problems_.count(seen)) boxes.push_back(text);
+    problems.insert(std::move(seen));
+  };
+  auto sameKeys = [](const settings::Profile& a, const settings::Profile& b) {
+    return a.key == b.key && a.modifiers == b.modifiers;
+  };
+
+  std::vector<settings::Profile> wanted;
+  for (settings::Profile& profile : settings::ReadProfiles()) {
+    if (!profile.alwaysActive || !hotkey::IsLetterShortcut(profile.modifiers, profile.key)) continue;
+    const std::wstring shortcut = ShortcutText(profile.modifiers, profile.key);
+    if (key_ != 0 && profile.key == key_ && profile.modifiers == modifiers_) {
+      // The working settings keep their shortcut; the same profile's is the same press.
+      if (profile.name != workingProfile_) {
+        refuse(profile,
+               L"The settings " + Quoted(profile.name) + L" keep the shortcut " + shortcut +
+                   L" active, but it is the shortcut of the working settings" +
+                   (workingProfile_.empty() ? L"" : L" " + Quoted(workingProfile_)) +
+                   L".\r\n\r\nIt stays theirs; " + Quoted(profile.name) +
+                   L" has no shortcut of its own until one of the two is changed.",
+               tellClashes);
+      }
+      continue;
+    }
+    auto holder = std::find_if(wanted.begin(), wanted.end(),
+                               [&](const settings::Profile& other) { return sameKeys(other, profile); });
+    if (holder != wanted.end()) {
+      refuse(profile,
+             L"The settings " + Quoted(holder->name) + L" and " + Quoted(profile.name) +
+                 L" both keep the shortcut " + shortcut + L" active.\r\n\r\nIt stays with " +
+                 Quoted(holder->name) + L", the first in the settings file; " + Quoted(profile.name) +
+                 L" has no shortcut of its own until one of the two is changed.",
+             tellClashes);
+      continue;
+    }
+    wanted.push_back(std::move(profile));
+  }
+
+  // Shortcuts that go are dropped first, so one handed from one profile to
+  // another is free by the time it is registered again.
+  for (const settings::Profile& old : active_) {
+    const bool kept = std::any_of(wanted.begin(), wanted.end(), [&](const settings::Profile& profile) {
+      return profile.name == old.name && sameKeys(profile, old);
+    });
+    if (!kept) hotkey::DropProfileHotKey(window, old.name);
+  }
+  std::vector<settings::Profile> registered;
+  for (settings::Profile& profile : wanted) {
+    const auto virtualKey = static_cast<unsigned>(64 + profile.key);
+    const auto modifiers = static_cast<unsigned>(profile.modifiers);
+    platform::OpResult failure;
+    if (hotkey::ProfileHotKeyIs(profile.name, virtualKey, modifiers) ||
+        hotkey::SetProfileHotKey(window, profile.name, virtualKey, modifiers, &failure) == 0) {
+      registered.push_back(std::move(profile));
+    } else {
+      refuse(profile, RegistrationFailed(profile.name, ShortcutText(profile.modifiers, profile.key), failure),
+             true);
+    }
+  }
+  const bool changed = registered != active_;
+  active_ = std::move(registered);
+  problems_ = std::move(problems);
+  if (changed) UpdateDescription();
+  for (const std::wstring& text : boxes) {
+    platform::Ui().MessageBox(text, kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   }
 }
+
+
 
 void Vandrel::SetsavingPlace(const std::wstring& newPath) {
   if (newPath.empty()) {
     savingPlace_.clear();
     return;
   }
-  std::wstring path = newPath;
-  if (path.size() == 2 && path[1] == L':') path += L'\\';
-  bool invalid = path.size() < 3 || path.find_first_not_of(L' ') == std::wstring::npos;
-  if (invalid) {
-    platform::Ui().MessageBox(path + L"\r\nInvalid path!", kTitle, platform::Icon::Information,
+  std::optional<std::wstring> path = UsableFolder(newPath);
+  if (!path) {
+    platform::Ui().MessageBox(newPath + L"\r\nInvalid path!", kTitle, platform::Icon::Information,
                               platform::Buttons::Ok);
     return;
   }
-  savingPlace_ = path;
+  savingPlace_ = *path;
 }
 
 void Vandrel::Info() {
@@ -238,10 +393,26 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
 }
 
 void Vandrel::OnHotKey() {
-  // The hotkey arrives inside Winamp's window procedure: whatever goes wrong
-  // is told to the user here and goes no further.
+  Guarded([&] { Act(); });
+}
+
+void Vandrel::OnProfileHotKey(const std::wstring& profile) {
+  Guarded([&] {
+    for (const settings::Profile& active : active_) {
+      if (active.name != profile) continue;
+      // A copy: the list may change while the action's boxes are up.
+      SavedSettings saved(active, *this);
+      disposal::Act(saved);
+      return;
+    }
+  });
+}
+
+void Vandrel::Guarded(const std::function<void()>& action) {
+  // Presses arrive inside Winamp's window procedure: whatever goes wrong is
+  // told to the user here and goes no further.
   try {
-    Act();
+    action();
   } catch (const Error& error) {
     platform::Ui().MessageBox(error.Description(), kTitle, platform::Icon::Exclamation,
                               platform::Buttons::Ok);

@@ -2,13 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/wrapper.h"
 #include "dialog/plugin.h"
 #include "disposal/act.h"
 #include "hotkey/hook.h"
+#include "settings/profile.h"
 
 namespace vandrel::core {
 
@@ -42,13 +46,24 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool createArtistFolder() override { return createArtistFolder_; }
   void SetcreateArtistFolder(bool theValue) override { createArtistFolder_ = theValue; }
   void MoveToPlaylistStart() override;
+  void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
+  void RefreshShortcuts(bool tellClashes) override;
+  // The always-active profiles whose shortcuts are registered, in file order.
+  const std::vector<settings::Profile>& ActiveProfiles() const { return active_; }
 
   platform::WindowHandle WinAmpWindowHandle() override;
 
  private:
   void OnHotKey() override;
+  void OnProfileHotKey(const std::wstring& profile) override;
   Wrapper& RequireWrapper();
   void LoadLastUsedProfile();
+  // Registers the working shortcut; false (after the box) when refused.
+  bool ApplyShortcut(std::int32_t modifiers, std::int32_t newKey);
+  // The plug-in list's entry: every registered shortcut while they fit.
+  void UpdateDescription();
+  // Runs an action for a press, telling whatever goes wrong in a box.
+  void Guarded(const std::function<void()>& action);
 
   std::shared_ptr<Wrapper> wrapper_;
   std::int32_t key_ = 0;
@@ -57,6 +72,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool sortingOption_ = false;
   bool createArtistFolder_ = false;
   std::int32_t modifiers_ = 8;  // the Windows key
+  std::wstring workingProfile_;  // the profile the working settings were loaded from
+  std::vector<settings::Profile> active_;
+  std::set<std::wstring> problems_;  // the refusals already told, by profile and shortcut
 };
 
 // The module-wide slot: the one plug-in instance, or null.

@@ -46,7 +46,7 @@ const std::vector<Placement>& Layout() {
   static const std::vector<Placement> layout = {
       {&C::settingsGroup, ControlKind::Group, nullptr, 8, 8, 321, 169, L" Settings ", kVerdana, kBackground,
        false, 3},
-      {&C::profileList, ControlKind::List, &C::settingsGroup, 8, 16, 153, 147, L"", kVerdana, std::nullopt,
+      {&C::profileList, ControlKind::List, &C::settingsGroup, 8, 16, 153, 107, L"", kVerdana, std::nullopt,
        false, 0},
       {&C::loadSettings, ControlKind::Button, &C::settingsGroup, 168, 16, 145, 25, L"Load Settings", kVerdana,
        std::nullopt, false, 1},
@@ -58,43 +58,43 @@ const std::vector<Placement>& Layout() {
        3},
       {&C::saveSettings, ControlKind::Button, &C::saveAsGroup, 8, 48, 129, 25, L"Save Settings", kVerdana,
        kPaleYellow, false, 4},
-      {&C::shortcutGroup, ControlKind::Group, nullptr, 8, 184, 321, 89, L" Shortcut ", kVerdana, kBackground,
+      {&C::shortcutGroup, ControlKind::Group, nullptr, 8, 184, 321, 109, L" Shortcut ", kVerdana, kBackground,
        false, 0},
       {&C::shortcutText, ControlKind::Label, &C::shortcutGroup, 8, 16, 297, 17,
-       L"File is deleted when you press these keys:", kVerdana, kBackground, false, 20},
+       L"File is deleted when you press these keys:", kVerdana, kBackground, false, 21},
       {&C::letterLabel, ControlKind::Label, &C::shortcutGroup, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
-       std::nullopt, true, 21},
+       std::nullopt, true, 22},
       {&C::cmbKey, ControlKind::DropDown, &C::shortcutGroup, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite,
        false, 9},
-      {&C::actionGroup, ControlKind::Group, nullptr, 8, 280, 321, 121, L" How to act? ", kVerdana,
-       kBackground, false, 11},
+      {&C::actionGroup, ControlKind::Group, nullptr, 8, 300, 321, 121, L" How to act? ", kVerdana,
+       kBackground, false, 12},
       {&C::chkmoveToFolder, ControlKind::CheckBox, &C::actionGroup, 8, 16, 305, 33,
-       L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 10},
+       L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 11},
       {&C::chkSortingOption, ControlKind::CheckBox, &C::actionGroup, 8, 48, 305, 33,
        L"Check this to move the files to folders from A to Z and 0 to 9 (for sorting)", kVerdana, kBackground,
-       false, 11},
+       false, 12},
       {&C::chkCreateArtistFolder, ControlKind::CheckBox, &C::actionGroup, 8, 80, 305, 33,
-       L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 12},
+       L"Check this to create a subfolder for each Artist!", kVerdana, kBackground, false, 13},
       {&C::locationGroup, ControlKind::Group, nullptr, 336, 8, 249, 281,
-       L" Location (Where to move the files?) ", kVerdana, kBackground, false, 10},
+       L" Location (Where to move the files?) ", kVerdana, kBackground, false, 11},
       {&C::driveSelector, ControlKind::DriveSelector, &C::locationGroup, 8, 24, 233, 21, L"", std::nullopt,
-       std::nullopt, false, 13},
-      {&C::folderList, ControlKind::FolderList, &C::locationGroup, 8, 56, 233, 186, L"", std::nullopt,
        std::nullopt, false, 14},
-      {&C::txtnewfolder, ControlKind::TextBox, &C::locationGroup, 8, 248, 153, 25, L"", kVerdana,
+      {&C::folderList, ControlKind::FolderList, &C::locationGroup, 8, 56, 233, 186, L"", std::nullopt,
        std::nullopt, false, 15},
-      {&C::newFolder, ControlKind::Button, &C::locationGroup, 168, 248, 73, 25, L"new folder", kVerdana,
+      {&C::txtnewfolder, ControlKind::TextBox, &C::locationGroup, 8, 248, 153, 25, L"", kVerdana,
        std::nullopt, false, 16},
+      {&C::newFolder, ControlKind::Button, &C::locationGroup, 168, 248, 73, 25, L"new folder", kVerdana,
+       std::nullopt, false, 17},
       {&C::automateGroup, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt,
-       kBackground, false, 15},
+       kBackground, false, 16},
       {&C::cmdSort, ControlKind::Button, &C::automateGroup, 8, 16, 177, 25, L"Perform whole Playlist",
-       kVerdana, kPaleYellow, false, 17},
+       kVerdana, kPaleYellow, false, 18},
       {&C::playlistHelp, ControlKind::Button, &C::automateGroup, 192, 16, 49, 25, L"?", kVerdanaLargeBold,
-       kPaleYellow, false, 18},
-      {&C::closeGroup, ControlKind::Group, nullptr, 336, 352, 249, 49, L" Close (Saved all your changes?) ",
-       std::nullopt, kBackground, false, 18},
+       kPaleYellow, false, 19},
+      {&C::closeGroup, ControlKind::Group, nullptr, 336, 372, 249, 49, L" Close (Saved all your changes?) ",
+       std::nullopt, kBackground, false, 19},
       {&C::closeDialog, ControlKind::Button, &C::closeGroup, 8, 16, 233, 25, L"Close Configuration Dialog",
-       kVerdanaBold, kWhite, false, 19},
+       kVerdanaBold, kWhite, false, 20},
       // The hotkey's modifier keys, added last so the controls above keep
       // their numbers.
       {&C::chkCtrl, ControlKind::CheckBox, &C::shortcutGroup, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground,
@@ -105,6 +105,12 @@ const std::vector<Placement>& Layout() {
        kBackground, false, 7},
       {&C::chkWin, ControlKind::CheckBox, &C::shortcutGroup, 174, 34, 50, 17, L"Win", kVerdana, kBackground,
        false, 8},
+      // Shortcuts active beside the working one's, and what the selected
+      // profile does.
+      {&C::chkAlwaysActive, ControlKind::CheckBox, &C::shortcutGroup, 8, 84, 305, 17,
+       L"Keep this shortcut active with the others", kVerdana, kBackground, false, 10},
+      {&C::profileSummary, ControlKind::Label, &C::settingsGroup, 8, 126, 153, 37, L"", kVerdana, kBackground,
+       false, 23},
   };
   return layout;
 }
@@ -131,7 +137,7 @@ bool FrmConfig::Load(platform::WindowHandle owner) {
   platform::FormSpec spec;
   spec.caption = L"nearly new Vandrel";
   spec.clientWidth = 591;
-  spec.clientHeight = 408;
+  spec.clientHeight = 428;
   spec.background = kBackground;
   spec.owner = owner;
   form_ = platform::Widgets().CreateForm(spec, *this);
@@ -184,6 +190,9 @@ void FrmConfig::OpeningSequence() {
     if (!settings::SettingsIni().ReadValue(settings::kConfigSection, settings::kLastUsedKey, lastUsed))
       return;
     f.SetText(c_.saveAS, lastUsed);
+    settings::Profile saved;
+    if (settings::ReadProfile(lastUsed, saved)) f.SetChecked(c_.chkAlwaysActive, saved.alwaysActive);
+    ShowProfileSummary(lastUsed);
     int count = f.ItemCount(c_.profileList);
     for (int i = 0; i < count; ++i) {
       if (f.ItemText(c_.profileList, i) == lastUsed) {
@@ -231,6 +240,7 @@ void FrmConfig::ProfileList_MouseUp() {
   platform::Form& f = *form_;
   int selected = f.SelectedIndex(c_.profileList);
   f.SetText(c_.saveAS, selected < 0 ? std::wstring() : f.ItemText(c_.profileList, selected));
+  ShowProfileSummary(f.Text(c_.saveAS));
 }
 
 void FrmConfig::DriveSelector_Change() {

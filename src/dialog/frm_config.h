@@ -41,6 +41,7 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId actionGroup = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
     platform::ControlId locationGroup = 0, driveSelector = 0, folderList = 0, txtnewfolder = 0, newFolder = 0;
     platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0, closeGroup = 0, closeDialog = 0;
+    platform::ControlId chkAlwaysActive = 0, profileSummary = 0;
   };
   const Controls& controls() const { return c_; }
 
@@ -75,6 +76,9 @@ class FrmConfig : public platform::FormEvents {
   // The hotkey's modifier boxes: shown from, and read as, the modifier bits.
   void ShowModifiers(std::int32_t modifiers);
   std::int32_t CheckedModifiers();
+  // Shows under the profile list what the profile `name` does (nothing for
+  // an empty name or a profile that cannot be read).
+  void ShowProfileSummary(const std::wstring& name);
 
   Plugin* plugin_;
   std::unique_ptr<platform::Form> form_;

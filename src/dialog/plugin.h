@@ -35,6 +35,13 @@ class Plugin {
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;
+  // The profile that the working settings now come from (loaded in the dialog).
+  virtual void SetWorkingProfile(const std::wstring& name) = 0;
+  // Registers the shortcuts of the always-active profiles as the settings
+  // file now holds them, and drops the rest. A refusal is told once; with
+  // `tellClashes` false, clashes between profiles are not (the user has just
+  // been warned of them).
+  virtual void RefreshShortcuts(bool tellClashes) = 0;
 };
 
 }  // namespace vandrel::dialog

@@ -5,6 +5,7 @@
 
 #include "dialog/frm_config.h"
 #include "dialog/messages.h"
+#include "hotkey/hook.h"
 #include "platform/error.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
@@ -16,7 +17,26 @@ namespace {
 
 std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
 
+// Which keys do what: "Ctrl+Alt+K, always active" over "Moves to D:\Keep,
+// A to Z, per artist".
+std::wstring Summary(const settings::Profile& p) {
+  const bool hasKey = hotkey::IsLetterShortcut(p.modifiers, p.key);
+  std::wstring text = hasKey ? hotkey::LetterShortcutName(p.modifiers, p.key) : L"No shortcut";
+  if (hasKey && p.alwaysActive) text += L", always active";
+  if (!p.moveToFolder) return text + L"\r\nDeletes the file";
+  text += L"\r\nMoves to " + (p.savingPlace.empty() ? L"(no folder)" : p.savingPlace);
+  if (p.sortingOption) text += L", A to Z";
+  if (p.createArtistFolder) text += L", per artist";
+  return text;
+}
+
 }  // namespace
+
+void FrmConfig::ShowProfileSummary(const std::wstring& name) {
+  settings::Profile profile;
+  const bool known = !name.empty() && settings::ReadProfile(name, profile);
+  form_->SetText(c_.profileSummary, known ? Summary(profile) : L"");
+}
 
 // Load Settings: applies the selected profile to the plug-in, entry by entry
 // at its own position, and shows what the plug-in holds afterwards.
@@ -32,6 +52,7 @@ void FrmConfig::LoadSettings_Click() {
     ShowBox(ini.LastErrorDescription(), platform::Icon::Critical);
     return;
   }
+  plugin_->SetWorkingProfile(name);
   // Should "LastUsed" not take the name, the profile still applies now; the
   // box says why the next start will not load it.
   if (!ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name)) {
@@ -89,6 +110,9 @@ void FrmConfig::LoadSettings_Click() {
     plugin_->SetcreateArtistFolder(value);
     f.SetChecked(c_.chkCreateArtistFolder, value);
   }
+  f.SetChecked(c_.chkAlwaysActive,
+               at(settings::kAlwaysActivePosition) &&
+                   settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
 
   if (!notes.empty()) {
     std::wstring text;
@@ -137,14 +161,34 @@ void FrmConfig::SaveSettings_Click() {
     }
   }
 
+  // Two active profiles with one shortcut: the one higher in the list keeps it.
+  const std::int32_t key = f.SelectedIndex(c_.cmbKey);
+  bool warned = false;
+  if (f.Checked(c_.chkAlwaysActive) && key > 0) {
+    for (const settings::Profile& other : settings::ReadProfiles()) {
+      if (!other.alwaysActive || other.key != key || other.modifiers != modifiers ||
+          platform::Ui().Lower(other.name) == name) {
+        continue;
+      }
+      if (ShowBox(L"The shortcut " + hotkey::LetterShortcutName(modifiers, key) + L" is already kept active by the settings " +
+                      Quoted(other.name) + L". Only the one higher in the list keeps it.\r\n\r\nSave anyway?",
+                  platform::Icon::Question, platform::Buttons::OkCancel) != platform::Answer::Ok) {
+        return;
+      }
+      warned = true;
+      break;
+    }
+  }
+
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {std::to_wstring(f.SelectedIndex(c_.cmbKey)),
+  std::vector<std::wstring> values = {std::to_wstring(key),
                                       flag(c_.chkmoveToFolder),
                                       folder,
                                       flag(c_.chkSortingOption),
                                       flag(c_.chkCreateArtistFolder),
-                                      std::to_wstring(modifiers)};
+                                      std::to_wstring(modifiers),
+                                      flag(c_.chkAlwaysActive)};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {
@@ -154,6 +198,8 @@ void FrmConfig::SaveSettings_Click() {
   if (!ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, name)) {
     ShowBox(settings::WriteFailedMessage(), platform::Icon::Exclamation);
   }
+  if (plugin_) plugin_->RefreshShortcuts(!warned);
+  ShowProfileSummary(name);
 
   std::vector<std::wstring> names;
   if (ini.Enum_SectionNames(names)) {
@@ -193,6 +239,8 @@ void FrmConfig::DeleteSettings_Click() {
     return;
   }
   platform::OpResult removed = settings::RemoveSectionHeader(L"[" + name + L"]\r\n");
+  if (plugin_) plugin_->RefreshShortcuts(true);
+  ShowProfileSummary(L"");
   // The profile's entries are gone either way, so it can no longer be loaded.
   if (!lastUsed.empty() && lastUsed == name &&
       !ini.WriteValue(settings::kConfigSection, settings::kLastUsedKey, L"")) {

@@ -1,5 +1,8 @@
 #include "hotkey/hook.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vandrel::hotkey {
 
 namespace {
@@ -13,6 +16,81 @@ platform::ProcAddress g_prevWndProc = 0;
 // every message on.
 bool g_forwardOnly = false;
 int g_actionDepth = 0;
+
+// A profile's own shortcut. Its id is a global atom of its own, named after
+// the working one's with the registration's number, the lowest free one.
+struct ProfileHotKey {
+  std::wstring profile;
+  unsigned number = 0;
+  std::int32_t id = 0;
+  unsigned virtualKey = 0, modifiers = 0;
+};
+std::vector<ProfileHotKey> g_profiles;
+// The id whose action runs (0: none, or not a shortcut's action), and the ids
+// pressed meanwhile, in order.
+std::int32_t g_actingId = 0;
+std::vector<std::int32_t> g_waiting;
+
+std::vector<ProfileHotKey>::iterator FindProfile(const std::wstring& profile) {
+  return std::find_if(g_profiles.begin(), g_profiles.end(),
+                      [&](const ProfileHotKey& entry) { return entry.profile == profile; });
+}
+
+void Release(platform::WindowHandle window, const ProfileHotKey& entry) {
+  auto& windows = platform::Windows();
+  windows.UnregisterHotKey(window, entry.id);
+  windows.GlobalDeleteAtom(static_cast<std::uint16_t>(entry.id));
+}
+
+bool IsOurs(std::int32_t id) {
+  if (id == 0) return false;
+  return id == g_hotKeyId || std::any_of(g_profiles.begin(), g_profiles.end(),
+                                         [&](const ProfileHotKey& entry) { return entry.id == id; });
+}
+
+// Hands one press to the target; a profile dropped since it was pressed acts
+// on nothing.
+void Dispatch(std::int32_t id) {
+  if (id == g_hotKeyId) {
+    g_target->OnHotKey();
+    return;
+  }
+  for (const ProfileHotKey& entry : g_profiles) {
+    if (entry.id != id) continue;
+    const std::wstring profile = entry.profile;  // the table may change while it acts
+    g_target->OnProfileHotKey(profile);
+    return;
+  }
+}
+
+void Press(platform::WindowHandle window, std::int32_t id) {
+  if (g_target == nullptr) return;
+  if (g_actionDepth > 0) {
+    if (g_actingId != 0 && id != g_actingId &&
+        std::find(g_waiting.begin(), g_waiting.end(), id) == g_waiting.end()) {
+      g_waiting.push_back(id);
+    }
+    return;
+  }
+  for (std::int32_t next = id; next != 0;) {
+    {
+      ActionScope acting;
+      g_actingId = next;
+      Dispatch(next);
+      // Presses that came in meanwhile (keys held through the keyboard's
+      // repeat, where Windows does not drop the repeats) belong to this one;
+      // other shortcuts' stay queued.
+      platform::Windows().DiscardQueuedHotKeys(window, next);
+      g_actingId = 0;
+    }
+    g_waiting.erase(std::remove(g_waiting.begin(), g_waiting.end(), next), g_waiting.end());
+    next = 0;
+    if (!g_waiting.empty() && g_target != nullptr) {
+      next = g_waiting.front();
+      g_waiting.erase(g_waiting.begin());
+    }
+  }
+}
 
 std::intptr_t Trampoline(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                          std::intptr_t lParam) {
@@ -63,6 +141,13 @@ int UnhookWinampWindow(platform::WindowHandle window) {
 int SetHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned modifiers,
               platform::OpResult* failure) {
   auto& windows = platform::Windows();
+  for (auto entry = g_profiles.begin(); virtualKey != 0 && entry != g_profiles.end(); ++entry) {
+    if (entry->virtualKey == virtualKey && entry->modifiers == modifiers) {
+      Release(window, *entry);
+      g_profiles.erase(entry);
+      break;
+    }
+  }
   if (g_hotKeyId != 0) {
     windows.UnregisterHotKey(window, g_hotKeyId);
     if (virtualKey == 0) {
@@ -85,17 +170,62 @@ int SetHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned modif
   return result.ok() ? 0 : -1;
 }
 
+int SetProfileHotKey(platform::WindowHandle window, const std::wstring& profile, unsigned virtualKey,
+                     unsigned modifiers, platform::OpResult* failure) {
+  auto& windows = platform::Windows();
+  auto entry = FindProfile(profile);
+  if (entry == g_profiles.end()) {
+    ProfileHotKey added{profile};
+    while (std::any_of(g_profiles.begin(), g_profiles.end(),
+                       [&](const ProfileHotKey& other) { return other.number == added.number; })) {
+      ++added.number;
+    }
+    added.id = static_cast<std::int16_t>(
+        windows.GlobalAddAtom(kHotKeyAtomName + std::wstring(L"#") + std::to_wstring(added.number)));
+    if (added.id == 0) {
+      if (failure) *failure = {1, L"No global atom could be created for the hotkey."};
+      return -1;
+    }
+    g_profiles.push_back(added);
+    entry = g_profiles.end() - 1;
+  } else {
+    windows.UnregisterHotKey(window, entry->id);
+  }
+  platform::OpResult result = windows.RegisterHotKey(window, entry->id, modifiers | kModNoRepeat, virtualKey);
+  if (failure) *failure = result;
+  if (!result.ok()) {
+    Release(window, *entry);
+    g_profiles.erase(entry);
+    return -1;
+  }
+  entry->virtualKey = virtualKey;
+  entry->modifiers = modifiers;
+  return 0;
+}
+
+void DropProfileHotKey(platform::WindowHandle window, const std::wstring& profile) {
+  auto entry = FindProfile(profile);
+  if (entry == g_profiles.end()) return;
+  Release(window, *entry);
+  g_profiles.erase(entry);
+}
+
+void DropProfileHotKeys(platform::WindowHandle window) {
+  for (const ProfileHotKey& entry : g_profiles) Release(window, entry);
+  g_profiles.clear();
+  g_waiting.clear();
+}
+
+bool ProfileHotKeyIs(const std::wstring& profile, unsigned virtualKey, unsigned modifiers) {
+  auto entry = FindProfile(profile);
+  return entry != g_profiles.end() && entry->virtualKey == virtualKey && entry->modifiers == modifiers;
+}
+
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam) {
-  if (!g_forwardOnly && message == kWmHotKey && g_hotKeyId != 0 &&
-      static_cast<std::int32_t>(static_cast<std::intptr_t>(wParam)) == g_hotKeyId) {
-    if (g_target != nullptr && g_actionDepth == 0) {
-      ActionScope acting;
-      g_target->OnHotKey();
-      // Presses that came in meanwhile (keys held through the keyboard's
-      // repeat, where Windows does not drop the repeats) belong to this one.
-      platform::Windows().DiscardQueuedHotKeys(window, g_hotKeyId);
-    }
+  const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(wParam));
+  if (!g_forwardOnly && message == kWmHotKey && IsOurs(id)) {
+    Press(window, id);
     return 0;
   }
   return platform::Windows().CallWindowProc(g_prevWndProc, window, message, wParam, lParam);
@@ -108,6 +238,14 @@ std::wstring ShortcutName(unsigned modifiers, wchar_t letter) {
   if (modifiers & kModShift) name += L"Shift+";
   if (modifiers & kModWin) name += L"Win+";
   return name + letter;
+}
+
+std::wstring LetterShortcutName(std::int32_t modifiers, std::int32_t key) {
+  return ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(L'A' + key - 1));
+}
+
+bool IsLetterShortcut(std::int32_t modifiers, std::int32_t key) {
+  return key >= 1 && key <= 26 && modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(kModAll)) == 0;
 }
 
 }  // namespace vandrel::hotkey

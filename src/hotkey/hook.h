@@ -1,5 +1,6 @@
-// The global hotkey and the hook on Winamp's main window through which the
-// hotkey message reaches the plug-in.
+// The global hotkeys and the hook on Winamp's main window through which their
+// messages reach the plug-in: the working shortcut, and one registration for
+// each profile whose shortcut stays active beside it.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +22,14 @@ inline constexpr unsigned kModAll = kModAlt | kModControl | kModShift | kModWin;
 inline constexpr unsigned kModNoRepeat = 0x4000;
 inline constexpr wchar_t kHotKeyAtomName[] = L"XOLTVbHotKeyAtom";
 
-// What the hook calls when the plug-in's hotkey arrives.
+// What the hook calls when one of the plug-in's hotkeys arrives.
 class Target {
  public:
   virtual ~Target() = default;
+  // The working shortcut.
   virtual void OnHotKey() = 0;
+  // The shortcut registered for the profile `profile` (SetProfileHotKey).
+  virtual void OnProfileHotKey(const std::wstring& profile) = 0;
 };
 
 // The hook's view of the plug-in instance slot.
@@ -40,9 +44,22 @@ int HookWinampWindow(platform::WindowHandle window);
 int UnhookWinampWindow(platform::WindowHandle window);
 // Code 0 drops the hotkey; another code makes `modifiers` + that key the
 // hotkey. 0 on success, -1 on failure (`failure`, when given, receives the
-// system's reason).
+// system's reason). A profile's registration of the same keys gives way: the
+// working shortcut keeps them.
 int SetHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned modifiers = kModWin,
               platform::OpResult* failure = nullptr);
+
+// Registers `modifiers` + `virtualKey` for the profile `profile` under an id
+// of its own, in place of the profile's earlier shortcut. 0 on success, -1
+// when refused (`failure` says why; the profile then has no shortcut).
+int SetProfileHotKey(platform::WindowHandle window, const std::wstring& profile, unsigned virtualKey,
+                     unsigned modifiers, platform::OpResult* failure = nullptr);
+// Drops the profile's shortcut and its id.
+void DropProfileHotKey(platform::WindowHandle window, const std::wstring& profile);
+// Drops every profile's shortcut.
+void DropProfileHotKeys(platform::WindowHandle window);
+// True when `profile` holds exactly `modifiers` + `virtualKey`.
+bool ProfileHotKeyIs(const std::wstring& profile, unsigned virtualKey, unsigned modifiers);
 
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam);
@@ -54,8 +71,11 @@ platform::ProcAddress PrevWndProc();
 // (kept while the hook still forwards to it).
 void ForgetPrevWndProc();
 
-// While one exists, an action is running (or one of its boxes is up): the
-// hotkey is swallowed instead of starting another.
+// While one exists, an action is running (or one of its boxes is up). A
+// hotkey then never starts another at once: a press of the shortcut whose
+// action runs belongs to it, a press of another shortcut waits until it has
+// ended (once per shortcut), and outside a shortcut's action (the
+// whole-playlist run) every press is swallowed.
 class ActionScope {
  public:
   ActionScope();
@@ -66,5 +86,9 @@ class ActionScope {
 
 // "Win+K", "Ctrl+Alt+K": the modifiers in the order Ctrl, Alt, Shift, Win.
 std::wstring ShortcutName(unsigned modifiers, wchar_t letter);
+// The same for a letter numbered as profiles hold it (1 to 26 for A to Z).
+std::wstring LetterShortcutName(std::int32_t modifiers, std::int32_t key);
+// True for a letter 1 to 26 with modifiers that combine some of the four.
+bool IsLetterShortcut(std::int32_t modifiers, std::int32_t key);
 
 }  // namespace vandrel::hotkey

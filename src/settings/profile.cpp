@@ -1,5 +1,7 @@
 #include "settings/profile.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 #include "settings/ini_class.h"
 #include "settings/values.h"
@@ -26,6 +28,43 @@ std::int32_t ProfileModifiers(const std::vector<std::wstring>& keys,
   } catch (const Error&) {
     return -1;
   }
+}
+
+bool ReadProfile(const std::wstring& name, Profile& profile) {
+  std::vector<std::wstring> keys, values;
+  if (!SettingsIni().ReadSection(name, keys, values)) return false;
+  const std::size_t count = std::min(keys.size(), values.size());
+  if (count < kRequiredEntries) return false;
+  auto at = [&](std::size_t position) {
+    return position < count && platform::Ui().Lower(keys[position]) == kProfileReadNames[position];
+  };
+  profile = Profile{};
+  profile.name = name;
+  if (at(0)) {
+    try {
+      profile.key = ToInt32(values[0]);
+    } catch (const Error&) {
+      profile.key = 0;
+    }
+    profile.modifiers = ProfileModifiers(keys, values);
+  }
+  if (at(1)) profile.moveToFolder = ProfileBoolean(values[1]);
+  if (at(2)) profile.savingPlace = values[2];
+  if (at(3)) profile.sortingOption = ProfileBoolean(values[3]);
+  if (at(4)) profile.createArtistFolder = ProfileBoolean(values[4]);
+  if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
+  return true;
+}
+
+std::vector<Profile> ReadProfiles() {
+  std::vector<Profile> profiles;
+  std::vector<std::wstring> names;
+  if (!SettingsIni().Enum_SectionNames(names)) return profiles;
+  for (const std::wstring& name : names) {
+    Profile profile;
+    if (name != kConfigSection && ReadProfile(name, profile)) profiles.push_back(std::move(profile));
+  }
+  return profiles;
 }
 
 std::wstring CleanName(std::wstring& text) {

@@ -1,5 +1,5 @@
 // The settings file's layout: profile names, the bookkeeping section, the
-// five entries of a profile, and taking a profile's header out of the file.
+// entries of a profile, and taking a profile's header out of the file.
 #pragma once
 
 #include <array>
@@ -15,14 +15,38 @@ inline constexpr wchar_t kConfigSection[] = L"iniConfig";
 inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
 
 // Keys as written, in their fixed order, and the lower-case names readers
-// expect. The first five are every profile's; the sixth, the hotkey's
-// modifier keys, came later, so a profile without it is complete.
-inline constexpr std::array<const wchar_t*, 6> kProfileKeys = {
-    L"Key", L"moveToFolder", L"savingPlace", L"sortingOption", L"createArtistFolder", L"modifiers"};
-inline constexpr std::array<const wchar_t*, 6> kProfileReadNames = {
-    L"key", L"movetofolder", L"savingplace", L"sortingoption", L"createartistfolder", L"modifiers"};
+// expect. The first five are every profile's; the later ones (the hotkey's
+// modifier keys, whether its shortcut stays active beside the working one's)
+// came later, so a profile without them is complete.
+inline constexpr std::array<const wchar_t*, 7> kProfileKeys = {
+    L"Key",       L"moveToFolder", L"savingPlace", L"sortingOption", L"createArtistFolder",
+    L"modifiers", L"alwaysActive"};
+inline constexpr std::array<const wchar_t*, 7> kProfileReadNames = {
+    L"key",       L"movetofolder", L"savingplace", L"sortingoption", L"createartistfolder",
+    L"modifiers", L"alwaysactive"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
+inline constexpr std::size_t kAlwaysActivePosition = 6;
+
+// One profile as the settings file holds it, read by position as the plug-in
+// applies it: an entry missing or out of place keeps the default here.
+struct Profile {
+  std::wstring name;
+  std::int32_t key = 0;  // 1 to 26 for A to Z; 0 when none or no number
+  std::int32_t modifiers = 8;
+  bool moveToFolder = false;
+  std::wstring savingPlace;
+  bool sortingOption = false;
+  bool createArtistFolder = false;
+  bool alwaysActive = false;
+  friend bool operator==(const Profile&, const Profile&) = default;
+};
+
+// The profile `name` of the settings file named by SettingsIni(); false when
+// its section cannot be read or holds fewer than the first five entries.
+bool ReadProfile(const std::wstring& name, Profile& profile);
+// Every profile of that file that can be read, in file order.
+std::vector<Profile> ReadProfiles();
 
 // The hotkey's modifier bits as a profile holds them at the sixth position:
 // the Windows key alone (8) when the profile has no such entry, -1 when the

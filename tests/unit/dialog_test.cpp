@@ -27,6 +27,12 @@ constexpr wchar_t kTrash[] =
     L"[trash]\r\nKey=20\r\nmoveToFolder=0\r\nsavingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
     L"modifiers=8\r\n";
 const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=trash\r\n") + kTrash;
+// The same profiles as the dialog saves them now: with their seventh entry.
+std::wstring Saved(std::wstring text) {
+  for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
+    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\n");
+  return text;
+}
 
 class DialogTest : public ::testing::Test {
  protected:
@@ -249,7 +255,7 @@ TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   f.PickDrive(c().driveSelector, L"c:");
   f.Type(c().saveAS, L"trash");
   f.Click(c().saveSettings);
-  EXPECT_EQ(File(), kSample);
+  EXPECT_EQ(File(), Saved(kSample));
   EXPECT_EQ(f.At(c().profileList).items, (Texts{L"rockmix", L"trash"}));
   EXPECT_EQ(f.SelectedText(c().profileList), L"trash");
   EXPECT_TRUE(ui.shown.empty());

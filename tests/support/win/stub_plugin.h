@@ -31,6 +31,8 @@ class StubPlugin : public dialog::Plugin {
     return reinterpret_cast<platform::WindowHandle>(owner_);
   }
   void MoveToPlaylistStart() override {}
+  void SetWorkingProfile(const std::wstring&) override {}
+  void RefreshShortcuts(bool) override {}
 
  private:
   HWND owner_;
