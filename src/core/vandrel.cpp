@@ -256,7 +256,8 @@ bool Vandrel::ApplyShortcut(std::int32_t modifiers, std::int32_t newKey) {
 void Vandrel::UpdateDescription() {
   std::vector<std::wstring> names;
   if (key_ != 0) names.push_back(ShortcutText(modifiers_, key_));
-  for (const settings::Profile& profile : active_) names.push_back(ShortcutText(profile.modifiers, profile.key));
+  for (const settings::Profile& profile : active_)
+    names.push_back(ShortcutText(profile.modifiers, profile.key));
   if (names.empty()) {
     RequireWrapper().SetPluginDescription(L"Vandrel [No HotKey]");
     return;
@@ -277,8 +278,8 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
   // A refusal is told when it is new: a profile and shortcut refused before
   // are not told again at every change of the file.
   auto refuse = [&](const settings::Profile& profile, const std::wstring& text, bool tell) {
-    std::wstring seen = profile.name + L"|" + std::to_wstring(profile.modifiers) + L"|" +
-                        std::to_wstring(profile.key);
+    std::wstring seen =
+        profile.name + L"|" + std::to_wstring(profile.modifiers) + L"|" + std::to_wstring(profile.key);
     if (tell && !problems_.count(seen)) boxes.push_back(text);
     problems.insert(std::move(seen));
   };
@@ -346,8 +347,6 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
     platform::Ui().MessageBox(text, kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   }
 }
-
-
 
 void Vandrel::SetsavingPlace(const std::wstring& newPath) {
   if (newPath.empty()) {

@@ -71,7 +71,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool moveToFolder_ = false;
   bool sortingOption_ = false;
   bool createArtistFolder_ = false;
-  std::int32_t modifiers_ = 8;  // the Windows key
+  std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;
   std::set<std::wstring> problems_;  // the refusals already told, by profile and shortcut

@@ -110,9 +110,8 @@ void FrmConfig::LoadSettings_Click() {
     plugin_->SetcreateArtistFolder(value);
     f.SetChecked(c_.chkCreateArtistFolder, value);
   }
-  f.SetChecked(c_.chkAlwaysActive,
-               at(settings::kAlwaysActivePosition) &&
-                   settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
+  f.SetChecked(c_.chkAlwaysActive, at(settings::kAlwaysActivePosition) &&
+                                       settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
 
   if (!notes.empty()) {
     std::wstring text;
@@ -170,8 +169,9 @@ void FrmConfig::SaveSettings_Click() {
           platform::Ui().Lower(other.name) == name) {
         continue;
       }
-      if (ShowBox(L"The shortcut " + hotkey::LetterShortcutName(modifiers, key) + L" is already kept active by the settings " +
-                      Quoted(other.name) + L". Only the one higher in the list keeps it.\r\n\r\nSave anyway?",
+      if (ShowBox(L"The shortcut " + hotkey::LetterShortcutName(modifiers, key) +
+                      L" is already kept active by the settings " + Quoted(other.name) +
+                      L". Only the one higher in the list keeps it.\r\n\r\nSave anyway?",
                   platform::Icon::Question, platform::Buttons::OkCancel) != platform::Answer::Ok) {
         return;
       }
@@ -182,13 +182,10 @@ void FrmConfig::SaveSettings_Click() {
 
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {std::to_wstring(key),
-                                      flag(c_.chkmoveToFolder),
-                                      folder,
-                                      flag(c_.chkSortingOption),
-                                      flag(c_.chkCreateArtistFolder),
-                                      std::to_wstring(modifiers),
-                                      flag(c_.chkAlwaysActive)};
+  std::vector<std::wstring> values = {
+      std::to_wstring(key),      flag(c_.chkmoveToFolder),       folder,
+      flag(c_.chkSortingOption), flag(c_.chkCreateArtistFolder), std::to_wstring(modifiers),
+      flag(c_.chkAlwaysActive)};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

@@ -201,8 +201,11 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   dialog.Tick(item::Sorting, false);
   dialog.Tick(item::Artist, false);
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
-  const std::string rockmix = ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3});
-  const std::string trash = ProfileSection("trash", {20, false, "C:\\", false, false, 3});
+  // As the dialog saves them: with the seventh entry, off.
+  const std::string rockmix =
+      ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) + "alwaysActive=0\r\n";
+  const std::string trash =
+      ProfileSection("trash", {20, false, "C:\\", false, false, 3}) + "alwaysActive=0\r\n";
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 

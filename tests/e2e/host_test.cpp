@@ -52,6 +52,41 @@ TEST_P(Host, AnotherSubclassInAnyOrderAHeldKeyAndADecoyWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Order, Host, ::testing::Values("gen_aaa_subclass.dll", "gen_zzz_subclass.dll"));
 
+TEST(Shortcuts, ThreeActiveProfilesActTheirWaysAClashIsToldAndQuitFreesEveryKey) {
+  TempFolder music, keep, later;
+  PluginSession session;
+  auto active = [](int key, const std::string& folder, bool sorting) {
+    return ProfileText{key, !folder.empty(), folder, sorting, false, 3, true};
+  };
+  ProfileText none;
+  none.key = 0;
+  const std::string ini = ProfileSection("test", none) + ProfileSection("del", active(4, "", false)) +
+                          ProfileSection("keep", active(11, keep.path(), false)) +
+                          ProfileSection("later", active(12, later.path(), true)) +
+                          ProfileSection("dupe", active(12, keep.path(), false)) +
+                          "[iniConfig]\r\nLastUsed=test\r\n";
+  const std::string one = music.File("One.mp3"), two = music.File("Two.mp3"), three = music.File("Three.mp3");
+  ASSERT_TRUE(session.Start({one, two, three}, ini, /*waitReady=*/false));
+  const std::string clash = Answer(FindMessageBox("Vandrel Error"));
+  EXPECT_NE(clash.find("'later' and 'dupe' both keep the shortcut Ctrl+Alt+L"), std::string::npos) << clash;
+  ASSERT_TRUE(WaitUntil([&] { return session.standin().State().ready; }));
+  EXPECT_EQ(session.Description(), "Vandrel [Ctrl+Alt+D, Ctrl+Alt+K, Ctrl+Alt+L]");
+
+  for (char letter : {'K', 'D', 'L'}) {
+    ASSERT_TRUE(session.Press(letter, "Play", {VK_CONTROL, VK_MENU})) << letter;
+    EXPECT_EQ(session.Commands(), (std::vector<std::string>{"Stop", "Next", "Play"})) << letter;
+  }
+  EXPECT_TRUE(FileExists(keep.Path("One.mp3")));
+  EXPECT_FALSE(FileExists(two) || FileExists(keep.Path("Two.mp3")));
+  EXPECT_TRUE(FileExists(later.Path("t\\Three.mp3"))) << "the sorting profile's letter folder";
+
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+  for (char letter : {'D', 'K', 'L'}) {
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, letter)) << letter << " still held";
+    UnregisterHotKey(nullptr, 1);
+  }
+}
+
 TEST(PluginPair, AFirstStartAsksForSettingsASecondWrapperIsRefusedAndShutdownClosesTheDialog) {
   TempFolder plugins, music;
   ASSERT_TRUE(PreparePluginsFolder(plugins.path()));

@@ -77,13 +77,21 @@ class FakeWindows : public platform::WindowSystem {
   std::int32_t position = 0;
   std::vector<std::uintptr_t> commands;  // WM_COMMAND ids, in order
   int openProcesses = 0;
-  std::uint16_t nextAtom = 0xC0DE;
+  std::uint16_t nextAtom = 0xC0DE;  // the first name's atom; each further name's the next
+  std::map<std::wstring, std::uint16_t> atoms;
   int atomsAdded = 0;
   std::vector<std::uint16_t> atomsDeleted;
-  std::set<unsigned> takenKeys;                 // held by another program
-  std::map<std::int32_t, unsigned> registered;  // id -> virtual key
-  unsigned registeredModifiers = 0;             // of the last registration
-  platform::ProcAddress proc = kWinampProc;     // Winamp's current window procedure
+  std::set<unsigned> takenKeys;                  // held by another program
+  std::map<std::int32_t, unsigned> registered;   // id -> virtual key
+  std::map<std::int32_t, unsigned> modifiersOf;  // id -> modifier bits
+  unsigned registeredModifiers = 0;              // of the last registration
+  // The id registered for `vk` with `modifiers` (MOD_NOREPEAT included), 0 for none.
+  std::int32_t IdOf(unsigned vk, unsigned modifiers) const {
+    for (const auto& [id, key] : registered)
+      if (key == vk && modifiersOf.at(id) == modifiers) return id;
+    return 0;
+  }
+  platform::ProcAddress proc = kWinampProc;  // Winamp's current window procedure
   HookHandler hook = nullptr;
   std::wstring moduleFileName = L"C:\\Plugins\\vandrel.dll";
 
@@ -103,15 +111,17 @@ class FakeWindows : public platform::WindowSystem {
     hook = handler;
     return kHookProc;
   }
-  std::uint16_t GlobalAddAtom(const std::wstring&) override {
-    atomsAdded += nextAtom != 0;
-    return nextAtom;
+  std::uint16_t GlobalAddAtom(const std::wstring& name) override {
+    if (nextAtom == 0) return 0;
+    ++atomsAdded;
+    return atoms.emplace(name, static_cast<std::uint16_t>(nextAtom + atoms.size())).first->second;
   }
   void GlobalDeleteAtom(std::uint16_t atom) override { atomsDeleted.push_back(atom); }
   platform::OpResult RegisterHotKey(platform::WindowHandle, std::int32_t id, unsigned modifiers,
                                     unsigned vk) override {
-    if (takenKeys.count(vk)) return {1409, L"Hot key is already registered."};
+    if (takenKeys.count(vk) || IdOf(vk, modifiers) != 0) return {1409, L"Hot key is already registered."};
     registered[id] = vk;
+    modifiersOf[id] = modifiers;
     registeredModifiers = modifiers;
     return {};
   }

@@ -14,6 +14,7 @@ namespace {
 
 using testing::FakeWindows;
 using Texts = std::vector<std::wstring>;
+constexpr auto npos = std::wstring::npos;
 constexpr wchar_t kIni[] = L"C:\\Plugins\\vandrel.ini";
 // A settings file whose last-used profile "p" holds `entries`.
 std::wstring Profile(const std::wstring& entries) {
@@ -244,6 +245,78 @@ TEST_F(CoreTest, TheHookTakesOnlyTheHotkeyWhichActsAndAFailureIsToldInABox) {
   EXPECT_EQ(windows.hook(FakeWindows::kWinamp, 0x312, id, 0), FakeWindows::kWinampResult);
   windows.proc = FakeWindows::kHookProc;
   EXPECT_EQ(hotkey::HookWinampWindow(FakeWindows::kWinamp), 0) << "and takes up the work again";
+}
+
+// A profile that moves to `folder` (deletes when empty); `active` adds the seventh entry.
+std::wstring Section(const std::wstring& name, int key, int modifiers, const std::wstring& folder,
+                     bool active) {
+  return L"[" + name + L"]\r\nKey=" + std::to_wstring(key) + L"\r\nmoveToFolder=" +
+         (folder.empty() ? L"0" : L"1") + L"\r\nsavingPlace=" + folder +
+         L"\r\nsortingOption=0\r\ncreateArtistFolder=0\r\nmodifiers=" + std::to_wstring(modifiers) + L"\r\n" +
+         (active ? L"alwaysActive=1\r\n" : L"");
+}
+
+TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTheirOwnSettings) {
+  constexpr unsigned kCtrlAlt = 0x4003;
+  const std::wstring head = L"[iniConfig]\r\nLastUsed=work\r\n" + Section(L"work", 11, 3, L"", true);
+  const std::wstring keep = Section(L"keep", 12, 3, L"D:\\Keep", true);
+  const std::wstring rest = Section(L"twin", 12, 3, L"D:\\Twin", true) +    // keep's shortcut
+                            Section(L"shadow", 11, 3, L"D:\\Keep", true) +  // the working one's
+                            Section(L"taken", 20, 3, L"", true) + Section(L"old", 4, 2, L"", false) +
+                            Section(L"del", 4, 2, L"", true);
+  windows.takenKeys.insert('T');
+  Start(head + keep + rest);
+  const Texts boxes = ui.Texts();
+  ASSERT_EQ(boxes.size(), 3u) << "each refusal told, the working profile's own shortcut silently";
+  for (auto [box, names] : {std::pair{0, Texts{L"'keep'", L"'twin'"}}, {1, Texts{L"'shadow'", L"'work'"}}})
+    for (const std::wstring& name : names) EXPECT_NE(boxes[box].find(name), npos) << boxes[box];
+  EXPECT_EQ(boxes[2].find(L"Failed to register hotkey for the settings 'taken'."), 0u) << boxes[2];
+  EXPECT_EQ(Description(), L"Vandrel [Ctrl+Alt+K, Ctrl+Alt+L, Ctrl+D]");
+  const std::int32_t working = windows.IdOf('K', kCtrlAlt), keepId = windows.IdOf('L', kCtrlAlt),
+                     del = windows.IdOf('D', 0x4002);
+  ASSERT_TRUE(working && keepId && del && working != keepId && keepId != del);
+
+  // Each press with its own profile's settings; a press during another's
+  // action waits for it, one of the running shortcut belongs to it.
+  files.AddFolder(L"D:\\Keep");
+  for (const wchar_t* song : {L"C:\\a.mp3", L"C:\\b.mp3", L"C:\\c.mp3"}) files.AddFile(song);
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"};
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(keepId));
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\a.mp3"));
+  windows.position = 1;
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(del));
+  EXPECT_FALSE(files.IsFile(L"C:\\b.mp3"));
+  windows.position = 2;
+  files.failing[L"RemoveFile c:\\c.mp3"] = 5;
+  ui.shown.clear();
+  bool pressed = false;
+  ui.onBox = [&] {
+    if (std::exchange(pressed, true)) return;
+    for (std::int32_t id : {del, keepId, keepId}) windows.Deliver(0x312, static_cast<std::uintptr_t>(id));
+    EXPECT_TRUE(files.IsFile(L"C:\\c.mp3")) << "nothing acts while the box is up";
+  };
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(del));
+  ui.onBox = nullptr;
+  EXPECT_EQ(ui.shown.size(), 1u) << "the failed delete was not pressed again";
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\c.mp3")) << "the waiting press acted after it";
+
+  // Told once; a profile's shortcut passes to the next in line when it goes,
+  // and gives way to the working one.
+  ui.shown.clear();
+  plugin_.RefreshShortcuts(true);
+  EXPECT_TRUE(ui.shown.empty());
+  profile.SetText(kIni, head + rest);
+  plugin_.RefreshShortcuts(true);
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(plugin_.ActiveProfiles().front().name, L"twin");
+  plugin_.SetShortcut(3, 12);
+  EXPECT_EQ(Description(), L"Vandrel [Ctrl+Alt+L, Ctrl+Alt+K, Ctrl+D]") << "work's own K is free now";
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"'twin' keep the shortcut Ctrl+Alt+L active"), npos) << ui.shown[0].text;
+
+  plugin_.IZekWinAmpGenPlugin_Quit();
+  EXPECT_TRUE(windows.registered.empty());
+  EXPECT_EQ(windows.atomsDeleted.size(), static_cast<std::size_t>(windows.atomsAdded));
 }
 
 TEST_F(CoreTest, SettingsPathKeyNumbersAndCleanNames) {

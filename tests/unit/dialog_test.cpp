@@ -6,6 +6,7 @@
 #include "core/vandrel.h"
 #include "dialog/config.h"
 #include "dialog/frm_config.h"
+#include "hotkey/hook.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
 #include "support/fake_toolkit.h"
@@ -265,6 +266,36 @@ TEST_F(DialogTest, TwoSavesWriteTheSampleFile) {
   f.Click(c().saveSettings);
   EXPECT_NE(File().find(L"[mymix]\r\nKey=-1\r\n"), npos) << "no hotkey entry selected";
   EXPECT_EQ(f.SelectedText(c().profileList), L"mymix");
+}
+
+TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcutAndDroppedOnDelete) {
+  constexpr unsigned kCtrlAlt = 0x4003;
+  profile.SetText(kIni,
+                  kRockmix + std::wstring(L"alwaysActive=1\r\n[iniConfig]\r\nLastUsed=trash\r\n") + kTrash);
+  plugin.RefreshShortcuts(true);
+  ASSERT_NE(windows.IdOf('K', kCtrlAlt), 0);
+  FakeForm& f = Open();
+  EXPECT_EQ(f.Text(c().profileSummary), L"Win+T\r\nDeletes the file");
+  f.Pick(c().profileList, 0);
+  f.MouseUp(c().profileList);
+  EXPECT_EQ(f.Text(c().profileSummary), L"Ctrl+Alt+K, always active\r\nMoves to D:\\Music\\Sorted, A to Z");
+  f.Click(c().loadSettings);
+  EXPECT_TRUE(f.Checked(c().chkAlwaysActive));
+  EXPECT_EQ(windows.IdOf('K', kCtrlAlt), hotkey::HotKeyId()) << "the working shortcut now";
+  EXPECT_TRUE(ui.shown.empty()) << "the loaded profile's own shortcut gives way silently";
+
+  ui.answers = {Answer::Cancel};
+  f.Type(c().saveAS, L"copy");
+  f.Click(c().saveSettings);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"Ctrl+Alt+K is already kept active by the settings 'rockmix'"), npos);
+  EXPECT_EQ(File().find(L"[copy]"), npos);
+  f.Pick(c().cmbKey, 13);
+  f.Click(c().saveSettings);
+  EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
+  EXPECT_NE(File().find(L"modifiers=3\r\nalwaysActive=1\r\n[iniConfig]"), npos) << File();
+  f.Click(c().deleteSettings);
+  EXPECT_EQ(windows.IdOf('M', kCtrlAlt), 0);
 }
 
 TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) {

@@ -18,7 +18,8 @@ struct ProfileText {
   std::string savingPlace;
   bool sortingOption = false;
   bool createArtistFolder = false;
-  int modifiers = 8;  // the Windows key
+  int modifiers = 8;          // the Windows key
+  bool alwaysActive = false;  // written only when set, as older files lack it
 };
 
 // Profile `name` holding `p`, as a section of vandrel.ini.
@@ -26,7 +27,8 @@ inline std::string ProfileSection(const std::string& name, const ProfileText& p)
   return "[" + name + "]\r\nKey=" + std::to_string(p.key) + "\r\nmoveToFolder=" + "01"[p.moveToFolder] +
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
          "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
-         "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n";
+         "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n" +
+         (p.alwaysActive ? "alwaysActive=1\r\n" : "");
 }
 // A vandrel.ini whose last-used profile "test" holds `p`.
 inline std::string SettingsFile(const ProfileText& p) {
@@ -43,9 +45,10 @@ class PluginSession {
         drive_(readOnlyPlugins ? std::getenv("VANDREL_READONLY_DRIVE") : nullptr),
         plugins_(source_ && drive_ ? std::string(source_) + "\\" : "") {}
   // Prepares the Plugins folder (`ini` as vandrel.ini unless empty) and
-  // starts the stand-in playing `entries`.
-  bool Start(const std::vector<std::string>& entries, const std::string& ini) {
-    StandinOptions options{"", entries, plugins_.path(), true};
+  // starts the stand-in playing `entries`; with `waitReady` false it returns
+  // once the window is up, with init() possibly still showing a box.
+  bool Start(const std::vector<std::string>& entries, const std::string& ini, bool waitReady = true) {
+    StandinOptions options{"", entries, plugins_.path(), true, waitReady};
     if (ReadOnly()) {
       options.plugins_folder = drive_ + plugins_.path().substr(std::string(source_).size());
       options.ini_directory = winamp_.path();
