@@ -1,7 +1,9 @@
 // Benchmark: how long the plug-in takes from the moment Winamp's message loop
 // takes the hotkey message to the moment Winamp's window receives Play, for
 // delete and for move, on a 10,000-entry playlist; beside the same file
-// operations done bare in the same run. Run under Wine:
+// operations done bare in the same run. Then a press of the last of 10
+// always-active profiles' shortcuts against a press of the only one. Run
+// under Wine:
 //
 //   scripts/with-wine.sh scripts/wine-run.sh build/x64/bin/bench_hotkey.exe [presses]
 //
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_profiles.h"
 #include "support/win/plugin_session.h"
 
 using namespace vandrel::testing;
@@ -37,8 +40,9 @@ std::string Name(int i) {
 // Presses `presses` times; returns the hotkey-to-Play times in ms, and in
 // `own` the part of each that the player spent on its own handling (Stop,
 // Next, the queries), which is not the plug-in's.
-std::vector<double> RunPlugin(const ProfileText& profile, int presses, TempFolder& music,
-                              std::vector<double>& own) {
+std::vector<double> RunPlugin(const std::string& ini, int presses, TempFolder& music,
+                              std::vector<double>& own, char letter = 'K',
+                              const std::vector<WORD>& held = {VK_LWIN}) {
   std::vector<std::string> entries;
   for (int i = 0; i < kPlaylist; ++i) {
     entries.push_back(i <= presses ? music.File(Name(i), "x") : music.Path(Name(i)));
@@ -49,7 +53,7 @@ std::vector<double> RunPlugin(const ProfileText& profile, int presses, TempFolde
   WriteWholeFile(m3u, text);
 
   TempFolder plugins;
-  PreparePluginsFolder(plugins.path(), SettingsFile(profile));
+  PreparePluginsFolder(plugins.path(), ini);
   Standin standin;
   StandinOptions options;
   options.m3u = m3u;
@@ -63,7 +67,7 @@ std::vector<double> RunPlugin(const ProfileText& profile, int presses, TempFolde
   long long lastPlay = 0;
   for (int i = 0; i < presses; ++i) {
     standin.ClearLog();
-    PressWinKey('K');
+    PressKeys(held, letter);
     // Let the press be handled before asking: a state query is a large read
     // that would otherwise compete with the player for the machine.
     Sleep(40);
@@ -135,7 +139,7 @@ int main(int argc, char** argv) {
   TempFolder deleteMusic;
   ProfileText deleting;
   std::vector<double> deleteOwn, moveOwn;
-  std::vector<double> deleteTimes = RunPlugin(deleting, presses, deleteMusic, deleteOwn);
+  std::vector<double> deleteTimes = RunPlugin(SettingsFile(deleting), presses, deleteMusic, deleteOwn);
   TempFolder bareFolder;
   std::vector<double> bareDelete = BareDelete(presses, bareFolder);
   Report("delete", deleteTimes, deleteOwn, bareDelete);
@@ -146,10 +150,26 @@ int main(int argc, char** argv) {
   moving.savingPlace = target.path();
   moving.sortingOption = true;
   moving.createArtistFolder = true;
-  std::vector<double> moveTimes = RunPlugin(moving, presses, moveMusic, moveOwn);
+  std::vector<double> moveTimes = RunPlugin(SettingsFile(moving), presses, moveMusic, moveOwn);
   std::vector<double> bareMove = BareMove(presses, bareMoveFolder, bareTarget.path());
   Report("move", moveTimes, moveOwn, bareMove);
 
-  bool ok = static_cast<int>(deleteTimes.size()) == presses && static_cast<int>(moveTimes.size()) == presses;
+  // The same delete through an always-active profile's shortcut: the only one
+  // of one, then the last of ten.
+  TempFolder oneMusic, tenMusic;
+  std::vector<double> oneOwn, tenOwn;
+  std::vector<double> one =
+      RunPlugin(ManyProfiles(1, 1), presses, oneMusic, oneOwn, 'A', {VK_CONTROL, VK_MENU});
+  std::vector<double> ten =
+      RunPlugin(ManyProfiles(10, 10), presses, tenMusic, tenOwn, 'J', {VK_CONTROL, VK_MENU});
+  std::printf(
+      "shortcuts: 1 active, hotkey->Play median %7.3f ms; 10 active (the last pressed) %7.3f ms; "
+      "ratio %.3f (%s 1.1)\n",
+      Median(one), Median(ten), Median(ten) / Median(one),
+      Median(ten) <= 1.1 * Median(one) ? "within" : "OVER");
+
+  bool ok = static_cast<int>(deleteTimes.size()) == presses &&
+            static_cast<int>(moveTimes.size()) == presses && static_cast<int>(one.size()) == presses &&
+            static_cast<int>(ten.size()) == presses;
   return ok ? 0 : 1;
 }

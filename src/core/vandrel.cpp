@@ -288,8 +288,8 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
   };
 
   std::vector<settings::Profile> wanted;
-  for (settings::Profile& profile : settings::ReadProfiles()) {
-    if (!profile.alwaysActive || !hotkey::IsLetterShortcut(profile.modifiers, profile.key)) continue;
+  for (settings::Profile& profile : settings::ReadActiveProfiles()) {
+    if (!hotkey::IsLetterShortcut(profile.modifiers, profile.key)) continue;
     const std::wstring shortcut = ShortcutText(profile.modifiers, profile.key);
     if (key_ != 0 && profile.key == key_ && profile.modifiers == modifiers_) {
       // The working settings keep their shortcut; the same profile's is the same press.

@@ -164,9 +164,8 @@ void FrmConfig::SaveSettings_Click() {
   const std::int32_t key = f.SelectedIndex(c_.cmbKey);
   bool warned = false;
   if (f.Checked(c_.chkAlwaysActive) && key > 0) {
-    for (const settings::Profile& other : settings::ReadProfiles()) {
-      if (!other.alwaysActive || other.key != key || other.modifiers != modifiers ||
-          platform::Ui().Lower(other.name) == name) {
+    for (const settings::Profile& other : settings::ReadActiveProfiles()) {
+      if (other.key != key || other.modifiers != modifiers || platform::Ui().Lower(other.name) == name) {
         continue;
       }
       if (ShowBox(L"The shortcut " + hotkey::LetterShortcutName(modifiers, key) +

@@ -1,6 +1,8 @@
 #include "settings/profile.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
 
 #include "platform/error.h"
 #include "settings/ini_class.h"
@@ -14,6 +16,38 @@ void RemoveEvery(std::wstring& text, wchar_t c) { std::erase(text, c); }
 // Characters a profile or folder name may not hold, removed in this order.
 constexpr wchar_t kRemoved[] = {L'\'', L'\u00E4', L'\u00F6', L'\u00FC', L' ', L'\u00DF', L'-', L']',
                                 L'[',  L'/',      L'\\',     L'\u00B4', L'`', L'}',      L'{', L'%'};
+
+// Lower case, without blanks: how a section name or a line is compared in the
+// file's text, loosely enough that no spelling the profile functions accept
+// is missed.
+std::wstring Squeezed(const std::wstring& text) {
+  std::wstring squeezed = platform::Ui().Lower(text);
+  std::erase_if(squeezed, [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; });
+  return squeezed;
+}
+
+// The squeezed names of the sections of the settings file in whose text
+// `word` (lower case) appears; none when the file cannot be read.
+std::optional<std::set<std::wstring>> SectionsMentioning(const std::wstring& word) {
+  std::string bytes;
+  if (!platform::Files().ReadAllBytes(SettingsIni().FileName(), bytes).ok()) return std::nullopt;
+  const std::wstring text = platform::Ui().FromAnsi(bytes);
+  std::set<std::wstring> found;
+  std::wstring section;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find(L'\n', pos);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring line = Squeezed(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.starts_with(L"[")) {
+      section =
+          line.substr(1, line.rfind(L']') == std::wstring::npos ? std::wstring::npos : line.rfind(L']') - 1);
+    } else if (line.find(word) != std::wstring::npos) {
+      found.insert(section);
+    }
+  }
+  return found;
+}
 
 }  // namespace
 
@@ -56,13 +90,18 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   return true;
 }
 
-std::vector<Profile> ReadProfiles() {
+std::vector<Profile> ReadActiveProfiles() {
   std::vector<Profile> profiles;
   std::vector<std::wstring> names;
   if (!SettingsIni().Enum_SectionNames(names)) return profiles;
+  // Each section read costs a look at the file; one look at its text first
+  // leaves out the sections that cannot hold the entry at all.
+  std::optional<std::set<std::wstring>> candidates =
+      SectionsMentioning(kProfileReadNames[kAlwaysActivePosition]);
   for (const std::wstring& name : names) {
+    if (name == kConfigSection || (candidates && !candidates->count(Squeezed(name)))) continue;
     Profile profile;
-    if (name != kConfigSection && ReadProfile(name, profile)) profiles.push_back(std::move(profile));
+    if (ReadProfile(name, profile) && profile.alwaysActive) profiles.push_back(std::move(profile));
   }
   return profiles;
 }

@@ -45,8 +45,8 @@ struct Profile {
 // The profile `name` of the settings file named by SettingsIni(); false when
 // its section cannot be read or holds fewer than the first five entries.
 bool ReadProfile(const std::wstring& name, Profile& profile);
-// Every profile of that file that can be read, in file order.
-std::vector<Profile> ReadProfiles();
+// Every profile of that file with `alwaysActive` on, in file order.
+std::vector<Profile> ReadActiveProfiles();
 
 // The hotkey's modifier bits as a profile holds them at the sixth position:
 // the Windows key alone (8) when the profile has no such entry, -1 when the

@@ -120,5 +120,17 @@ TEST_F(ProfileWineTest, AFileHeldByAnotherProgramStaysWhole) {
   EXPECT_EQ(Text(), text);
 }
 
+TEST_F(ProfileWineTest, TheActiveProfilesAreFoundHoweverTheFileSpellsThem) {
+  const std::string entries =
+      "Key=1\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n";
+  Write("[iniConfig]\r\nLastUsed=a\r\n[ Keep Mix ]\r\n" + entries +
+        "modifiers=3\r\n ALWAYSACTIVE = 1\r\n[off]\r\n" + entries +
+        "modifiers=3\r\nalwaysActive=0\r\n[old]\r\n" + entries + "[tab]\r\n" + entries +
+        "modifiers=3\r\nalwaysActive=1");
+  std::vector<std::wstring> names;
+  for (const settings::Profile& profile : settings::ReadActiveProfiles()) names.push_back(profile.name);
+  EXPECT_THAT(names, ElementsAre(L"Keep Mix", L"tab"));
+}
+
 }  // namespace
 }  // namespace vandrel
