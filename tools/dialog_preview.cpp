@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   DeleteFileA(ini);
   const char* sections[][2] = {{"rockmix",
                                 "Key=11\0moveToFolder=1\0savingPlace=C:\\Music\\Sorted\0"
-                                "sortingOption=1\0createArtistFolder=0\0"},
+                                "sortingOption=1\0createArtistFolder=0\0modifiers=3\0alwaysActive=1\0"},
                                {"iniConfig", "LastUsed=rockmix\0"},
                                {"trash",
                                 "Key=20\0moveToFolder=0\0savingPlace=C:\\\0sortingOption=0\0"
