@@ -83,7 +83,6 @@ void Press(platform::WindowHandle window, std::int32_t id) {
       platform::Windows().DiscardQueuedHotKeys(window, next);
       g_actingId = 0;
     }
-    g_waiting.erase(std::remove(g_waiting.begin(), g_waiting.end(), next), g_waiting.end());
     next = 0;
     if (!g_waiting.empty() && g_target != nullptr) {
       next = g_waiting.front();

@@ -313,6 +313,11 @@ TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTh
   EXPECT_EQ(Description(), L"Vandrel [Ctrl+Alt+L, Ctrl+Alt+K, Ctrl+D]") << "work's own K is free now";
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_NE(ui.shown[0].text.find(L"'twin' keep the shortcut Ctrl+Alt+L active"), npos) << ui.shown[0].text;
+  std::wstring many = head;
+  for (int key = 1; key <= 9; ++key) many += Section(L"p" + std::to_wstring(key), key, 3, L"", true);
+  profile.SetText(kIni, many);
+  plugin_.RefreshShortcuts(true);
+  EXPECT_EQ(Description(), L"Vandrel [Ctrl+Alt+L and 10 more]") << "the first and how many more, past 80";
 
   plugin_.IZekWinAmpGenPlugin_Quit();
   EXPECT_TRUE(windows.registered.empty());
