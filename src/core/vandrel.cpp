@@ -67,6 +67,7 @@ class SavedSettings : public disposal::ActHost {
   }
   bool sortingOption() override { return profile_.sortingOption; }
   bool createArtistFolder() override { return profile_.createArtistFolder; }
+  std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
 
  private:
@@ -179,6 +180,13 @@ void Vandrel::LoadLastUsedProfile() {
   if (entry(2)) SetsavingPlace(values[2]);
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
   if (entry(4)) SetcreateArtistFolder(settings::ProfileBoolean(values[4]));
+  // The later entries may be missing altogether.
+  const std::size_t at = settings::kPlaylistEntryPosition;
+  if (at < keys.size() && at < values.size() && ui.Lower(keys[at]) == settings::kProfileReadNames[at] &&
+      !settings::ParsePlaylistEntry(values[at], playlistEntry_)) {
+    ui.MessageBox(settings::BadPlaylistEntryMessage(lastUsed, values[at]), kTitle,
+                  platform::Icon::Exclamation, platform::Buttons::Ok);
+  }
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
@@ -387,8 +395,9 @@ void Vandrel::MoveToPlaylistStart() {
 
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
-disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal) {
-  return disposal::Dispose(*this, song, showNetworkRefusal, false);
+disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal,
+                                      std::wstring* movedTo) {
+  return disposal::Dispose(*this, song, showNetworkRefusal, false, movedTo);
 }
 
 void Vandrel::OnHotKey() {

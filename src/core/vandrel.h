@@ -30,7 +30,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
 
   // The object's own interface.
   disposal::ActOutcome Act() override;
-  disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal) override;
+  disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal,
+                               std::wstring* movedTo) override;
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;
@@ -45,6 +46,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetsortingOption(bool theValue) override { sortingOption_ = theValue; }
   bool createArtistFolder() override { return createArtistFolder_; }
   void SetcreateArtistFolder(bool theValue) override { createArtistFolder_ = theValue; }
+  std::int32_t playlistEntry() override { return playlistEntry_; }
+  void SetplaylistEntry(std::int32_t mode) override { playlistEntry_ = mode; }
   void MoveToPlaylistStart() override;
   void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
   void RefreshShortcuts(bool tellClashes) override;
@@ -71,6 +74,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool moveToFolder_ = false;
   bool sortingOption_ = false;
   bool createArtistFolder_ = false;
+  std::int32_t playlistEntry_ = 0;
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;

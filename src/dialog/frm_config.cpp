@@ -26,6 +26,10 @@ const FontSpec kVerdana{L"Verdana", 8.25, false};
 const FontSpec kVerdanaBold{L"Verdana", 8.25, true};
 const FontSpec kVerdanaLargeBold{L"Verdana", 9.75, true};
 
+// The playlist-entry choices, in the order of their numbers.
+constexpr const wchar_t* kPlaylistEntryChoices[] = {L"Leave it", L"Remove it",
+                                                    L"Remove it, or follow a moved file"};
+
 struct Placement {
   platform::ControlId FrmConfig::Controls::*id;
   ControlKind kind;
@@ -61,12 +65,12 @@ const std::vector<Placement>& Layout() {
       {&C::shortcutGroup, ControlKind::Group, nullptr, 8, 184, 321, 109, L" Shortcut ", kVerdana, kBackground,
        false, 0},
       {&C::shortcutText, ControlKind::Label, &C::shortcutGroup, 8, 16, 297, 17,
-       L"File is deleted when you press these keys:", kVerdana, kBackground, false, 21},
+       L"File is deleted when you press these keys:", kVerdana, kBackground, false, 22},
       {&C::letterLabel, ControlKind::Label, &C::shortcutGroup, 72, 62, 65, 17, L"+ letter", kVerdanaLargeBold,
-       std::nullopt, true, 22},
+       std::nullopt, true, 23},
       {&C::cmbKey, ControlKind::DropDown, &C::shortcutGroup, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite,
        false, 9},
-      {&C::actionGroup, ControlKind::Group, nullptr, 8, 300, 321, 121, L" How to act? ", kVerdana,
+      {&C::actionGroup, ControlKind::Group, nullptr, 8, 300, 321, 149, L" How to act? ", kVerdana,
        kBackground, false, 12},
       {&C::chkmoveToFolder, ControlKind::CheckBox, &C::actionGroup, 8, 16, 305, 33,
        L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 11},
@@ -78,23 +82,23 @@ const std::vector<Placement>& Layout() {
       {&C::locationGroup, ControlKind::Group, nullptr, 336, 8, 249, 281,
        L" Location (Where to move the files?) ", kVerdana, kBackground, false, 11},
       {&C::driveSelector, ControlKind::DriveSelector, &C::locationGroup, 8, 24, 233, 21, L"", std::nullopt,
-       std::nullopt, false, 14},
-      {&C::folderList, ControlKind::FolderList, &C::locationGroup, 8, 56, 233, 186, L"", std::nullopt,
        std::nullopt, false, 15},
-      {&C::txtnewfolder, ControlKind::TextBox, &C::locationGroup, 8, 248, 153, 25, L"", kVerdana,
+      {&C::folderList, ControlKind::FolderList, &C::locationGroup, 8, 56, 233, 186, L"", std::nullopt,
        std::nullopt, false, 16},
-      {&C::newFolder, ControlKind::Button, &C::locationGroup, 168, 248, 73, 25, L"new folder", kVerdana,
+      {&C::txtnewfolder, ControlKind::TextBox, &C::locationGroup, 8, 248, 153, 25, L"", kVerdana,
        std::nullopt, false, 17},
+      {&C::newFolder, ControlKind::Button, &C::locationGroup, 168, 248, 73, 25, L"new folder", kVerdana,
+       std::nullopt, false, 18},
       {&C::automateGroup, ControlKind::Group, nullptr, 336, 296, 249, 49, L" Automate ", std::nullopt,
-       kBackground, false, 16},
+       kBackground, false, 17},
       {&C::cmdSort, ControlKind::Button, &C::automateGroup, 8, 16, 177, 25, L"Perform whole Playlist",
-       kVerdana, kPaleYellow, false, 18},
+       kVerdana, kPaleYellow, false, 19},
       {&C::playlistHelp, ControlKind::Button, &C::automateGroup, 192, 16, 49, 25, L"?", kVerdanaLargeBold,
-       kPaleYellow, false, 19},
-      {&C::closeGroup, ControlKind::Group, nullptr, 336, 372, 249, 49, L" Close (Saved all your changes?) ",
-       std::nullopt, kBackground, false, 19},
+       kPaleYellow, false, 20},
+      {&C::closeGroup, ControlKind::Group, nullptr, 336, 400, 249, 49, L" Close (Saved all your changes?) ",
+       std::nullopt, kBackground, false, 20},
       {&C::closeDialog, ControlKind::Button, &C::closeGroup, 8, 16, 233, 25, L"Close Configuration Dialog",
-       kVerdanaBold, kWhite, false, 20},
+       kVerdanaBold, kWhite, false, 21},
       // The hotkey's modifier keys, added last so the controls above keep
       // their numbers.
       {&C::chkCtrl, ControlKind::CheckBox, &C::shortcutGroup, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground,
@@ -110,7 +114,12 @@ const std::vector<Placement>& Layout() {
       {&C::chkAlwaysActive, ControlKind::CheckBox, &C::shortcutGroup, 8, 84, 305, 17,
        L"Keep this shortcut active with the others", kVerdana, kBackground, false, 10},
       {&C::profileSummary, ControlKind::Label, &C::settingsGroup, 8, 126, 153, 37, L"", kVerdana, kBackground,
-       false, 23},
+       false, 24},
+      // What becomes of the song's playlist entry.
+      {&C::playlistEntryLabel, ControlKind::Label, &C::actionGroup, 8, 120, 97, 17, L"Playlist entry:",
+       kVerdana, kBackground, false, 26},
+      {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::actionGroup, 104, 116, 209, 24, L"", kVerdana, kWhite,
+       false, 14},
   };
   return layout;
 }
@@ -137,7 +146,7 @@ bool FrmConfig::Load(platform::WindowHandle owner) {
   platform::FormSpec spec;
   spec.caption = L"nearly new Vandrel";
   spec.clientWidth = 591;
-  spec.clientHeight = 428;
+  spec.clientHeight = 456;
   spec.background = kBackground;
   spec.owner = owner;
   form_ = platform::Widgets().CreateForm(spec, *this);
@@ -169,6 +178,8 @@ void FrmConfig::OpeningSequence() {
   platform::Form& f = *form_;
   if (!plugin_) return;
 
+  for (const wchar_t* choice : kPlaylistEntryChoices) f.AddItem(c_.cmbPlaylistEntry, choice);
+  Skippable([&] { f.Select(c_.cmbPlaylistEntry, plugin_->playlistEntry()); });
   f.AddItem(c_.cmbKey, L"<None>");
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) f.AddItem(c_.cmbKey, std::wstring(1, letter));
 

@@ -2,12 +2,15 @@
 // its place in the list, then the playlist emptied. Winamp is stopped once and
 // is never told to move on or play while the run goes through the list.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialog/frm_config.h"
 #include "dialog/messages.h"
 #include "dialog/run_progress.h"
 #include "hotkey/hook.h"
 #include "platform/error.h"
+#include "settings/profile.h"
 #include "winamp/bridge.h"
 
 namespace vandrel::dialog {
@@ -46,6 +49,30 @@ class InputTaken {
   platform::Form& form_;
 };
 
+// After a run that ended part way: the disposed entries (by index, with the
+// new path of each moved file) leave the playlist, or with `mode` 2 a moved
+// one points at its new place; the rest stays as it was.
+void FollowDisposed(platform::WindowHandle winamp, std::int32_t mode,
+                    const std::vector<std::pair<std::int32_t, std::wstring>>& disposed) {
+  if (mode != settings::kRemoveEntry && mode != settings::kFollowEntry) return;
+  const std::int32_t position = winamp::GetPlaylistPosition(winamp);
+  bool repointed = false;
+  for (const auto& [index, movedTo] : disposed) {
+    if (mode != settings::kFollowEntry || movedTo.empty()) continue;
+    winamp::SetPlaylistPosition(winamp, index);
+    winamp::ChangeCurrentFile(winamp, movedTo);
+    repointed = true;
+  }
+  if (repointed) winamp::SetPlaylistPosition(winamp, position);
+  for (auto entry = disposed.rbegin(); entry != disposed.rend(); ++entry) {
+    if (mode == settings::kFollowEntry && !entry->second.empty()) continue;
+    if (!winamp::RemovePlaylistEntry(winamp, entry->first)) {
+      ShowBox(disposal::kNoPlaylistEditor, platform::Icon::Information);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void FrmConfig::RunWholePlaylist() {
@@ -67,6 +94,7 @@ void FrmConfig::RunWholePlaylist() {
   hotkey::ActionScope running;
   int disposed = 0;
   int skipped = 0;
+  std::vector<std::pair<std::int32_t, std::wstring>> done;  // the disposed entries, for a run ended part way
   bool cancelled = false;
   std::wstring stopped;  // why the run ended before the last entry
   platform::Icon stoppedIcon = platform::Icon::Exclamation;
@@ -85,11 +113,13 @@ void FrmConfig::RunWholePlaylist() {
           break;
         }
         // The network refusal is shown once per run; later ones pass quietly.
-        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown);
+        std::wstring movedTo;
+        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown, &movedTo);
         if (!IsLoaded()) return;
         switch (outcome) {
           case disposal::ActOutcome::Disposed:
             ++disposed;
+            done.emplace_back(index, movedTo);
             break;
           case disposal::ActOutcome::NetworkRefused:
             networkShown = true;
@@ -111,6 +141,8 @@ void FrmConfig::RunWholePlaylist() {
       stoppedIcon = platform::Icon::Critical;
     }
   }
+  if (!stopped.empty() || cancelled)
+    FollowDisposed(plugin_->WinAmpWindowHandle(), plugin_->playlistEntry(), done);
   if (!stopped.empty()) {
     ShowBox(stopped + L"\r\n\r\n" + Tally(disposed, skipped), stoppedIcon);
     return;

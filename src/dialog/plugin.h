@@ -26,12 +26,17 @@ class Plugin {
   virtual void SetsortingOption(bool theValue) = 0;
   virtual bool createArtistFolder() = 0;
   virtual void SetcreateArtistFolder(bool theValue) = 0;
+  // What becomes of the playing entry (0 stays, 1 removed, 2 follows a move).
+  virtual std::int32_t playlistEntry() = 0;
+  virtual void SetplaylistEntry(std::int32_t mode) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
   // Act's rules for the file `song`, Winamp already stopped and left where it
   // is. With `showNetworkRefusal` false a network path is refused without its
-  // box: the whole-playlist run shows it once per run. Throws as Act does.
-  virtual disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal) = 0;
+  // box: the whole-playlist run shows it once per run. `movedTo` receives the
+  // new path after a move. Throws as Act does.
+  virtual disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal,
+                                       std::wstring* movedTo) = 0;
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;

@@ -181,10 +181,14 @@ void FrmConfig::SaveSettings_Click() {
 
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {
-      std::to_wstring(key),      flag(c_.chkmoveToFolder),       folder,
-      flag(c_.chkSortingOption), flag(c_.chkCreateArtistFolder), std::to_wstring(modifiers),
-      flag(c_.chkAlwaysActive)};
+  std::vector<std::wstring> values = {std::to_wstring(key),
+                                      flag(c_.chkmoveToFolder),
+                                      folder,
+                                      flag(c_.chkSortingOption),
+                                      flag(c_.chkCreateArtistFolder),
+                                      std::to_wstring(modifiers),
+                                      flag(c_.chkAlwaysActive),
+                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry)))};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

@@ -1,6 +1,7 @@
 #include "disposal/act.h"
 
 #include <functional>
+#include <utility>
 
 #include "disposal/rules.h"
 #include "platform/error.h"
@@ -83,7 +84,8 @@ void DeleteSong(ActHost& host, const std::wstring& song) {
 
 }  // namespace
 
-ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst) {
+ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
+                   std::wstring* movedTo) {
   if (song.compare(0, 2, L"\\\\") == 0) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
@@ -117,6 +119,7 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     } else if (destination != song && !FileExists(destination)) {
       ThrowIfFailed(Retried([&] { return files.MoveFile(song, destination); }),
                     L"Could not move the file\r\n" + song + L"\r\nto\r\n" + destination);
+      if (movedTo) *movedTo = destination;
     } else {
       outcome = ActOutcome::MoveSkipped;
     }
@@ -126,13 +129,23 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
 }
 
 ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
+  const std::int32_t entry = host.playlistEntry();
+  const std::int32_t playing = entry == 0 ? 0 : winamp::GetPlaylistPosition(host.WinAmpWindowHandle());
   const std::wstring song = winamp::GetCurrentFileName(host.WinAmpWindowHandle());
-  const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true);
+  std::wstring movedTo;
+  const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true, &movedTo);
+  const bool done = outcome == ActOutcome::Disposed;
+  if (done && entry == 2 && !movedTo.empty()) winamp::ChangeCurrentFile(host.WinAmpWindowHandle(), movedTo);
   // Once Winamp has been stopped it goes on with the next entry.
-  if (outcome == ActOutcome::Disposed || outcome == ActOutcome::MoveSkipped ||
-      outcome == ActOutcome::FolderFailed) {
+  if (done || outcome == ActOutcome::MoveSkipped || outcome == ActOutcome::FolderFailed) {
     SendCommand(host, winamp::kCmdNextTrack);
     SendCommand(host, winamp::kCmdPlay);
+  }
+  // Removed only now: Next has chosen as it would have with the entry there.
+  if (done && (entry == 1 || (entry == 2 && movedTo.empty())) &&
+      !winamp::RemovePlaylistEntry(host.WinAmpWindowHandle(), playing)) {
+    static bool told = false;  // once a session
+    if (!std::exchange(told, true)) ShowInformation(kNoPlaylistEditor);
   }
   return outcome;
 }

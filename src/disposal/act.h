@@ -1,6 +1,7 @@
 // The disposal action: gets rid of the file of Winamp's current entry.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -15,6 +16,9 @@ class ActHost {
   virtual std::wstring savingPlace() = 0;
   virtual bool sortingOption() = 0;
   virtual bool createArtistFolder() = 0;
+  // What becomes of the playing entry once its file is gone (0 it stays, 1 it
+  // is removed, 2 removed after a delete and pointed at the new place after a move).
+  virtual std::int32_t playlistEntry() { return 0; }
   // Read afresh before every command sent to Winamp.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
 };
@@ -24,6 +28,9 @@ inline constexpr wchar_t kNetworkRefused[] = L"Can't move file from network!";
 inline constexpr wchar_t kNoTargetFolder[] =
     L"No target folder is set.\r\n\r\nChoose the folder to move files to in the configuration dialog, save "
     L"the settings as a profile and load it.";
+
+inline constexpr wchar_t kNoPlaylistEditor[] =
+    L"Winamp names no playlist editor, so the entries of deleted or moved files stay in the playlist.";
 
 // How one call of Act ended.
 enum class ActOutcome {
@@ -44,11 +51,17 @@ enum class ActOutcome {
 // "Could not delete the file\r\nC:\\Music\\x.mp3\r\n\r\n<reason>". Winamp then
 // stays stopped, the file stays where it was, and nothing more is sent.
 // With `showNetworkRefusal` false a network path is refused without its box.
+// Once the file was deleted or moved, the playing entry follows the host's
+// playlistEntry(): pointed at the new place before Next, or removed after
+// Play, so that what plays is what Next chose; otherwise the playlist stays
+// as it was.
 ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
 
 // The action's rules for one named file, `song`, as Winamp names it, without
 // telling Winamp to move on: with `stopFirst` Winamp is stopped before the
 // file is touched (the whole-playlist run stops it once, beforehand).
-ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst);
+// `movedTo`, when given, receives the new path after a move (empty after a delete).
+ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
+                   std::wstring* movedTo = nullptr);
 
 }  // namespace vandrel::disposal

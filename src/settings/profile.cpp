@@ -87,6 +87,7 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   if (at(3)) profile.sortingOption = ProfileBoolean(values[3]);
   if (at(4)) profile.createArtistFolder = ProfileBoolean(values[4]);
   if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
+  if (at(kPlaylistEntryPosition)) ParsePlaylistEntry(values[kPlaylistEntryPosition], profile.playlistEntry);
   return true;
 }
 
@@ -104,6 +105,18 @@ std::vector<Profile> ReadActiveProfiles() {
     if (ReadProfile(name, profile) && profile.alwaysActive) profiles.push_back(std::move(profile));
   }
   return profiles;
+}
+
+bool ParsePlaylistEntry(const std::wstring& value, std::int32_t& mode) {
+  mode = kLeaveEntry;
+  if (value.size() != 1 || value[0] < L'0' || value[0] > L'2') return false;
+  mode = value[0] - L'0';
+  return true;
+}
+
+std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value) {
+  return L"The playlist entry choice '" + value + L"' of the settings '" + name +
+         L"' is not 0, 1 or 2; entries stay in the playlist.";
 }
 
 std::wstring CleanName(std::wstring& text) {

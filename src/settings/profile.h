@@ -18,16 +18,28 @@ inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
 // expect. The first five are every profile's; the later ones (the hotkey's
 // modifier keys, whether its shortcut stays active beside the working one's)
 // came later, so a profile without them is complete.
-inline constexpr std::array<const wchar_t*, 7> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace", L"sortingOption", L"createArtistFolder",
-    L"modifiers", L"alwaysActive"};
-inline constexpr std::array<const wchar_t*, 7> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace", L"sortingoption", L"createartistfolder",
-    L"modifiers", L"alwaysactive"};
+inline constexpr std::array<const wchar_t*, 8> kProfileKeys = {
+    L"Key",       L"moveToFolder", L"savingPlace",  L"sortingOption", L"createArtistFolder",
+    L"modifiers", L"alwaysActive", L"playlistEntry"};
+inline constexpr std::array<const wchar_t*, 8> kProfileReadNames = {
+    L"key",       L"movetofolder", L"savingplace",  L"sortingoption", L"createartistfolder",
+    L"modifiers", L"alwaysactive", L"playlistentry"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
+inline constexpr std::size_t kPlaylistEntryPosition = 7;
 
+// What becomes of the playing entry once its file was deleted or moved.
+inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
+inline constexpr std::int32_t kRemoveEntry = 1;  // it goes
+inline constexpr std::int32_t kFollowEntry =
+    2;  // it goes after a delete, points at the new place after a move
+
+// The playlist-entry choice `value` names; false, with `mode` kLeaveEntry,
+// when it names none of the three.
+bool ParsePlaylistEntry(const std::wstring& value, std::int32_t& mode);
+// What loading the profile `name` says of a playlist-entry value it cannot use.
+std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.
 struct Profile {
@@ -39,6 +51,7 @@ struct Profile {
   bool sortingOption = false;
   bool createArtistFolder = false;
   bool alwaysActive = false;
+  std::int32_t playlistEntry = kLeaveEntry;
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

@@ -68,6 +68,29 @@ void ClearPlaylist(platform::WindowHandle window) {
   windows.SendMessage(window, kWmUser, static_cast<std::uintptr_t>(position), kIpcDelete);
 }
 
+void ChangeCurrentFile(platform::WindowHandle window, const std::wstring& path) {
+  // The name is read in Winamp's process, which is ours, before the call returns.
+  platform::Windows().SendMessage(window, kWmUser, reinterpret_cast<std::uintptr_t>(path.c_str()),
+                                  kIpcChangeCurrentFileW);
+}
+
+void SetPlaylistPosition(platform::WindowHandle window, std::int32_t index) {
+  platform::Windows().SendMessage(window, kWmUser, static_cast<std::uintptr_t>(index), kIpcSetPlaylistPos);
+}
+
+std::int32_t GetPlaylistPosition(platform::WindowHandle window) {
+  return static_cast<std::int32_t>(platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListPos));
+}
+
+bool RemovePlaylistEntry(platform::WindowHandle window, std::int32_t index) {
+  auto& windows = platform::Windows();
+  const auto editor = static_cast<platform::WindowHandle>(
+      windows.SendMessage(window, kWmUser, kIpcGetWndPlaylistEditor, kIpcGetWnd));
+  if (editor == 0) return false;
+  windows.SendMessage(editor, kWmUser, kIpcPeDeleteIndex, index);
+  return true;
+}
+
 std::wstring GetIniDirectory(platform::WindowHandle window) {
   auto& windows = platform::Windows();
   auto address = static_cast<std::uintptr_t>(windows.SendMessage(window, kWmUser, 0, kIpcGetIniDirectoryW));

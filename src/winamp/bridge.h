@@ -20,6 +20,14 @@ inline constexpr std::intptr_t kIpcGetListLength = 124;
 inline constexpr std::intptr_t kIpcDelete = 101;
 inline constexpr std::intptr_t kIpcGetIniDirectory = 335;
 inline constexpr std::intptr_t kIpcGetIniDirectoryW = 1335;
+inline constexpr std::intptr_t kIpcSetPlaylistPos = 121;
+inline constexpr std::intptr_t kIpcGetWnd = 260;
+inline constexpr std::uintptr_t kIpcGetWndPlaylistEditor = 1;
+inline constexpr std::intptr_t kIpcChangeCurrentFileW = 1245;
+// Commands to the playlist editor's window: WM_USER, the command in wParam.
+inline constexpr std::uintptr_t kIpcPeGetCurIndex = 100;
+inline constexpr std::uintptr_t kIpcPeGetIndexTotal = 101;
+inline constexpr std::uintptr_t kIpcPeDeleteIndex = 104;
 inline constexpr std::uintptr_t kCmdStop = 40047;
 inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
@@ -37,6 +45,14 @@ std::wstring GetPlaylistFileName(platform::WindowHandle winamp, std::intptr_t in
 bool UsesRecycleBin(platform::WindowHandle winamp);
 std::int32_t GetPlaylistLength(platform::WindowHandle winamp);
 void ClearPlaylist(platform::WindowHandle winamp);
+// Points Winamp's current entry at `path` (the file moved there).
+void ChangeCurrentFile(platform::WindowHandle winamp, const std::wstring& path);
+// Makes the entry at `index` the current one, without playing it.
+void SetPlaylistPosition(platform::WindowHandle winamp, std::int32_t index);
+std::int32_t GetPlaylistPosition(platform::WindowHandle winamp);
+// Takes the entry at `index` out of the playlist through the playlist
+// editor; false when Winamp names no editor window.
+bool RemovePlaylistEntry(platform::WindowHandle winamp, std::int32_t index);
 // Winamp's own settings folder as its main window `window` names it: the
 // wide answer, else the ANSI one (older players); empty when it names none.
 std::wstring GetIniDirectory(platform::WindowHandle window);

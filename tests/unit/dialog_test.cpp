@@ -31,7 +31,7 @@ const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=t
 // The same profiles as the dialog saves them now: with their seventh entry.
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
-    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\n");
+    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\nplaylistEntry=0\r\n");
   return text;
 }
 
@@ -293,7 +293,7 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Pick(c().cmbKey, 13);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_NE(File().find(L"modifiers=3\r\nalwaysActive=1\r\n[iniConfig]"), npos) << File();
+  EXPECT_TRUE(File().ends_with(L"modifiers=3\r\nalwaysActive=1\r\nplaylistEntry=0\r\n")) << File();
   f.Click(c().deleteSettings);
   EXPECT_EQ(windows.IdOf('M', kCtrlAlt), 0);
 }

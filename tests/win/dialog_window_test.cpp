@@ -41,10 +41,11 @@ int Focused() { return GetDlgCtrlID(GetFocus()) - platform::win32::kToolkitItemB
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 // The Tab key's round, controls numbered by creation: the profile list (2) and the
-// Settings group, the modifiers, the letter and "keep active" (30), How to act,
-// the drive and folder lists (18), the new folder, Automate with "?" (23), Close (25).
+// Settings group, the modifiers, the letter and "keep active" (30), How to act
+// with its playlist-entry choice (33), the drive and folder lists (18), the new
+// folder, Automate with "?" (23), Close (25).
 const std::vector<int> kReadingOrder = {2,  3,  4,  6,  7,  26, 27, 28, 29, 11, 30,
-                                        13, 14, 15, 17, 18, 19, 20, 22, 23, 25};
+                                        13, 14, 15, 33, 17, 18, 19, 20, 22, 23, 25};
 
 class DialogWindow : public ::testing::Test {
  protected:

@@ -25,8 +25,12 @@ class StubPlugin : public dialog::Plugin {
   void SetsortingOption(bool) override {}
   bool createArtistFolder() override { return false; }
   void SetcreateArtistFolder(bool) override {}
+  std::int32_t playlistEntry() override { return 0; }
+  void SetplaylistEntry(std::int32_t) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
-  disposal::ActOutcome Dispose(const std::wstring&, bool) override { return disposal::ActOutcome::NotThere; }
+  disposal::ActOutcome Dispose(const std::wstring&, bool, std::wstring*) override {
+    return disposal::ActOutcome::NotThere;
+  }
   platform::WindowHandle WinAmpWindowHandle() override {
     return reinterpret_cast<platform::WindowHandle>(owner_);
   }
