@@ -180,8 +180,9 @@ void Vandrel::LoadLastUsedProfile() {
   if (entry(2)) SetsavingPlace(values[2]);
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
   if (entry(4)) SetcreateArtistFolder(settings::ProfileBoolean(values[4]));
-  // The later entries may be missing altogether.
+  // The later entries may be missing altogether: the entry then stays.
   const std::size_t at = settings::kPlaylistEntryPosition;
+  playlistEntry_ = settings::kLeaveEntry;
   if (at < keys.size() && at < values.size() && ui.Lower(keys[at]) == settings::kProfileReadNames[at] &&
       !settings::ParsePlaylistEntry(values[at], playlistEntry_)) {
     ui.MessageBox(settings::BadPlaylistEntryMessage(lastUsed, values[at]), kTitle,

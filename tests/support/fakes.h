@@ -75,7 +75,9 @@ class FakeWindows : public platform::WindowSystem {
   bool winampPresent = true;
   std::vector<std::string> playlist;
   std::int32_t position = 0;
-  std::vector<std::uintptr_t> commands;  // WM_COMMAND ids, in order
+  std::vector<std::uintptr_t> commands;  // WM_COMMAND ids, in order, and 1245, 104 for the playlist's changes
+  static constexpr platform::WindowHandle kEditor = 0x5678;
+  bool editorPresent = true;  // what IPC_GETWND names: the playlist editor, or none
   int openProcesses = 0;
   std::uint16_t nextAtom = 0xC0DE;  // the first name's atom; each further name's the next
   std::map<std::wstring, std::uint16_t> atoms;
@@ -131,7 +133,19 @@ class FakeWindows : public platform::WindowSystem {
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());
+    if (w == kEditor && message == 0x400 && wParam == 104 && lParam >= 0 && lParam < count) {
+      commands.push_back(104);
+      playlist.erase(playlist.begin() + lParam);
+      if (lParam <= position && position > 0) --position;
+    }
     if (w != kWinamp || !winampPresent) return 0;
+    if (message == 0x400 && lParam == 260) return editorPresent && wParam == 1 ? kEditor : 0;
+    if (message == 0x400 && lParam == 121) position = static_cast<std::int32_t>(wParam);
+    if (message == 0x400 && lParam == 1245) {
+      commands.push_back(1245);
+      const std::wstring path = reinterpret_cast<const wchar_t*>(wParam);
+      playlist[position] = std::string(path.begin(), path.end());
+    }
     if (message == 0x111) commands.push_back(wParam);
     if (message != 0x400) return 0;
     if (lParam == 101) playlist.clear();

@@ -186,6 +186,27 @@ TEST_F(CoreTest, TheProfilesModifiersAreRegisteredWithTheLetterOnceAndNeverRepea
   }
 }
 
+TEST_F(CoreTest, ThePlaylistEntryChoiceIsLoadedAndAnyOtherValueIsToldOnceAndLeavesTheEntry) {
+  const std::wstring six =
+      L"Key=11\r\nmoveToFolder=0\r\nsavingPlace=\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
+      L"modifiers=3\r\nalwaysActive=0\r\n";
+  for (auto [entry, mode] : {std::pair{L"playlistEntry=2", 2},
+                             {L"PlaylistEntry=1", 1},
+                             {L"", 0},
+                             {L"x=2", 0},
+                             {L"playlistEntry=3", 0},
+                             {L"playlistEntry=01", 0}}) {
+    ui.shown.clear();
+    Start(Profile(six + entry + L"\r\n"));
+    EXPECT_EQ(plugin_.playlistEntry(), mode) << entry;
+    const bool bad = std::wstring(entry).starts_with(L"playlistEntry=") && mode == 0;
+    EXPECT_EQ(ui.Texts(),
+              bad ? Texts{settings::BadPlaylistEntryMessage(L"p", std::wstring(entry).substr(14))} : Texts{})
+        << entry;
+    plugin_.IZekWinAmpGenPlugin_Quit();
+  }
+}
+
 TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
   Start();
   ui.shown.clear();

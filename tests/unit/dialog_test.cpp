@@ -467,5 +467,25 @@ TEST_F(PlaylistRunTest, ACancelAFailureOrNoTargetEndsTheRunWithoutClearing) {
   EXPECT_EQ(windows.playlist.size(), 3u);
 }
 
+TEST_F(PlaylistRunTest, ARunEndedPartWayLeavesExactlyTheEntriesItDidNotDisposeOf) {
+  const std::string sorted = "D:\\Music\\Sorted\\";
+  for (bool moving : {false, true}) {
+    windows.playlist.clear();
+    for (const char* name : {"C:\\a.mp3", "C:\\gone.mp3", "C:\\b.mp3", "C:\\c.mp3"})
+      Add(name, std::string(name) != "C:\\gone.mp3");
+    windows.position = 3;
+    files.failing = {{moving ? L"MoveFile c:\\c.mp3 d:\\music\\sorted\\c.mp3" : L"RemoveFile c:\\c.mp3", 5}};
+    plugin.SetplaylistEntry(moving ? 2 : 1);
+    plugin.SetmoveToFolder(moving);
+    plugin.SetsavingPlace(L"D:\\Music\\Sorted");
+    Run();
+    const std::vector<std::string> left =
+        moving ? std::vector<std::string>{sorted + "a.mp3", "C:\\gone.mp3", sorted + "b.mp3", "C:\\c.mp3"}
+               : std::vector<std::string>{"C:\\gone.mp3", "C:\\c.mp3"};
+    EXPECT_EQ(windows.playlist, left) << moving;
+    EXPECT_EQ(windows.playlist[static_cast<std::size_t>(windows.position)], "C:\\c.mp3") << "still current";
+  }
+}
+
 }  // namespace
 }  // namespace vandrel

@@ -29,6 +29,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   std::wstring savingPlace() override { return target; }
   bool sortingOption() override { return sorting; }
   bool createArtistFolder() override { return artist; }
+  std::int32_t playlistEntry() override { return entry; }
   platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
 
   // Winamp was stopped, moved on and plays again.
@@ -48,12 +49,61 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   }
 
   bool move = false, sorting = false, artist = false;
+  std::int32_t entry = 0;
   std::wstring target = L"D:\\Sorted";
   testing::FakeWindows windows;
   testing::FakeFiles files;
   testing::FakeUi ui;
   platform::ScopedServices services{{&windows, &ui, &files, nullptr}};
 };
+
+TEST_F(DisposalTest, ThePlayingEntryIsPointedAtTheMoveBeforeNextOrRemovedAfterPlayOnlyOnceTheFileWent) {
+  constexpr std::uintptr_t kChange = 1245, kRemove = 104;
+  const std::string moved = "D:\\Sorted\\Artist - Title.mp3", next = "C:\\Music\\Next.mp3";
+  const struct {
+    std::int32_t entry;
+    bool move, destinationTaken;
+    Commands sent;
+    std::vector<std::string> playlist;
+  } cases[] = {
+      {0, false, false, {kStop, kNext, kPlay}, {"C:\\Music\\Artist - Title.mp3", next}},
+      {1, false, false, {kStop, kNext, kPlay, kRemove}, {next}},
+      {1, true, false, {kStop, kNext, kPlay, kRemove}, {next}},
+      {2, false, false, {kStop, kNext, kPlay, kRemove}, {next}},
+      {2, true, false, {kStop, kChange, kNext, kPlay}, {moved, next}},
+      {2, true, true, {kStop, kNext, kPlay}, {"C:\\Music\\Artist - Title.mp3", next}},  // not moved
+      {7, false, false, {kStop, kNext, kPlay}, {"C:\\Music\\Artist - Title.mp3", next}},
+  };
+  for (const auto& c : cases) {
+    files.AddFile(kSong, "song");
+    files.files.erase(testing::FakeFiles::Key(L"D:\\Sorted\\Artist - Title.mp3"));
+    if (c.destinationTaken) files.AddFile(L"D:\\Sorted\\Artist - Title.mp3");
+    windows.playlist = {"C:\\Music\\Artist - Title.mp3", next};
+    windows.position = 0;
+    windows.commands.clear();
+    entry = c.entry;
+    move = c.move;
+    disposal::Act(*this);
+    EXPECT_EQ(windows.commands, c.sent) << c.entry << c.move;
+    EXPECT_EQ(windows.playlist, c.playlist) << c.entry << c.move;
+  }
+  // A delete that failed leaves the list; without an editor window the entry stays, and that is said once.
+  files.AddFile(kSong, "song");
+  windows.playlist = {"C:\\Music\\Artist - Title.mp3", next};
+  files.failing[L"RemoveFile c:\\music\\artist - title.mp3"] = 5;
+  entry = 1;
+  move = false;
+  windows.commands.clear();
+  ActFailing();
+  EXPECT_EQ(windows.playlist.size(), 2u);
+  files.failing.clear();
+  windows.editorPresent = false;
+  for (int press = 0; press < 2; ++press) {
+    files.AddFile(kSong, "song");
+    disposal::Act(*this);
+  }
+  EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{disposal::kNoPlaylistEditor});
+}
 
 TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {
   // A song in C:\Music moved to D:\Sorted: the folders made there, "|" between, and its destination.

@@ -217,6 +217,27 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
   }
 }
 
+// The playlist editor's window: its commands change the main window's list.
+LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (g_app == nullptr || (message != WM_USER && message != WM_COPYDATA))
+    return DefWindowProcW(window, message, wparam, lparam);
+  LRESULT answer = 0;
+  if (message == WM_USER) {
+    answer = g_app->player.OnEditor(wparam, lparam);
+  } else {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    if (data == nullptr || data->dwData != kIpcPeInsertFileNameW || data->cbData < sizeof(PeInsertFileNameW))
+      return 0;
+    PeInsertFileNameW insert;
+    std::memcpy(&insert, data->lpData, sizeof insert);
+    insert.file[MAX_PATH - 1] = L'\0';
+    g_app->player.Insert(insert.file, insert.index);
+    answer = 1;
+  }
+  InvalidateRect(g_app->window, nullptr, TRUE);
+  return answer;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (g_app == nullptr) return DefWindowProcW(window, message, wparam, lparam);
   try {
@@ -278,6 +299,13 @@ int Run(HINSTANCE instance) {
                                 nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return kExitNoWindow;
   app.window = window;
+  WNDCLASSW editor_class = {};
+  editor_class.lpfnWndProc = EditorProc;
+  editor_class.hInstance = instance;
+  editor_class.lpszClassName = L"Winamp PE";
+  RegisterClassW(&editor_class);
+  app.player.SetEditorWindow(CreateWindowExW(0, L"Winamp PE", L"Playlist Editor", WS_POPUP, 0, 0, 10, 10,
+                                             window, nullptr, instance, nullptr));
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
 

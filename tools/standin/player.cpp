@@ -101,7 +101,9 @@ bool ReadM3u(const std::string& path, std::vector<std::wstring>* entries) {
   return true;
 }
 
-void Player::Append(const std::wstring& entry) {
+void Player::Append(const std::wstring& entry) { entries_.push_back(MakeEntry(entry)); }
+
+std::unique_ptr<Player::Entry> Player::MakeEntry(const std::wstring& entry) {
   auto item = std::make_unique<Entry>();
   item->name = entry;
   item->ansi = ToAnsi(entry);
@@ -111,7 +113,35 @@ void Player::Append(const std::wstring& entry) {
   const size_t wideRoom = std::max<size_t>(entry.size() + 1, 512);
   item->wide = std::make_unique<wchar_t[]>(wideRoom);  // zero-filled
   std::memcpy(item->wide.get(), entry.data(), entry.size() * sizeof(wchar_t));
-  entries_.push_back(std::move(item));
+  return item;
+}
+
+LRESULT Player::OnEditor(WPARAM command, LPARAM value) {
+  const std::string arg = std::to_string(static_cast<long long>(value));
+  switch (command) {
+    case kIpcPeGetCurIndex:
+      log_.push_back("PE_GETCURINDEX");
+      return position_;
+    case kIpcPeGetIndexTotal:
+      log_.push_back("PE_GETINDEXTOTAL");
+      return size();
+    case kIpcPeDeleteIndex:
+      log_.push_back("PE_DELETEINDEX " + arg);
+      if (value < 0 || value >= size()) return 0;
+      entries_.erase(entries_.begin() + value);
+      if (value <= position_ && position_ > 0) --position_;
+      return 0;
+    default:
+      log_.push_back("PE " + std::to_string(static_cast<long long>(command)) + " " + arg);
+      return 0;
+  }
+}
+
+void Player::Insert(const std::wstring& file, int index) {
+  if (index < 0 || index > size()) index = size();
+  log_.push_back("PE_INSERTFILENAMEW " + std::to_string(index) + " " + ToAnsi(file));
+  if (index <= position_ && !entries_.empty()) ++position_;
+  entries_.insert(entries_.begin() + index, MakeEntry(file));
 }
 
 void Player::SetIniDirectory(const std::string& folder) {
@@ -156,6 +186,19 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
     case kIpcGetShuffle:
       log_.push_back("IPC_GET_SHUFFLE");
       return shuffle_ ? 1 : 0;
+    case kIpcGetWnd:
+      log_.push_back("IPC_GETWND " + arg);
+      return wparam == 1 ? reinterpret_cast<LRESULT>(editor_) : 0;
+    case kIpcSetPlaylistPos:
+      log_.push_back("IPC_SETPLAYLISTPOS " + arg);
+      if (static_cast<long long>(wparam) < size()) position_ = static_cast<int>(wparam);
+      return 0;
+    case kIpcChangeCurrentFileW: {
+      const std::wstring file = reinterpret_cast<const wchar_t*>(wparam);
+      log_.push_back("IPC_CHANGECURRENTFILEW " + ToAnsi(file));
+      if (!entries_.empty()) entries_[position_] = MakeEntry(file);
+      return 0;
+    }
     case kIpcDelete:
       log_.push_back("IPC_DELETE " + arg);
       ClearPlaylist();

@@ -57,6 +57,12 @@ class Player {
   // Winamp's messages; each is written to the command log.
   LRESULT OnIpc(WPARAM wparam, LPARAM code);
   void OnCommand(unsigned id);
+  // The playlist editor's: a command and its value, or an insert. Deleting
+  // or inserting at or before the current entry keeps it current; playback
+  // goes on.
+  LRESULT OnEditor(WPARAM command, LPARAM value);
+  void Insert(const std::wstring& file, int index);
+  void SetEditorWindow(HWND editor) { editor_ = editor; }
 
   // The test channel's operations; not logged.
   void Play();
@@ -91,6 +97,7 @@ class Player {
 
   void Next();
   void ClearPlaylist();
+  static std::unique_ptr<Entry> MakeEntry(const std::wstring& name);
 
   std::vector<std::unique_ptr<Entry>> entries_;
   int position_ = 0;
@@ -102,6 +109,7 @@ class Player {
   LRESULT recycle_bin_ = 0;
   DWORD release_delay_ms_ = 0;
   bool shuffle_ = false;
+  HWND editor_ = nullptr;
   std::minstd_rand random_{std::random_device{}()};
 };
 

@@ -114,6 +114,19 @@ inline constexpr unsigned kIpcGetIniDirectoryW = 1335;
 inline constexpr unsigned kIpcGetPlaylistFileW = 214;
 inline constexpr unsigned kIpcGetShuffle = 250;
 inline constexpr unsigned kIpcUsesRecycleBin = 651;
+inline constexpr unsigned kIpcSetPlaylistPos = 121;
+inline constexpr unsigned kIpcGetWnd = 260;  // wParam 1: the playlist editor
+inline constexpr unsigned kIpcChangeCurrentFileW = 1245;
+// The playlist editor's window: class "Winamp PE", WM_USER with the command
+// in wParam and its value in lParam; an insert comes as WM_COPYDATA.
+inline constexpr unsigned kIpcPeGetCurIndex = 100;
+inline constexpr unsigned kIpcPeGetIndexTotal = 101;
+inline constexpr unsigned kIpcPeDeleteIndex = 104;
+inline constexpr unsigned kIpcPeInsertFileNameW = 114;
+struct PeInsertFileNameW {
+  wchar_t file[MAX_PATH];
+  int index;
+};
 inline constexpr unsigned kCommandPlay = 40045;
 inline constexpr unsigned kCommandPause = 40046;
 inline constexpr unsigned kCommandStop = 40047;
