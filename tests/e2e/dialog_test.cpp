@@ -201,11 +201,11 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   dialog.Tick(item::Sorting, false);
   dialog.Tick(item::Artist, false);
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
-  // As the dialog saves them: with the seventh entry, off.
-  const std::string rockmix =
-      ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) + "alwaysActive=0\r\n";
+  // As the dialog saves them: with the later entries, off.
+  const std::string rockmix = ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) +
+                              "alwaysActive=0\r\nplaylistEntry=0\r\n";
   const std::string trash =
-      ProfileSection("trash", {20, false, "C:\\", false, false, 3}) + "alwaysActive=0\r\n";
+      ProfileSection("trash", {20, false, "C:\\", false, false, 3}) + "alwaysActive=0\r\nplaylistEntry=0\r\n";
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 
@@ -266,6 +266,29 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   ASSERT_TRUE(dialog.Finish());
   EXPECT_TRUE(session.standin().State().playlist.empty());
   close();
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+TEST(Dialog, ACancelledRunThatRemovesEntriesLeavesExactlyTheOnesItDidNotDisposeOf) {
+  TempFolder music;
+  PluginSession session;
+  ProfileText removing;
+  removing.playlistEntry = 1;
+  const std::string a = music.File("a.mp3"), b = music.File("b.mp3"), c = music.File("c.mp3"),
+                    network = "\\\\server\\share\\n.mp3";
+  ASSERT_TRUE(session.Start({a, network, b, c}, SettingsFile(removing)));
+  ConfigDialog dialog;
+  ASSERT_TRUE(session.standin().OpenConfig(0) && dialog.WaitOpen(session.standin().window()));
+  EXPECT_EQ(Answer(dialog.Click(item::WholePlaylist)).rfind("Perform full playlist?", 0), 0u);
+  // Cancelled while the second entry's box is up: the run ends before the third.
+  HWND refused = FindMessageBox("Vandrel");
+  PostMessageW(FindWindowW(nullptr, L"Vandrel: whole playlist"), WM_CLOSE, 0, 0);
+  EXPECT_EQ(Answer(refused), "Can't move file from network!");
+  EXPECT_EQ(Answer(FindMessageBox("Vandrel")).rfind("Cancelled!", 0), 0u);
+  ASSERT_TRUE(dialog.Finish());
+  EXPECT_EQ(session.standin().State().playlist, (Lines{network, b, c}));
+  EXPECT_TRUE(!FileExists(a) && FileExists(b) && FileExists(c));
+  EXPECT_EQ(dialog.Click(item::Close), nullptr);
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 

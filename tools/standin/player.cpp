@@ -268,8 +268,10 @@ void Player::Stop() {
 // player plays the new entry, a stopped one only moves.
 void Player::Next() {
   if (entries_.empty()) return;
-  if (shuffle_) {
-    SetPosition(std::uniform_int_distribution<int>(0, size() - 1)(random_));
+  if (shuffle_ && size() > 1) {
+    // Another entry than the current one, as Winamp's shuffled order gives.
+    const int other = std::uniform_int_distribution<int>(0, size() - 2)(random_);
+    SetPosition(other >= position_ ? other + 1 : other);
     return;
   }
   SetPosition((position_ + 1) % size());

@@ -12,6 +12,8 @@
 
 namespace vandrel::testing {
 
+using namespace std::string_literals;
+
 struct ProfileText {
   int key = 11;
   bool moveToFolder = false;
@@ -19,7 +21,8 @@ struct ProfileText {
   bool sortingOption = false;
   bool createArtistFolder = false;
   int modifiers = 8;          // the Windows key
-  bool alwaysActive = false;  // written only when set, as older files lack it
+  bool alwaysActive = false;  // the later entries written only when set, as older files lack them
+  int playlistEntry = 0;
 };
 
 // Profile `name` holding `p`, as a section of vandrel.ini.
@@ -28,7 +31,8 @@ inline std::string ProfileSection(const std::string& name, const ProfileText& p)
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
          "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
          "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n" +
-         (p.alwaysActive ? "alwaysActive=1\r\n" : "");
+         (p.alwaysActive || p.playlistEntry ? "alwaysActive="s + "01"[p.alwaysActive] + "\r\n" : ""s) +
+         (p.playlistEntry ? "playlistEntry=" + std::to_string(p.playlistEntry) + "\r\n" : ""s);
 }
 // A vandrel.ini whose last-used profile "test" holds `p`.
 inline std::string SettingsFile(const ProfileText& p) {
