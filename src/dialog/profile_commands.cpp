@@ -112,6 +112,14 @@ void FrmConfig::LoadSettings_Click() {
   }
   f.SetChecked(c_.chkAlwaysActive, at(settings::kAlwaysActivePosition) &&
                                        settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
+  // A profile without the entry leaves the playlist alone, as before it existed.
+  std::int32_t entryMode = settings::kLeaveEntry;
+  if (at(settings::kPlaylistEntryPosition) &&
+      !settings::ParsePlaylistEntry(values[settings::kPlaylistEntryPosition], entryMode)) {
+    notes.push_back(settings::BadPlaylistEntryMessage(name, values[settings::kPlaylistEntryPosition]));
+  }
+  plugin_->SetplaylistEntry(entryMode);
+  f.Select(c_.cmbPlaylistEntry, entryMode);
 
   if (!notes.empty()) {
     std::wstring text;

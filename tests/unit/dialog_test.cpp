@@ -291,9 +291,15 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   EXPECT_NE(ui.shown[0].text.find(L"Ctrl+Alt+K is already kept active by the settings 'rockmix'"), npos);
   EXPECT_EQ(File().find(L"[copy]"), npos);
   f.Pick(c().cmbKey, 13);
+  f.Pick(c().cmbPlaylistEntry, 2);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_TRUE(File().ends_with(L"modifiers=3\r\nalwaysActive=1\r\nplaylistEntry=0\r\n")) << File();
+  EXPECT_TRUE(File().ends_with(L"modifiers=3\r\nalwaysActive=1\r\nplaylistEntry=2\r\n")) << File();
+  f.Pick(c().cmbPlaylistEntry, 0);
+  f.Click(c().loadSettings);
+  EXPECT_EQ(plugin.playlistEntry(), 2);
+  EXPECT_EQ(f.SelectedIndex(c().cmbPlaylistEntry), 2);
+  plugin.SetShortcut(3, 11);  // copy's M back to the profile
   f.Click(c().deleteSettings);
   EXPECT_EQ(windows.IdOf('M', kCtrlAlt), 0);
 }
