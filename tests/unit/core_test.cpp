@@ -284,7 +284,7 @@ TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTh
   const std::wstring rest = Section(L"twin", 12, 3, L"D:\\Twin", true) +    // keep's shortcut
                             Section(L"shadow", 11, 3, L"D:\\Keep", true) +  // the working one's
                             Section(L"taken", 20, 3, L"", true) + Section(L"old", 4, 2, L"", false) +
-                            Section(L"del", 4, 2, L"", true);
+                            Section(L"del", 4, 2, L"", true) + L"playlistEntry=1\r\n";
   windows.takenKeys.insert('T');
   Start(head + keep + rest);
   const Texts boxes = ui.Texts();
@@ -307,7 +307,8 @@ TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTh
   windows.position = 1;
   windows.Deliver(0x312, static_cast<std::uintptr_t>(del));
   EXPECT_FALSE(files.IsFile(L"C:\\b.mp3"));
-  windows.position = 2;
+  EXPECT_EQ(windows.playlist, (std::vector<std::string>{"C:\\a.mp3", "C:\\c.mp3"})) << "del's own choice";
+  windows.position = 1;
   files.failing[L"RemoveFile c:\\c.mp3"] = 5;
   ui.shown.clear();
   bool pressed = false;
