@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/settings_location.h"
 #include "dialog/config.h"
+#include "journal/journal.h"
 #include "platform/error.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
@@ -69,6 +71,9 @@ class SavedSettings : public disposal::ActHost {
   bool createArtistFolder() override { return profile_.createArtistFolder; }
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
+  void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
+    plugin_.Journal(profile_.name, song, done, index);
+  }
 
  private:
   settings::Profile profile_;
@@ -397,8 +402,27 @@ void Vandrel::MoveToPlaylistStart() {
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
 disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal,
-                                      std::wstring* movedTo) {
-  return disposal::Dispose(*this, song, showNetworkRefusal, false, movedTo);
+                                      disposal::Disposal* done, std::int32_t index) {
+  disposal::Disposal disposal;
+  const disposal::ActOutcome outcome = disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal);
+  if (outcome == disposal::ActOutcome::Disposed) Journal(workingProfile_, song, disposal, index);
+  if (done) *done = disposal;
+  return outcome;
+}
+
+void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+                      std::int32_t index) {
+  const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
+  const platform::OpResult written =
+      journal::Append(path, {platform::Files().LocalTime(), done.what, song, done.movedTo, profile, index});
+  if (written.ok() || std::exchange(journalFailureTold_, true)) return;
+  std::wstring reason =
+      written.message.empty() ? L"Error " + std::to_wstring(written.code) + L"." : written.message;
+  platform::Ui().MessageBox(
+      L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + reason +
+          L"\r\n\r\nSongs are still deleted and moved as asked; this is said once until "
+          L"Winamp starts again.",
+      kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
 }
 
 void Vandrel::OnHotKey() {

@@ -30,8 +30,15 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
 
   // The object's own interface.
   disposal::ActOutcome Act() override;
-  disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal,
-                               std::wstring* movedTo) override;
+  disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal, disposal::Disposal* done,
+                               std::int32_t index) override;
+  void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
+    Journal(workingProfile_, song, done, index);
+  }
+  // Appends the disposal to the journal; the first failure of a session is
+  // told, the disposal stands either way.
+  void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+               std::int32_t index);
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;
@@ -79,6 +86,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;
   std::set<std::wstring> problems_;  // the refusals already told, by profile and shortcut
+  bool journalFailureTold_ = false;
 };
 
 // The module-wide slot: the one plug-in instance, or null.

@@ -113,13 +113,13 @@ void FrmConfig::RunWholePlaylist() {
           break;
         }
         // The network refusal is shown once per run; later ones pass quietly.
-        std::wstring movedTo;
-        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown, &movedTo);
+        disposal::Disposal disposal;
+        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown, &disposal, index);
         if (!IsLoaded()) return;
         switch (outcome) {
           case disposal::ActOutcome::Disposed:
             ++disposed;
-            done.emplace_back(index, movedTo);
+            done.emplace_back(index, disposal.movedTo);
             break;
           case disposal::ActOutcome::NetworkRefused:
             networkShown = true;

@@ -33,10 +33,11 @@ class Plugin {
   virtual disposal::ActOutcome Act() = 0;
   // Act's rules for the file `song`, Winamp already stopped and left where it
   // is. With `showNetworkRefusal` false a network path is refused without its
-  // box: the whole-playlist run shows it once per run. `movedTo` receives the
-  // new path after a move. Throws as Act does.
+  // box: the whole-playlist run shows it once per run. `done` receives what a
+  // completed delete or move did; `index` is the entry's place, for the
+  // journal. Throws as Act does.
   virtual disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal,
-                                       std::wstring* movedTo) = 0;
+                                       disposal::Disposal* done, std::int32_t index) = 0;
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;

@@ -63,12 +63,13 @@ bool IsDrivePath(const std::wstring& song) {
 // for good. For good, a delete refused because the file is read-only clears
 // that attribute alone (nothing else stops a delete) and tries again; when the
 // delete fails after all, the attribute is put back.
-void DeleteSong(ActHost& host, const std::wstring& song) {
+// True when it went into the Recycle Bin.
+bool DeleteSong(ActHost& host, const std::wstring& song) {
   auto& files = platform::Files();
   const std::wstring what = L"Could not delete the file\r\n" + song;
   if (winamp::UsesRecycleBin(host.WinAmpWindowHandle())) {
     ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
-    return;
+    return true;
   }
   platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
   std::uint32_t attributes = 0;
@@ -80,12 +81,13 @@ void DeleteSong(ActHost& host, const std::wstring& song) {
     if (!removed.ok()) files.SetFileAttributes(song, attributes);
   }
   ThrowIfFailed(removed, what);
+  return false;
 }
 
 }  // namespace
 
 ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
-                   std::wstring* movedTo) {
+                   Disposal* done) {
   if (song.compare(0, 2, L"\\\\") == 0) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
@@ -109,7 +111,8 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   auto& files = platform::Files();
   ActOutcome outcome = ActOutcome::Disposed;
   if (!move) {
-    DeleteSong(host, song);
+    const bool recycled = DeleteSong(host, song);
+    if (done) *done = {recycled ? L"recycled" : L"deleted", L""};
   } else {
     std::wstring destination =
         BuildDestinationPath(song, target, host.sortingOption(), host.createArtistFolder());
@@ -119,7 +122,7 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     } else if (destination != song && !FileExists(destination)) {
       ThrowIfFailed(Retried([&] { return files.MoveFile(song, destination); }),
                     L"Could not move the file\r\n" + song + L"\r\nto\r\n" + destination);
-      if (movedTo) *movedTo = destination;
+      if (done) *done = {L"moved", destination};
     } else {
       outcome = ActOutcome::MoveSkipped;
     }
@@ -130,11 +133,12 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
 
 ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
   const std::int32_t entry = host.playlistEntry();
-  const std::int32_t playing = entry == 0 ? 0 : winamp::GetPlaylistPosition(host.WinAmpWindowHandle());
-  const std::wstring song = winamp::GetCurrentFileName(host.WinAmpWindowHandle());
-  std::wstring movedTo;
-  const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true, &movedTo);
+  const std::int32_t playing = winamp::GetPlaylistPosition(host.WinAmpWindowHandle());
+  const std::wstring song = winamp::GetPlaylistFileName(host.WinAmpWindowHandle(), playing);
+  Disposal disposal;
+  const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true, &disposal);
   const bool done = outcome == ActOutcome::Disposed;
+  const std::wstring& movedTo = disposal.movedTo;
   if (done && entry == 2 && !movedTo.empty()) winamp::ChangeCurrentFile(host.WinAmpWindowHandle(), movedTo);
   // Once Winamp has been stopped it goes on with the next entry.
   if (done || outcome == ActOutcome::MoveSkipped || outcome == ActOutcome::FolderFailed) {
@@ -147,6 +151,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
     static bool told = false;  // once a session
     if (!std::exchange(told, true)) ShowInformation(kNoPlaylistEditor);
   }
+  if (done) host.Record(song, disposal, playing);
   return outcome;
 }
 

@@ -8,6 +8,12 @@
 
 namespace vandrel::disposal {
 
+// What a completed delete or move did.
+struct Disposal {
+  std::wstring what;     // "deleted" (for good), "recycled" or "moved"
+  std::wstring movedTo;  // the new path after a move
+};
+
 // What the action reads from the plug-in at the moment it runs.
 class ActHost {
  public:
@@ -19,6 +25,9 @@ class ActHost {
   // What becomes of the playing entry once its file is gone (0 it stays, 1 it
   // is removed, 2 removed after a delete and pointed at the new place after a move).
   virtual std::int32_t playlistEntry() { return 0; }
+  // Told of each completed disposal of a press, once Winamp plays on: the
+  // file, what was done and the playlist index its entry had.
+  virtual void Record(const std::wstring& /*song*/, const Disposal& /*done*/, std::int32_t /*index*/) {}
   // Read afresh before every command sent to Winamp.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
 };
@@ -60,8 +69,8 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
 // The action's rules for one named file, `song`, as Winamp names it, without
 // telling Winamp to move on: with `stopFirst` Winamp is stopped before the
 // file is touched (the whole-playlist run stops it once, beforehand).
-// `movedTo`, when given, receives the new path after a move (empty after a delete).
+// `done`, when given, receives what a completed delete or move did.
 ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
-                   std::wstring* movedTo = nullptr);
+                   Disposal* done = nullptr);
 
 }  // namespace vandrel::disposal

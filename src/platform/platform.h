@@ -129,6 +129,11 @@ class FileSystem {
   virtual OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) = 0;
   // Writes the bytes beside the file and replaces the file in one step.
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
+  // Adds the bytes at the end of the file, which is created when missing;
+  // `size` receives the file's size afterwards.
+  virtual OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) = 0;
+  // The local time, to the second, as ISO 8601: "2026-12-07T11:27:03".
+  virtual std::string LocalTime() = 0;
   // Waits (Sleep): the retry of a file another program still holds.
   virtual void Sleep(unsigned milliseconds) = 0;
 };

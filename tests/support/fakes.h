@@ -277,6 +277,15 @@ class FakeFiles : public platform::FileSystem {
     files.erase(f);
     return {};
   }
+  std::string now = "2026-12-07T11:27:03";
+  platform::OpResult AppendBytes(const std::wstring& path, const std::string& bytes,
+                                 std::uint64_t& size) override {
+    if (auto r = Check(L"AppendBytes " + Key(path)); !r.ok()) return r;
+    if (IsFolder(path) || !IsFolder(Parent(Key(path)))) return Fail(3);
+    size = (files[Key(path)] += bytes).size();
+    return {};
+  }
+  std::string LocalTime() override { return now; }
   platform::OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
     if (!IsFile(path)) return Fail(2);
     bytes = files[Key(path)];

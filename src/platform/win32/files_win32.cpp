@@ -5,6 +5,8 @@
 #include "platform/win32/win32.h"
 // After <windows.h>, which it needs.
 #include <shellapi.h>
+#include <cstdio>
+
 #include "platform/win32/win32_services.h"
 
 namespace vandrel::platform::win32 {
@@ -229,6 +231,24 @@ class Win32FileSystem final : public FileSystem {
   // Writes a temporary file beside the target, flushes it and puts it in the
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
+  OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) override {
+    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Result(FALSE);
+    if (OpResult written = WriteAll(file.get(), bytes); !written.ok()) return written;
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file.get(), &length)) return Result(FALSE);
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    return file.Close() ? OpResult{} : Result(FALSE);
+  }
+  std::string LocalTime() override {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return text;
+  }
   OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) override {
     std::size_t cut = path.find_last_of(L"\\/");
     std::wstring folder = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
@@ -244,20 +264,23 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
-  static OpResult WriteTemp(const wchar_t* temp, const std::string& bytes) {
-    FileHandle file(
-        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return Result(FALSE);
+  static OpResult WriteAll(HANDLE file, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD wrote = 0;
-      if (!WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote,
-                     nullptr)) {
+      if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote, nullptr)) {
         return Result(FALSE);
       }
       if (wrote == 0) return Failure(ERROR_WRITE_FAULT);
       done += wrote;
     }
+    return {};
+  }
+  static OpResult WriteTemp(const wchar_t* temp, const std::string& bytes) {
+    FileHandle file(
+        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return Result(FALSE);
+    if (OpResult written = WriteAll(file.get(), bytes); !written.ok()) return written;
     if (!FlushFileBuffers(file.get())) return Result(FALSE);
     if (!file.Close()) return Result(FALSE);
     return {};

@@ -28,7 +28,7 @@ class StubPlugin : public dialog::Plugin {
   std::int32_t playlistEntry() override { return 0; }
   void SetplaylistEntry(std::int32_t) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
-  disposal::ActOutcome Dispose(const std::wstring&, bool, std::wstring*) override {
+  disposal::ActOutcome Dispose(const std::wstring&, bool, disposal::Disposal*, std::int32_t) override {
     return disposal::ActOutcome::NotThere;
   }
   platform::WindowHandle WinAmpWindowHandle() override {

@@ -1,0 +1,48 @@
+// The journal: one line for each completed disposal, in vandrel-journal.txt
+// in the folder that holds the settings file. UTF-8, tab-separated fields,
+// each line closed by CR LF.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vandrel::journal {
+
+inline constexpr wchar_t kFileName[] = L"vandrel-journal.txt";
+// The file stays under this size: the oldest lines go first.
+inline constexpr std::uint64_t kMostBytes = 1024 * 1024;
+
+struct Line {
+  std::string time;         // local, ISO 8601
+  std::wstring what;        // "deleted", "recycled", "moved" or "undone"
+  std::wstring path;        // the file as Winamp named it
+  std::wstring newPath;     // where a move put it; empty otherwise
+  std::wstring profile;     // the settings that acted
+  std::int32_t index = -1;  // the playlist index the entry had
+  friend bool operator==(const Line&, const Line&) = default;
+};
+
+// The journal beside the settings file `settingsFile`.
+std::wstring PathBeside(const std::wstring& settingsFile);
+
+// The line as the file holds it, CR LF included. A tab or line break inside a
+// field (impossible in a path, possible in a hand-made profile name) becomes
+// a space.
+std::string Format(const Line& line);
+// One line of the file (with or without its CR LF); none when it is not one
+// that Format writes: other field counts, an unknown kind, a path missing, an
+// index that is no number, bytes that are not UTF-8.
+std::optional<Line> Parse(const std::string& text);
+
+// Appends the line. When the file reaches kMostBytes, it is rewritten in one
+// step with only its newest whole lines, a quarter below the limit.
+platform::OpResult Append(const std::wstring& path, const Line& line);
+
+std::string ToUtf8(const std::wstring& text);
+// None when the bytes are not UTF-8.
+std::optional<std::wstring> FromUtf8(const std::string& bytes);
+
+}  // namespace vandrel::journal
