@@ -304,6 +304,8 @@ TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTh
   windows.playlist = {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"};
   windows.Deliver(0x312, static_cast<std::uintptr_t>(keepId));
   EXPECT_TRUE(files.IsFile(L"D:\\Keep\\a.mp3"));
+  EXPECT_NE(files.files[L"c:\\plugins\\vandrel-journal.txt"].find("\tkeep\t0\r\n"), std::string::npos)
+      << "journalled under the profile that acted";
   windows.position = 1;
   windows.Deliver(0x312, static_cast<std::uintptr_t>(del));
   EXPECT_FALSE(files.IsFile(L"C:\\b.mp3"));

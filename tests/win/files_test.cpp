@@ -42,6 +42,24 @@ class FilesWineTest : public ::testing::Test {
   std::unique_ptr<TempFolder> other_;  // on another volume, when the run has one
 };
 
+TEST_F(FilesWineTest, AppendingCreatesGrowsAndRefusesAFolderAndTheLocalTimeIsIso8601) {
+  const std::wstring path = W(folder_.Path("journal.txt"));
+  std::uint64_t size = 0;
+  ASSERT_TRUE(Files().AppendBytes(path, "one\r\n", size).ok());
+  ASSERT_TRUE(Files().AppendBytes(path, "two\r\n", size).ok());
+  EXPECT_EQ(size, 10u);
+  EXPECT_EQ(testing::ReadWholeFile(folder_.Path("journal.txt")), "one\r\ntwo\r\n");
+  EXPECT_FALSE(Files().AppendBytes(W(folder_.Folder("sub")), "x", size).ok());
+  const std::string now = Files().LocalTime();
+  ASSERT_EQ(now.size(), 19u) << now;
+  for (std::size_t i = 0; i < now.size(); ++i)
+    EXPECT_TRUE(i == 4 || i == 7     ? now[i] == '-'
+                : i == 10            ? now[i] == 'T'
+                : i == 13 || i == 16 ? now[i] == ':'
+                                     : isdigit(now[i]))
+        << now;
+}
+
 TEST_F(FilesWineTest, EachWayOfBeingAbsentHasItsNumber) {
   std::string unknown;
   for (char letter = 'Q'; letter <= 'Y' && unknown.empty(); ++letter)

@@ -1,0 +1,97 @@
+// The journal's lines, its size limit, and what the plug-in writes to it.
+#include <gtest/gtest.h>
+
+#include "core/vandrel.h"
+#include "journal/journal.h"
+#include "support/fakes.h"
+
+namespace vandrel {
+namespace {
+
+using journal::Line;
+
+TEST(Journal, LinesRoundTripAnyNameAndOnlyWellFormedOnesParse) {
+  const Line line{"2026-12-07T11:27:03", L"moved",   L"C:\\\u97F3\u697D\\\U0001F3B5 - \u00C4rzte.mp3",
+                  L"D:\\Keep\\x.mp3",    L"my\tmix", 4};
+  const std::string text = journal::Format(line);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  Line expected = line;
+  expected.profile = L"my mix";  // a tab would end the field
+  EXPECT_EQ(journal::Parse(text), expected);
+  EXPECT_EQ(journal::ToUtf8(L"\u00E4"), "\xC3\xA4");
+  for (const char* bad :
+       {"t\tmoved\tC:\\a\t\tp", "t\tmoved\tC:\\a\t\tp\t1\tx", "t\tkept\tC:\\a\t\tp\t1", "t\tmoved\t\t\tp\t1",
+        "t\tmoved\tC:\\a\t\tp\tx", "t\tmoved\tC:\\a\t\tp\t-", "\tmoved\tC:\\a\t\tp\t1",
+        "t\tmoved\tC:\\\xC3\t\tp\t1", "t\tmoved\tC:\\\xC0\xAF\t\tp\t1", "t\tmoved\tC:\\\x80\t\tp\t1",
+        "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1"})
+    EXPECT_FALSE(journal::Parse(bad)) << bad;
+  EXPECT_TRUE(journal::Parse("t\tdeleted\tC:\\a\t\t\t-1"));
+}
+
+class JournalTest : public ::testing::Test {
+ protected:
+  JournalTest() {
+    files.AddFolder(L"C:\\Plugins");
+    files.AddFolder(L"D:\\Keep");
+    profile.SetText(
+        L"C:\\Plugins\\vandrel.ini",
+        L"[iniConfig]\r\nLastUsed=keep\r\n[keep]\r\nKey=11\r\nmoveToFolder=1\r\nsavingPlace=D:\\Keep\r\n"
+        L"sortingOption=0\r\ncreateArtistFolder=0\r\n");
+    plugin.IZekWinAmpGenPlugin_Initialize(wrapper);
+  }
+  ~JournalTest() override { plugin.IZekWinAmpGenPlugin_Quit(); }
+  std::string Journal() { return files.files[testing::FakeFiles::Key(kJournal)]; }
+  static constexpr wchar_t kJournal[] = L"C:\\Plugins\\vandrel-journal.txt";
+
+  testing::FakeWindows windows;
+  testing::FakeUi ui;
+  testing::FakeFiles files;
+  testing::FakeProfile profile{files};
+  platform::ScopedServices services{{&windows, &ui, &files, &profile}};
+  std::shared_ptr<testing::FakeWrapper> wrapper = std::make_shared<testing::FakeWrapper>();
+  core::Vandrel plugin;
+};
+
+TEST_F(JournalTest, EachDisposalIsALineAndAJournalThatCannotBeWrittenIsToldOnceWithoutStoppingAny) {
+  for (const wchar_t* song : {L"C:\\a.mp3", L"C:\\b.mp3", L"C:\\c.mp3", L"C:\\d.mp3"}) files.AddFile(song);
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3", "C:\\d.mp3"};
+  windows.position = 1;
+  plugin.Act();
+  plugin.SetmoveToFolder(false);
+  windows.usesRecycleBin = 1;
+  windows.position = 2;
+  plugin.Act();
+  windows.usesRecycleBin = 0;
+  EXPECT_EQ(plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0), disposal::ActOutcome::Disposed);
+  EXPECT_EQ(Journal(),
+            "2026-12-07T11:27:03\tmoved\tC:\\b.mp3\tD:\\Keep\\b.mp3\tkeep\t1\r\n"
+            "2026-12-07T11:27:03\trecycled\tC:\\c.mp3\t\tkeep\t2\r\n"
+            "2026-12-07T11:27:03\tdeleted\tC:\\a.mp3\t\tkeep\t0\r\n");
+
+  files.failing[L"AppendBytes c:\\plugins\\vandrel-journal.txt"] = 112;  // the disk is full
+  files.AddFile(L"C:\\a.mp3");
+  plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0);
+  plugin.Dispose(L"C:\\d.mp3", true, nullptr, 3);
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3") || files.IsFile(L"C:\\d.mp3")) << "disposed all the same";
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].text.find(L"The journal\r\nC:\\Plugins\\vandrel-journal.txt\r\ncould not be written"),
+            0u);
+}
+
+TEST_F(JournalTest, AFullJournalKeepsItsNewestWholeLines) {
+  const std::string old = journal::Format({"t", L"deleted", L"C:\\" + std::wstring(90, L'o'), L"", L"p", 1});
+  std::string text;
+  while (text.size() + 10 < journal::kMostBytes) text += old;
+  files.files[testing::FakeFiles::Key(kJournal)] = text;
+  files.AddFile(L"C:\\z.mp3");
+  plugin.SetmoveToFolder(false);
+  plugin.Dispose(L"C:\\z.mp3", true, nullptr, 7);
+  const std::string kept = Journal();
+  EXPECT_LT(kept.size(), journal::kMostBytes * 3 / 4 + old.size());
+  EXPECT_GT(kept.size(), journal::kMostBytes / 2);
+  EXPECT_EQ(kept.substr(0, old.size()), old) << "cut between lines";
+  EXPECT_EQ(journal::Parse(kept.substr(kept.rfind('\n', kept.size() - 3) + 1))->path, L"C:\\z.mp3");
+}
+
+}  // namespace
+}  // namespace vandrel
