@@ -69,5 +69,29 @@ TEST(EveryFile, DeletesEachKindOfNameAndWaitsAboutTwoSecondsForAFileLetGoLate) {
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
+TEST(Journal, EachPressIsALineAndAJournalThatCannotBeWrittenStopsNoPressAndIsToldOnce) {
+  TempFolder music;
+  PluginSession session;
+  const std::string ja = music.Path("\xE9\x9F\xB3.mp3"), one = music.File("one.mp3"),
+                    two = music.File("two.mp3");
+  const std::wstring wide = std::wstring(music.path().begin(), music.path().end()) + L"\\\u97F3.mp3";
+  CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(WriteWholeFile(music.Path("list.m3u8"), ja + "\r\n" + one + "\r\n" + two + "\r\n"));
+  ASSERT_TRUE(session.Start({"/playlist=" + music.Path("list.m3u8")}, SettingsFile({})));
+  ASSERT_TRUE(session.Press('K'));
+  const std::string journal = session.Ini().substr(0, session.Ini().rfind('\\') + 1) + "vandrel-journal.txt";
+  const std::string line = ReadWholeFile(journal);
+  EXPECT_EQ(line.substr(19), "\tdeleted\t" + ja + "\t\ttest\t0\r\n") << "UTF-8, whatever the code page";
+  // A folder in the journal's place: it cannot be written.
+  ASSERT_TRUE(DeleteFileA(journal.c_str()) && CreateDirectoryA(journal.c_str(), nullptr));
+  ASSERT_TRUE(PressWinKey('K'));
+  EXPECT_EQ(Answer(FindMessageBox("Vandrel")).rfind("The journal\r\n" + journal, 0), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return !FileExists(one) && !session.standin().State().handling; }));
+  ASSERT_TRUE(session.Press('K'));
+  EXPECT_FALSE(FileExists(two));
+  EXPECT_EQ(FindMessageBox("Vandrel", 500), nullptr) << "said once";
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
 }  // namespace
 }  // namespace vandrel::testing
