@@ -206,6 +206,7 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
     dialog::ConfigDialogOpen() = false;
   }
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
+  FlushJournal();
   hotkey::UnhookWinampWindow(window);
   // Release the hotkeys, their atoms and the instance slot, so that a new
   // instance can start later in the same process.
@@ -405,16 +406,27 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
                                       disposal::Disposal* done, std::int32_t index) {
   disposal::Disposal disposal;
   const disposal::ActOutcome outcome = disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal);
-  if (outcome == disposal::ActOutcome::Disposed) Journal(workingProfile_, song, disposal, index);
+  if (outcome == disposal::ActOutcome::Disposed) Journal(workingProfile_, song, disposal, index, true);
   if (done) *done = disposal;
   return outcome;
 }
 
 void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-                      std::int32_t index) {
+                      std::int32_t index, bool batched) {
+  // The whole-playlist run's lines are written a few hundred at a time: one
+  // write per file would cost about as much as the files' own operations.
+  constexpr int kBatchLines = 256;
+  journalPending_ +=
+      journal::Format({platform::Files().LocalTime(), done.what, song, done.movedTo, profile, index});
+  if (!batched || ++journalPendingLines_ >= kBatchLines) FlushJournal();
+}
+
+void Vandrel::FlushJournal() {
+  if (journalPending_.empty()) return;
   const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
-  const platform::OpResult written =
-      journal::Append(path, {platform::Files().LocalTime(), done.what, song, done.movedTo, profile, index});
+  const platform::OpResult written = journal::AppendLines(path, journalPending_);
+  journalPending_.clear();
+  journalPendingLines_ = 0;
   if (written.ok() || std::exchange(journalFailureTold_, true)) return;
   std::wstring reason =
       written.message.empty() ? L"Error " + std::to_wstring(written.code) + L"." : written.message;

@@ -38,7 +38,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // Appends the disposal to the journal; the first failure of a session is
   // told, the disposal stands either way.
   void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-               std::int32_t index);
+               std::int32_t index, bool batched = false);
+  // Writes the lines the whole-playlist run has gathered.
+  void FlushJournal() override;
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;
@@ -87,6 +89,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::vector<settings::Profile> active_;
   std::set<std::wstring> problems_;  // the refusals already told, by profile and shortcut
   bool journalFailureTold_ = false;
+  std::string journalPending_;  // the run's lines not yet written
+  int journalPendingLines_ = 0;
 };
 
 // The module-wide slot: the one plug-in instance, or null.

@@ -141,6 +141,7 @@ void FrmConfig::RunWholePlaylist() {
       stoppedIcon = platform::Icon::Critical;
     }
   }
+  plugin_->FlushJournal();
   if (!stopped.empty() || cancelled)
     FollowDisposed(plugin_->WinAmpWindowHandle(), plugin_->playlistEntry(), done);
   if (!stopped.empty()) {

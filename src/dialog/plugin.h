@@ -41,6 +41,8 @@ class Plugin {
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;
+  // Writes the journal lines the run's disposals gathered.
+  virtual void FlushJournal() = 0;
   // The profile that the working settings now come from (loaded in the dialog).
   virtual void SetWorkingProfile(const std::wstring& name) = 0;
   // Registers the shortcuts of the always-active profiles as the settings

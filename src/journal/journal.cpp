@@ -133,9 +133,13 @@ std::optional<Line> Parse(const std::string& text) {
 }
 
 platform::OpResult Append(const std::wstring& path, const Line& line) {
+  return AppendLines(path, Format(line));
+}
+
+platform::OpResult AppendLines(const std::wstring& path, const std::string& lines) {
   auto& files = platform::Files();
   std::uint64_t size = 0;
-  platform::OpResult result = files.AppendBytes(path, Format(line), size);
+  platform::OpResult result = files.AppendBytes(path, lines, size);
   if (!result.ok() || size < kMostBytes) return result;
   std::string all;
   result = files.ReadAllBytes(path, all);

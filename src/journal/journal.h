@@ -40,6 +40,8 @@ std::optional<Line> Parse(const std::string& text);
 // Appends the line. When the file reaches kMostBytes, it is rewritten in one
 // step with only its newest whole lines, a quarter below the limit.
 platform::OpResult Append(const std::wstring& path, const Line& line);
+// The same for whole lines already formatted.
+platform::OpResult AppendLines(const std::wstring& path, const std::string& lines);
 
 std::string ToUtf8(const std::wstring& text);
 // None when the bytes are not UTF-8.

@@ -490,6 +490,10 @@ TEST_F(PlaylistRunTest, ARunEndedPartWayLeavesExactlyTheEntriesItDidNotDisposeOf
                : std::vector<std::string>{"C:\\gone.mp3", "C:\\c.mp3"};
     EXPECT_EQ(windows.playlist, left) << moving;
     EXPECT_EQ(windows.playlist[static_cast<std::size_t>(windows.position)], "C:\\c.mp3") << "still current";
+    EXPECT_NE(files.files[L"c:\\plugins\\vandrel-journal.txt"].find(moving ? "\tmoved\tC:\\b.mp3"
+                                                                           : "\tdeleted\tC:\\b.mp3"),
+              std::string::npos)
+        << "journalled by the run's end";
   }
 }
 

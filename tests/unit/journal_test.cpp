@@ -63,6 +63,8 @@ TEST_F(JournalTest, EachDisposalIsALineAndAJournalThatCannotBeWrittenIsToldOnceW
   plugin.Act();
   windows.usesRecycleBin = 0;
   EXPECT_EQ(plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0), disposal::ActOutcome::Disposed);
+  EXPECT_EQ(Journal().find("deleted"), std::string::npos) << "the run's lines wait for the run's end";
+  plugin.FlushJournal();
   EXPECT_EQ(Journal(),
             "2026-12-07T11:27:03\tmoved\tC:\\b.mp3\tD:\\Keep\\b.mp3\tkeep\t1\r\n"
             "2026-12-07T11:27:03\trecycled\tC:\\c.mp3\t\tkeep\t2\r\n"
@@ -72,6 +74,7 @@ TEST_F(JournalTest, EachDisposalIsALineAndAJournalThatCannotBeWrittenIsToldOnceW
   files.AddFile(L"C:\\a.mp3");
   plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0);
   plugin.Dispose(L"C:\\d.mp3", true, nullptr, 3);
+  plugin.FlushJournal();
   EXPECT_FALSE(files.IsFile(L"C:\\a.mp3") || files.IsFile(L"C:\\d.mp3")) << "disposed all the same";
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text.find(L"The journal\r\nC:\\Plugins\\vandrel-journal.txt\r\ncould not be written"),
@@ -86,6 +89,7 @@ TEST_F(JournalTest, AFullJournalKeepsItsNewestWholeLines) {
   files.AddFile(L"C:\\z.mp3");
   plugin.SetmoveToFolder(false);
   plugin.Dispose(L"C:\\z.mp3", true, nullptr, 7);
+  plugin.FlushJournal();
   const std::string kept = Journal();
   EXPECT_LT(kept.size(), journal::kMostBytes * 3 / 4 + old.size());
   EXPECT_GT(kept.size(), journal::kMostBytes / 2);

@@ -37,6 +37,7 @@ class StubPlugin : public dialog::Plugin {
   void MoveToPlaylistStart() override {}
   void SetWorkingProfile(const std::wstring&) override {}
   void RefreshShortcuts(bool) override {}
+  void FlushJournal() override {}
 
  private:
   HWND owner_;
