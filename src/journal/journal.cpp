@@ -1,5 +1,6 @@
 #include "journal/journal.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace vandrel::journal {
@@ -128,7 +129,9 @@ std::optional<Line> Parse(const std::string& text) {
   line.path = *path;
   line.newPath = *newPath;
   line.profile = *profile;
-  line.index = static_cast<std::int32_t>(std::stoll(fields[5]));
+  const long long index = std::stoll(fields[5]);
+  if (index < -1 || index > INT32_MAX) return std::nullopt;
+  line.index = static_cast<std::int32_t>(index);
   return line;
 }
 

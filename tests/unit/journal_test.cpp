@@ -23,7 +23,7 @@ TEST(Journal, LinesRoundTripAnyNameAndOnlyWellFormedOnesParse) {
        {"t\tmoved\tC:\\a\t\tp", "t\tmoved\tC:\\a\t\tp\t1\tx", "t\tkept\tC:\\a\t\tp\t1", "t\tmoved\t\t\tp\t1",
         "t\tmoved\tC:\\a\t\tp\tx", "t\tmoved\tC:\\a\t\tp\t-", "\tmoved\tC:\\a\t\tp\t1",
         "t\tmoved\tC:\\\xC3\t\tp\t1", "t\tmoved\tC:\\\xC0\xAF\t\tp\t1", "t\tmoved\tC:\\\x80\t\tp\t1",
-        "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1"})
+        "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1", "t\tmoved\tC:\\a\t\tp\t9999999999", "t\tmoved\tC:\\a\t\tp\t-2"})
     EXPECT_FALSE(journal::Parse(bad)) << bad;
   EXPECT_TRUE(journal::Parse("t\tdeleted\tC:\\a\t\t\t-1"));
 }
