@@ -41,6 +41,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
                std::int32_t index, bool batched = false);
   // Writes the lines the whole-playlist run has gathered.
   void FlushJournal() override;
+  // Takes back the newest disposal of the journal not yet taken back, once
+  // the user has confirmed what it is (undo.cpp).
+  void UndoLast() override;
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;

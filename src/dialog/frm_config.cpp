@@ -98,7 +98,7 @@ const std::vector<Placement>& Layout() {
       {&C::closeGroup, ControlKind::Group, nullptr, 336, 400, 249, 49, L" Close (Saved all your changes?) ",
        std::nullopt, kBackground, false, 20},
       {&C::closeDialog, ControlKind::Button, &C::closeGroup, 8, 16, 233, 25, L"Close Configuration Dialog",
-       kVerdanaBold, kWhite, false, 21},
+       kVerdanaBold, kWhite, false, 27},
       // The hotkey's modifier keys, added last so the controls above keep
       // their numbers.
       {&C::chkCtrl, ControlKind::CheckBox, &C::shortcutGroup, 8, 34, 52, 17, L"Ctrl", kVerdana, kBackground,
@@ -120,6 +120,11 @@ const std::vector<Placement>& Layout() {
        kVerdana, kBackground, false, 26},
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::actionGroup, 104, 116, 209, 24, L"", kVerdana, kWhite,
        false, 14},
+      // Taking the last delete or move back.
+      {&C::undoGroup, ControlKind::Group, nullptr, 336, 348, 249, 49, L" Undo ", std::nullopt, kBackground,
+       false, 21},
+      {&C::undoLast, ControlKind::Button, &C::undoGroup, 8, 16, 233, 25, L"Undo last", kVerdana, kPaleYellow,
+       false, 21},
   };
   return layout;
 }
@@ -324,6 +329,8 @@ void FrmConfig::OnClick(platform::ControlId control) {
       cmdSort_Click();
     else if (control == c_.playlistHelp)
       PlaylistHelp_Click();
+    else if (control == c_.undoLast && plugin_)
+      plugin_->UndoLast();
   });
 }
 

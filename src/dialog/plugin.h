@@ -43,6 +43,8 @@ class Plugin {
   virtual void MoveToPlaylistStart() = 0;
   // Writes the journal lines the run's disposals gathered.
   virtual void FlushJournal() = 0;
+  // Takes back the newest disposal the journal holds, after asking.
+  virtual void UndoLast() = 0;
   // The profile that the working settings now come from (loaded in the dialog).
   virtual void SetWorkingProfile(const std::wstring& name) = 0;
   // Registers the shortcuts of the always-active profiles as the settings

@@ -1,6 +1,7 @@
 #include "journal/journal.h"
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace vandrel::journal {
@@ -133,6 +134,27 @@ std::optional<Line> Parse(const std::string& text) {
   if (index < -1 || index > INT32_MAX) return std::nullopt;
   line.index = static_cast<std::int32_t>(index);
   return line;
+}
+
+std::optional<Line> NewestUndoable(const std::string& text) {
+  std::vector<Line> open;
+  for (const std::string& raw : Split(text, '\n')) {
+    std::optional<Line> line = Parse(raw);
+    if (!line) continue;
+    if (line->what != L"undone") {
+      open.push_back(std::move(*line));
+      continue;
+    }
+    for (auto taken = open.rbegin(); taken != open.rend(); ++taken) {
+      if (taken->path == line->path && taken->newPath == line->newPath && taken->profile == line->profile &&
+          taken->index == line->index) {
+        open.erase(std::next(taken).base());
+        break;
+      }
+    }
+  }
+  if (open.empty()) return std::nullopt;
+  return open.back();
 }
 
 platform::OpResult Append(const std::wstring& path, const Line& line) {

@@ -43,6 +43,12 @@ platform::OpResult Append(const std::wstring& path, const Line& line);
 // The same for whole lines already formatted.
 platform::OpResult AppendLines(const std::wstring& path, const std::string& lines);
 
+// The newest disposal of the journal's text that no later "undone" line has
+// taken back (an "undone" line takes back the newest earlier disposal of the
+// same path, new path, profile and index); lines that do not parse are passed
+// over. None when every disposal was taken back.
+std::optional<Line> NewestUndoable(const std::string& text);
+
 std::string ToUtf8(const std::wstring& text);
 // None when the bytes are not UTF-8.
 std::optional<std::wstring> FromUtf8(const std::string& bytes);

@@ -129,6 +129,8 @@ class FileSystem {
   virtual OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) = 0;
   // Writes the bytes beside the file and replaces the file in one step.
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
+  // Removes a folder; fails when it is not empty.
+  virtual OpResult RemoveFolder(const std::wstring& path) = 0;
   // Adds the bytes at the end of the file, which is created when missing;
   // `size` receives the file's size afterwards.
   virtual OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) = 0;

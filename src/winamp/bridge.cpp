@@ -82,12 +82,42 @@ std::int32_t GetPlaylistPosition(platform::WindowHandle window) {
   return static_cast<std::int32_t>(platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListPos));
 }
 
+namespace {
+
+platform::WindowHandle PlaylistEditor(platform::WindowHandle window) {
+  return static_cast<platform::WindowHandle>(
+      platform::Windows().SendMessage(window, kWmUser, kIpcGetWndPlaylistEditor, kIpcGetWnd));
+}
+
+// The layouts Winamp's editor reads: COPYDATASTRUCT, and what it points at.
+struct CopyData {
+  std::uintptr_t dwData;
+  std::uint32_t cbData;
+  const void* lpData;
+};
+struct InsertFileName {
+  wchar_t file[260];
+  int index;
+};
+
+}  // namespace
+
 bool RemovePlaylistEntry(platform::WindowHandle window, std::int32_t index) {
-  auto& windows = platform::Windows();
-  const auto editor = static_cast<platform::WindowHandle>(
-      windows.SendMessage(window, kWmUser, kIpcGetWndPlaylistEditor, kIpcGetWnd));
+  const platform::WindowHandle editor = PlaylistEditor(window);
   if (editor == 0) return false;
-  windows.SendMessage(editor, kWmUser, kIpcPeDeleteIndex, index);
+  platform::Windows().SendMessage(editor, kWmUser, kIpcPeDeleteIndex, index);
+  return true;
+}
+
+bool InsertPlaylistEntry(platform::WindowHandle window, const std::wstring& path, std::int32_t index) {
+  const platform::WindowHandle editor = PlaylistEditor(window);
+  if (editor == 0 || path.size() >= 260) return false;
+  InsertFileName insert{};
+  path.copy(insert.file, path.size());
+  insert.index = index;
+  const CopyData data{kIpcPeInsertFileNameW, sizeof insert, &insert};
+  platform::Windows().SendMessage(editor, kWmCopyData, static_cast<std::uintptr_t>(window),
+                                  reinterpret_cast<std::intptr_t>(&data));
   return true;
 }
 

@@ -28,6 +28,8 @@ inline constexpr std::intptr_t kIpcChangeCurrentFileW = 1245;
 inline constexpr std::uintptr_t kIpcPeGetCurIndex = 100;
 inline constexpr std::uintptr_t kIpcPeGetIndexTotal = 101;
 inline constexpr std::uintptr_t kIpcPeDeleteIndex = 104;
+inline constexpr std::uintptr_t kIpcPeInsertFileNameW = 114;  // as WM_COPYDATA's dwData
+inline constexpr unsigned kWmCopyData = 0x004A;
 inline constexpr std::uintptr_t kCmdStop = 40047;
 inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
@@ -53,6 +55,9 @@ std::int32_t GetPlaylistPosition(platform::WindowHandle winamp);
 // Takes the entry at `index` out of the playlist through the playlist
 // editor; false when Winamp names no editor window.
 bool RemovePlaylistEntry(platform::WindowHandle winamp, std::int32_t index);
+// Puts `path` into the playlist at `index` through the playlist editor (the
+// current entry stays current); false when Winamp names no editor window.
+bool InsertPlaylistEntry(platform::WindowHandle winamp, const std::wstring& path, std::int32_t index);
 // Winamp's own settings folder as its main window `window` names it: the
 // wide answer, else the ANSI one (older players); empty when it names none.
 std::wstring GetIniDirectory(platform::WindowHandle window);

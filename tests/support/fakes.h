@@ -133,6 +133,23 @@ class FakeWindows : public platform::WindowSystem {
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());
+    if (w == kEditor && message == 0x4A) {  // an insert: the name and the place
+      struct Data {
+        std::uintptr_t command;
+        std::uint32_t size;
+        const void* data;
+      };
+      struct Insert {
+        wchar_t file[260];
+        int index;
+      };
+      const auto* insert = static_cast<const Insert*>(reinterpret_cast<const Data*>(lParam)->data);
+      const std::wstring file = insert->file;
+      playlist.insert(playlist.begin() + std::min(insert->index, count),
+                      std::string(file.begin(), file.end()));
+      if (insert->index <= position && count > 0) ++position;
+      commands.push_back(114);
+    }
     if (w == kEditor && message == 0x400 && wParam == 104 && lParam >= 0 && lParam < count) {
       commands.push_back(104);
       playlist.erase(playlist.begin() + lParam);
@@ -278,6 +295,16 @@ class FakeFiles : public platform::FileSystem {
     return {};
   }
   std::string now = "2026-12-07T11:27:03";
+  platform::OpResult RemoveFolder(const std::wstring& path) override {
+    const std::wstring k = Key(path);
+    if (!IsFolder(k)) return Fail(2);
+    for (const auto& [file, bytes] : files)
+      if (Parent(file) == k) return Fail(145);
+    for (const std::wstring& folder : folders)
+      if (Parent(folder) == k && folder != k) return Fail(145);
+    folders.erase(k);
+    return {};
+  }
   platform::OpResult AppendBytes(const std::wstring& path, const std::string& bytes,
                                  std::uint64_t& size) override {
     if (auto r = Check(L"AppendBytes " + Key(path)); !r.ok()) return r;

@@ -97,5 +97,48 @@ TEST_F(JournalTest, AFullJournalKeepsItsNewestWholeLines) {
   EXPECT_EQ(journal::Parse(kept.substr(kept.rfind('\n', kept.size() - 3) + 1))->path, L"C:\\z.mp3");
 }
 
+TEST_F(JournalTest, UndoTakesBackNewestFirstPuttingFileFoldersAndEntryBackAndRefusesWhatItCannot) {
+  const std::wstring a = L"C:\\Artist - a.mp3", b = L"C:\\b.mp3";
+  files.AddFile(a, "a");
+  files.AddFile(b, "b");
+  windows.playlist = {"C:\\Artist - a.mp3", "C:\\b.mp3"};
+  plugin.SetsortingOption(true);
+  plugin.SetcreateArtistFolder(true);
+  plugin.SetplaylistEntry(1);  // a's entry goes
+  plugin.Act();
+  plugin.SetplaylistEntry(2);  // b's follows the file
+  plugin.Act();
+  ASSERT_EQ(windows.playlist, std::vector<std::string>{"D:\\Keep\\b\\b.mp3"});
+  plugin.UndoLast();
+  EXPECT_EQ(windows.playlist, std::vector<std::string>{"C:\\b.mp3"});
+  EXPECT_TRUE(files.IsFile(b) && !files.IsFolder(L"D:\\Keep\\b"));
+  plugin.UndoLast();
+  EXPECT_EQ(windows.playlist, (std::vector<std::string>{"C:\\Artist - a.mp3", "C:\\b.mp3"}));
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "a");
+  EXPECT_TRUE(!files.IsFolder(L"D:\\Keep\\a") && files.IsFolder(L"D:\\Keep")) << "only the folders it made";
+  ui.shown.clear();
+  plugin.UndoLast();
+  EXPECT_EQ(ui.Texts().back().find(L"There is nothing to undo"), 0u);
+
+  // A file at the old place again: nothing changes. A delete for good is
+  // stepped past only when asked to.
+  plugin.SetplaylistEntry(0);
+  windows.position = 0;
+  plugin.Act();
+  files.AddFile(a, "new");
+  plugin.SetmoveToFolder(false);
+  windows.position = 1;
+  plugin.Act();
+  ui.answers = {platform::Answer::Cancel};
+  plugin.UndoLast();
+  EXPECT_NE(ui.Texts().back().find(L"deleted for good"), std::wstring::npos);
+  ui.shown.clear();
+  plugin.UndoLast();  // asked again, and stepped past
+  plugin.UndoLast();
+  EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a file is at\r\nC:\\Artist - a.mp3"), 0u);
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\a\\artist\\Artist - a.mp3"));
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "new");
+}
+
 }  // namespace
 }  // namespace vandrel

@@ -231,6 +231,7 @@ class Win32FileSystem final : public FileSystem {
   // Writes a temporary file beside the target, flushes it and puts it in the
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
+  OpResult RemoveFolder(const std::wstring& path) override { return Result(RemoveDirectoryW(path.c_str())); }
   OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) override {
     FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -38,6 +38,7 @@ class StubPlugin : public dialog::Plugin {
   void SetWorkingProfile(const std::wstring&) override {}
   void RefreshShortcuts(bool) override {}
   void FlushJournal() override {}
+  void UndoLast() override {}
 
  private:
   HWND owner_;

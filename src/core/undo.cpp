@@ -1,0 +1,108 @@
+// Undo: takes back the newest disposal of the journal that was not taken
+// back yet.
+#include <algorithm>
+#include <optional>
+
+#include "core/vandrel.h"
+#include "disposal/rules.h"
+#include "journal/journal.h"
+#include "settings/ini_class.h"
+#include "winamp/bridge.h"
+
+namespace vandrel::core {
+
+namespace {
+
+constexpr wchar_t kTitle[] = L"Vandrel";
+
+bool Ask(const std::wstring& text) {
+  return platform::Ui().MessageBox(text, kTitle, platform::Icon::Question, platform::Buttons::OkCancel) ==
+         platform::Answer::Ok;
+}
+
+void Tell(const std::wstring& text, platform::Icon icon) {
+  platform::Ui().MessageBox(text, kTitle, icon, platform::Buttons::Ok);
+}
+
+std::wstring Parent(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+// True when `folder` lies below `root` (not `root` itself), whatever the case.
+bool Below(const std::wstring& folder, std::wstring root) {
+  while (!root.empty() && (root.back() == L'\\' || root.back() == L'/')) root.pop_back();
+  auto& ui = platform::Ui();
+  return !root.empty() && folder.size() > root.size() + 1 &&
+         ui.Lower(folder.substr(0, root.size() + 1)) == ui.Lower(root + L"\\");
+}
+
+// The playlist entry as it was before the move: where the profile took it
+// out, it comes back at its place; where it followed the file, it points back.
+void RestoreEntry(platform::WindowHandle winamp, const journal::Line& line) {
+  const std::wstring there = winamp::GetPlaylistFileName(winamp, line.index);
+  if (there == line.path) return;
+  if (!there.empty() && there == line.newPath) winamp::RemovePlaylistEntry(winamp, line.index);
+  winamp::InsertPlaylistEntry(winamp, line.path, std::min(line.index, winamp::GetPlaylistLength(winamp)));
+}
+
+}  // namespace
+
+void Vandrel::UndoLast() {
+  FlushJournal();
+  const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
+  std::string text;
+  std::optional<journal::Line> line;
+  if (platform::Files().ReadAllBytes(path, text).ok()) line = journal::NewestUndoable(text);
+  if (!line) {
+    Tell(L"There is nothing to undo: the journal holds no delete or move that was not taken back.",
+         platform::Icon::Information);
+    return;
+  }
+  const journal::Line& last = *line;
+  const disposal::Disposal undone{L"undone", last.newPath};
+  if (last.what != L"moved") {
+    const bool recycled = last.what == L"recycled";
+    const std::wstring why =
+        recycled
+            ? L"It went into the Recycle Bin: restore it from there with the Recycle Bin's Restore command."
+            : L"It was deleted for good: nothing can bring it back.";
+    if (Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\n" + why +
+            L"\r\n\r\nOK steps past it, so that the next undo takes back the one before it.")) {
+      Journal(last.profile, last.path, undone, last.index);
+    }
+    return;
+  }
+  if (!Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
+  if (!disposal::FileExists(last.newPath)) {
+    Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
+    return;
+  }
+  if (disposal::FileExists(last.path)) {
+    Tell(L"Nothing was changed: a file is at\r\n" + last.path + L"\r\nagain, and it is never replaced.",
+         platform::Icon::Exclamation);
+    return;
+  }
+  auto& files = platform::Files();
+  const platform::OpResult back = files.MoveFile(last.newPath, last.path);
+  if (!back.ok()) {
+    Tell(L"Could not move the file back\r\n" + last.newPath + L"\r\nto\r\n" + last.path + L"\r\n\r\n" +
+             (back.message.empty() ? L"Error " + std::to_wstring(back.code) + L"." : back.message),
+         platform::Icon::Exclamation);
+    return;
+  }
+  // The letter and artist folders the move made, once empty, up to the
+  // target folder of the settings that moved it.
+  settings::Profile saved;
+  const std::wstring root = last.profile == workingProfile_              ? savingPlace_
+                            : settings::ReadProfile(last.profile, saved) ? saved.savingPlace
+                                                                         : L"";
+  for (std::wstring folder = Parent(last.newPath); Below(folder, root) && files.RemoveFolder(folder).ok();
+       folder = Parent(folder)) {
+  }
+  RestoreEntry(WinAmpWindowHandle(), last);
+  Journal(last.profile, last.path, undone, last.index);
+  Tell(L"Put back:\r\n" + last.path, platform::Icon::Information);
+}
+
+}  // namespace vandrel::core
