@@ -19,7 +19,7 @@ namespace item {
 constexpr int Profiles = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111,
               MoveToFolder = 113, Sorting = 114, Artist = 115, Drive = 117, Folders = 118,
               NewFolderName = 119, NewFolder = 120, WholePlaylist = 122, Close = 125, Ctrl = 126, Alt = 127,
-              Win = 129;
+              Win = 129, UndoLast = 135;
 }  // namespace item
 
 // Actions sent and handled: the dialog answers each sent action through Handled, in order.
@@ -288,6 +288,30 @@ TEST(Dialog, ACancelledRunThatRemovesEntriesLeavesExactlyTheOnesItDidNotDisposeO
   ASSERT_TRUE(dialog.Finish());
   EXPECT_EQ(session.standin().State().playlist, (Lines{network, b, c}));
   EXPECT_TRUE(!FileExists(a) && FileExists(b) && FileExists(c));
+  EXPECT_EQ(dialog.Click(item::Close), nullptr);
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+TEST(Dialog, UndoLastPutsAMovedSongItsFoldersAndItsEntryBack) {
+  TempFolder music, target;
+  PluginSession session;
+  ProfileText moving;
+  moving.moveToFolder = true;
+  moving.savingPlace = target.path();
+  moving.sortingOption = true;
+  moving.playlistEntry = 1;
+  const std::string a = music.File("a.mp3"), b = music.File("b.mp3");
+  ASSERT_TRUE(session.Start({a, b}, SettingsFile(moving)));
+  ASSERT_TRUE(session.Press('K'));
+  ASSERT_TRUE(FileExists(target.Path("a\\a.mp3")));
+  ConfigDialog dialog;
+  ASSERT_TRUE(session.standin().OpenConfig(0) && dialog.WaitOpen(session.standin().window()));
+  EXPECT_EQ(Answer(dialog.Click(item::UndoLast)),
+            "Undo the move of\r\n" + a + "\r\nto\r\n" + target.Path("a\\a.mp3") + "?");
+  EXPECT_EQ(Answer(FindMessageBox("Vandrel")), "Put back:\r\n" + a);
+  ASSERT_TRUE(dialog.Finish());
+  EXPECT_TRUE(FileExists(a) && !FileExists(target.Path("a")));
+  EXPECT_EQ(session.standin().State().playlist, (Lines{a, b}));
   EXPECT_EQ(dialog.Click(item::Close), nullptr);
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
