@@ -26,6 +26,14 @@ TEST(Journal, LinesRoundTripAnyNameAndOnlyWellFormedOnesParse) {
         "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1", "t\tmoved\tC:\\a\t\tp\t9999999999", "t\tmoved\tC:\\a\t\tp\t-2"})
     EXPECT_FALSE(journal::Parse(bad)) << bad;
   EXPECT_TRUE(journal::Parse("t\tdeleted\tC:\\a\t\t\t-1"));
+
+  // An undo takes back the newest disposal of the same file, place and profile, and that one only.
+  auto at = [](std::int32_t index, const wchar_t* what = L"moved") {
+    return journal::Format({"t", what, L"C:\\a.mp3", L"D:\\a.mp3", L"p", index});
+  };
+  EXPECT_EQ(journal::NewestUndoable(at(1) + at(2) + "junk\r\n" + at(1, L"undone"))->index, 2);
+  EXPECT_EQ(journal::NewestUndoable(at(1) + at(1) + at(1, L"undone"))->index, 1);
+  EXPECT_FALSE(journal::NewestUndoable(at(3) + at(3, L"undone")));
 }
 
 class JournalTest : public ::testing::Test {
@@ -116,13 +124,17 @@ TEST_F(JournalTest, UndoTakesBackNewestFirstPuttingFileFoldersAndEntryBackAndRef
   EXPECT_EQ(windows.playlist, (std::vector<std::string>{"C:\\Artist - a.mp3", "C:\\b.mp3"}));
   EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "a");
   EXPECT_TRUE(!files.IsFolder(L"D:\\Keep\\a") && files.IsFolder(L"D:\\Keep")) << "only the folders it made";
+  plugin.SetplaylistEntry(0);  // the entry stays where it was: undo leaves it so
+  windows.position = 1;
+  plugin.Act();
+  plugin.UndoLast();
+  EXPECT_EQ(windows.playlist, (std::vector<std::string>{"C:\\Artist - a.mp3", "C:\\b.mp3"}));
   ui.shown.clear();
   plugin.UndoLast();
   EXPECT_EQ(ui.Texts().back().find(L"There is nothing to undo"), 0u);
 
   // A file at the old place again: nothing changes. A delete for good is
   // stepped past only when asked to.
-  plugin.SetplaylistEntry(0);
   windows.position = 0;
   plugin.Act();
   files.AddFile(a, "new");
