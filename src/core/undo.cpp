@@ -87,7 +87,7 @@ void Vandrel::UndoLast() {
   const platform::OpResult back = files.MoveFile(last.newPath, last.path);
   if (!back.ok()) {
     Tell(L"Could not move the file back\r\n" + last.newPath + L"\r\nto\r\n" + last.path + L"\r\n\r\n" +
-             (back.message.empty() ? L"Error " + std::to_wstring(back.code) + L"." : back.message),
+             back.Reason(),
          platform::Icon::Exclamation);
     return;
   }

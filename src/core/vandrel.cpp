@@ -28,14 +28,6 @@ constexpr std::int32_t kLastLetterKey = 26;
 // names the first and how many more.
 constexpr std::size_t kDescriptionFits = 80;
 
-bool KnownModifiers(std::int32_t modifiers) {
-  return modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(hotkey::kModAll)) == 0;
-}
-
-std::wstring ShortcutText(std::int32_t modifiers, std::int32_t key) {
-  return hotkey::LetterShortcutName(modifiers, key);
-}
-
 std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
 
 // The box for a shortcut that Windows refused; `profile` names the profile it
@@ -64,9 +56,7 @@ class SavedSettings : public disposal::ActHost {
  public:
   SavedSettings(settings::Profile profile, Vandrel& plugin) : profile_(std::move(profile)), plugin_(plugin) {}
   bool moveToFolder() override { return profile_.moveToFolder; }
-  std::wstring savingPlace() override {
-    return profile_.savingPlace.empty() ? L"" : UsableFolder(profile_.savingPlace).value_or(L"");
-  }
+  std::wstring savingPlace() override { return UsableFolder(profile_.savingPlace).value_or(L""); }
   bool sortingOption() override { return profile_.sortingOption; }
   bool createArtistFolder() override { return profile_.createArtistFolder; }
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
@@ -186,13 +176,8 @@ void Vandrel::LoadLastUsedProfile() {
   if (entry(3)) SetsortingOption(settings::ProfileBoolean(values[3]));
   if (entry(4)) SetcreateArtistFolder(settings::ProfileBoolean(values[4]));
   // The later entries may be missing altogether: the entry then stays.
-  const std::size_t at = settings::kPlaylistEntryPosition;
-  playlistEntry_ = settings::kLeaveEntry;
-  if (at < keys.size() && at < values.size() && ui.Lower(keys[at]) == settings::kProfileReadNames[at] &&
-      !settings::ParsePlaylistEntry(values[at], playlistEntry_)) {
-    ui.MessageBox(settings::BadPlaylistEntryMessage(lastUsed, values[at]), kTitle,
-                  platform::Icon::Exclamation, platform::Buttons::Ok);
-  }
+  const std::wstring bad = settings::ProfilePlaylistEntry(lastUsed, keys, values, playlistEntry_);
+  if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
@@ -242,7 +227,7 @@ bool Vandrel::ApplyShortcut(std::int32_t modifiers, std::int32_t newKey) {
     newKey = 0;
     code = 0;
   }
-  if (!KnownModifiers(modifiers)) {
+  if (!hotkey::KnownModifiers(modifiers)) {
     if (newKey != 0) {
       platform::Ui().MessageBox(L"Hotkey modifiers " + std::to_wstring(modifiers) +
                                     L" are not a combination of Alt (1), Ctrl (2), Shift (4) and Win (8)."
@@ -258,8 +243,8 @@ bool Vandrel::ApplyShortcut(std::int32_t modifiers, std::int32_t newKey) {
   platform::OpResult failure;
   if (hotkey::SetHotKey(window, static_cast<unsigned>(code), static_cast<unsigned>(modifiers), &failure) !=
       0) {
-    platform::Ui().MessageBox(RegistrationFailed(L"", ShortcutText(modifiers, newKey), failure), kErrorTitle,
-                              platform::Icon::Exclamation, platform::Buttons::Ok);
+    platform::Ui().MessageBox(RegistrationFailed(L"", hotkey::LetterShortcutName(modifiers, newKey), failure),
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
     key_ = 0;
     return false;
   }
@@ -270,9 +255,9 @@ bool Vandrel::ApplyShortcut(std::int32_t modifiers, std::int32_t newKey) {
 
 void Vandrel::UpdateDescription() {
   std::vector<std::wstring> names;
-  if (key_ != 0) names.push_back(ShortcutText(modifiers_, key_));
+  if (key_ != 0) names.push_back(hotkey::LetterShortcutName(modifiers_, key_));
   for (const settings::Profile& profile : active_)
-    names.push_back(ShortcutText(profile.modifiers, profile.key));
+    names.push_back(hotkey::LetterShortcutName(profile.modifiers, profile.key));
   if (names.empty()) {
     RequireWrapper().SetPluginDescription(L"Vandrel [No HotKey]");
     return;
@@ -305,7 +290,7 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
   std::vector<settings::Profile> wanted;
   for (settings::Profile& profile : settings::ReadActiveProfiles()) {
     if (!hotkey::IsLetterShortcut(profile.modifiers, profile.key)) continue;
-    const std::wstring shortcut = ShortcutText(profile.modifiers, profile.key);
+    const std::wstring shortcut = hotkey::LetterShortcutName(profile.modifiers, profile.key);
     if (key_ != 0 && profile.key == key_ && profile.modifiers == modifiers_) {
       // The working settings keep their shortcut; the same profile's is the same press.
       if (profile.name != workingProfile_) {
@@ -350,7 +335,9 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
         hotkey::SetProfileHotKey(window, profile.name, virtualKey, modifiers, &failure) == 0) {
       registered.push_back(std::move(profile));
     } else {
-      refuse(profile, RegistrationFailed(profile.name, ShortcutText(profile.modifiers, profile.key), failure),
+      refuse(profile,
+             RegistrationFailed(profile.name, hotkey::LetterShortcutName(profile.modifiers, profile.key),
+                                failure),
              true);
     }
   }
@@ -428,10 +415,8 @@ void Vandrel::FlushJournal() {
   journalPending_.clear();
   journalPendingLines_ = 0;
   if (written.ok() || std::exchange(journalFailureTold_, true)) return;
-  std::wstring reason =
-      written.message.empty() ? L"Error " + std::to_wstring(written.code) + L"." : written.message;
   platform::Ui().MessageBox(
-      L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + reason +
+      L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +
           L"\r\n\r\nSongs are still deleted and moved as asked; this is said once until "
           L"Winamp starts again.",
       kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);

@@ -114,9 +114,8 @@ void FrmConfig::LoadSettings_Click() {
                                        settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
   // A profile without the entry leaves the playlist alone, as before it existed.
   std::int32_t entryMode = settings::kLeaveEntry;
-  if (at(settings::kPlaylistEntryPosition) &&
-      !settings::ParsePlaylistEntry(values[settings::kPlaylistEntryPosition], entryMode)) {
-    notes.push_back(settings::BadPlaylistEntryMessage(name, values[settings::kPlaylistEntryPosition]));
+  if (std::wstring bad = settings::ProfilePlaylistEntry(name, keys, values, entryMode); !bad.empty()) {
+    notes.push_back(bad);
   }
   plugin_->SetplaylistEntry(entryMode);
   f.Select(c_.cmbPlaylistEntry, entryMode);

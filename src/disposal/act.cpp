@@ -24,9 +24,7 @@ void ShowInformation(const std::wstring& text) {
 // Ends the action with an error naming what was being done and why it failed.
 void ThrowIfFailed(const platform::OpResult& result, const std::wstring& what) {
   if (result.ok()) return;
-  std::wstring reason =
-      result.message.empty() ? L"Error " + std::to_wstring(result.code) + L"." : result.message;
-  throw Error(errors::FromWin32(result.code), what + L"\r\n\r\n" + reason);
+  throw Error(errors::FromWin32(result.code), what + L"\r\n\r\n" + result.Reason());
 }
 
 // Error codes of a file another program still holds open or locked.

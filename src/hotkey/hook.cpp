@@ -243,8 +243,12 @@ std::wstring LetterShortcutName(std::int32_t modifiers, std::int32_t key) {
   return ShortcutName(static_cast<unsigned>(modifiers), static_cast<wchar_t>(L'A' + key - 1));
 }
 
+bool KnownModifiers(std::int32_t modifiers) {
+  return modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(kModAll)) == 0;
+}
+
 bool IsLetterShortcut(std::int32_t modifiers, std::int32_t key) {
-  return key >= 1 && key <= 26 && modifiers > 0 && (modifiers & ~static_cast<std::int32_t>(kModAll)) == 0;
+  return key >= 1 && key <= 26 && KnownModifiers(modifiers);
 }
 
 }  // namespace vandrel::hotkey

@@ -88,7 +88,9 @@ class ActionScope {
 std::wstring ShortcutName(unsigned modifiers, wchar_t letter);
 // The same for a letter numbered as profiles hold it (1 to 26 for A to Z).
 std::wstring LetterShortcutName(std::int32_t modifiers, std::int32_t key);
-// True for a letter 1 to 26 with modifiers that combine some of the four.
+// True for modifiers that combine some of the four (and nothing else).
+bool KnownModifiers(std::int32_t modifiers);
+// True for a letter 1 to 26 with such modifiers.
 bool IsLetterShortcut(std::int32_t modifiers, std::int32_t key);
 
 }  // namespace vandrel::hotkey

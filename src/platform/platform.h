@@ -24,6 +24,8 @@ struct OpResult {
   std::uint32_t code = 0;
   std::wstring message;
   bool ok() const { return code == 0; }
+  // The system's reason, or "Error <code>." when it gave none.
+  std::wstring Reason() const { return message.empty() ? L"Error " + std::to_wstring(code) + L"." : message; }
 };
 
 // Windows, hotkeys, Winamp's messages and memory.

@@ -87,7 +87,7 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   if (at(3)) profile.sortingOption = ProfileBoolean(values[3]);
   if (at(4)) profile.createArtistFolder = ProfileBoolean(values[4]);
   if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
-  if (at(kPlaylistEntryPosition)) ParsePlaylistEntry(values[kPlaylistEntryPosition], profile.playlistEntry);
+  ProfilePlaylistEntry(name, keys, values, profile.playlistEntry);
   return true;
 }
 
@@ -107,11 +107,17 @@ std::vector<Profile> ReadActiveProfiles() {
   return profiles;
 }
 
-bool ParsePlaylistEntry(const std::wstring& value, std::int32_t& mode) {
+std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<std::wstring>& keys,
+                                  const std::vector<std::wstring>& values, std::int32_t& mode) {
+  constexpr std::size_t at = kPlaylistEntryPosition;
   mode = kLeaveEntry;
-  if (value.size() != 1 || value[0] < L'0' || value[0] > L'2') return false;
+  if (at >= keys.size() || at >= values.size() || platform::Ui().Lower(keys[at]) != kProfileReadNames[at]) {
+    return L"";
+  }
+  const std::wstring& value = values[at];
+  if (value.size() != 1 || value[0] < L'0' || value[0] > L'2') return BadPlaylistEntryMessage(name, value);
   mode = value[0] - L'0';
-  return true;
+  return L"";
 }
 
 std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value) {

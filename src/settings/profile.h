@@ -35,10 +35,13 @@ inline constexpr std::int32_t kRemoveEntry = 1;  // it goes
 inline constexpr std::int32_t kFollowEntry =
     2;  // it goes after a delete, points at the new place after a move
 
-// The playlist-entry choice `value` names; false, with `mode` kLeaveEntry,
-// when it names none of the three.
-bool ParsePlaylistEntry(const std::wstring& value, std::int32_t& mode);
-// What loading the profile `name` says of a playlist-entry value it cannot use.
+// The playlist-entry choice of the profile `name` as read (keys and values),
+// at its place: kLeaveEntry when the profile has no such entry. Returns what
+// loading the profile says of a value that names none of the three (`mode`
+// is then kLeaveEntry), else nothing.
+std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<std::wstring>& keys,
+                                  const std::vector<std::wstring>& values, std::int32_t& mode);
+// That text for the value `value`.
 std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.

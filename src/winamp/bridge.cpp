@@ -19,10 +19,6 @@ std::string TrimAtNul(const std::string& text) {
   return text.substr(0, nul);
 }
 
-std::wstring GetCurrentFileName(platform::WindowHandle window) {
-  return GetPlaylistFileName(window, platform::Windows().SendMessage(window, kWmUser, 0, kIpcGetListPos));
-}
-
 std::wstring GetPlaylistFileName(platform::WindowHandle window, std::intptr_t position) {
   auto& windows = platform::Windows();
   auto wide = static_cast<std::uintptr_t>(

@@ -35,12 +35,10 @@ inline constexpr std::uintptr_t kCmdNextTrack = 40048;
 inline constexpr std::uintptr_t kCmdPlay = 40045;
 inline constexpr std::uintptr_t kCmdStartOfPlaylist = 40154;
 
-// The current entry's name as Winamp stores it, whatever its characters
-// (message 214, a wide name in Winamp's process, which is ours); from Winamp
-// before 5.13, which answers 214 with 0, the ANSI name of message 211.
-// Empty when there is none or it is too long.
-std::wstring GetCurrentFileName(platform::WindowHandle winamp);
-// The same for the entry at `index` (from 0), wherever Winamp's position is.
+// The name of the entry at `index` (from 0) as Winamp stores it, whatever its
+// characters (message 214, a wide name in Winamp's process, which is ours);
+// from Winamp before 5.13, which answers 214 with 0, the ANSI name of message
+// 211. Empty when there is none or it is too long.
 std::wstring GetPlaylistFileName(platform::WindowHandle winamp, std::intptr_t index);
 // Winamp's own preference for the files it deletes: true when they go to the
 // Recycle Bin.

@@ -299,7 +299,7 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Click(c().loadSettings);
   EXPECT_EQ(plugin.playlistEntry(), 2);
   EXPECT_EQ(f.SelectedIndex(c().cmbPlaylistEntry), 2);
-  plugin.SetShortcut(3, 11);  // copy's M back to the profile
+  plugin.SetShortcut(3, 11);  // the working shortcut K again: M is copy's own registration once more
   f.Click(c().deleteSettings);
   EXPECT_EQ(windows.IdOf('M', kCtrlAlt), 0);
 }

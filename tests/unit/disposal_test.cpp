@@ -218,7 +218,8 @@ TEST_F(DisposalTest, NamesReadWideFirstThenAnsiUpTo255BytesAndNonFilesLeftAlone)
   const std::wstring ansi[] = {L"C:\\One.mp3", L"C:\\\u00C4rzte - Junge.mp3",
                                L"C:\\" + std::wstring(252, L'a'), L""};
   for (windows.position = 0; windows.position < 4; ++windows.position)
-    EXPECT_EQ(winamp::GetCurrentFileName(testing::FakeWindows::kWinamp), ansi[windows.position]);
+    EXPECT_EQ(winamp::GetPlaylistFileName(testing::FakeWindows::kWinamp, windows.position),
+              ansi[windows.position]);
   EXPECT_EQ(windows.openProcesses, 0) << "every process handle closed";
   windows.position = 0;
   const std::wstring japanese = L"C:\\Music\\\u66F2 - \u6B4C.mp3",
@@ -226,7 +227,7 @@ TEST_F(DisposalTest, NamesReadWideFirstThenAnsiUpTo255BytesAndNonFilesLeftAlone)
   for (const auto& [wide, expected] :
        {std::pair{japanese, japanese}, {longest, longest}, {longest + L"x", std::wstring()}}) {
     windows.widePlaylist = {wide};
-    EXPECT_EQ(winamp::GetCurrentFileName(testing::FakeWindows::kWinamp), expected);
+    EXPECT_EQ(winamp::GetPlaylistFileName(testing::FakeWindows::kWinamp, windows.position), expected);
   }
   for (const wchar_t* entry :
        {L"http://radio.example/live", L"cda://e,1", L"Music\\a.mp3", L"C:a.mp3", L"1:\\x"}) {
