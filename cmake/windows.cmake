@@ -12,7 +12,7 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 add_library(vandrel_win32 STATIC ${WIN32_PLATFORM_SOURCES})
-target_link_libraries(vandrel_win32 PUBLIC vandrel_logic user32 gdi32 kernel32 ole32 oleaut32 uuid comctl32 shell32 advapi32)
+target_link_libraries(vandrel_win32 PUBLIC vandrel_logic user32 gdi32 kernel32 ole32 oleaut32 uuid comctl32 shell32 shlwapi advapi32)
 
 # vandrel.dll: the plug-in, an in-process COM server.
 file(GLOB COM_SOURCES CONFIGURE_DEPENDS src/com/*.cpp src/com/*.rc)

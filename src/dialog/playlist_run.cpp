@@ -131,6 +131,7 @@ void FrmConfig::RunWholePlaylist() {
             break;
           case disposal::ActOutcome::NoTarget:
           case disposal::ActOutcome::FolderFailed:
+          case disposal::ActOutcome::Kept:
             // The action has said why; every later entry would meet the same.
             stopped = L"The run stopped; the playlist was not cleared.";
             break;

@@ -57,17 +57,24 @@ bool IsDrivePath(const std::wstring& song) {
   return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
 }
 
-// Deletes the song as Winamp's own preference says: into the Recycle Bin, or
-// for good. For good, a delete refused because the file is read-only clears
-// that attribute alone (nothing else stops a delete) and tries again; when the
-// delete fails after all, the attribute is put back.
-// True when it went into the Recycle Bin.
-bool DeleteSong(ActHost& host, const std::wstring& song) {
+// Deletes the song: into the Recycle Bin when `intoBin`, else for good. For
+// good, a delete refused because the file is read-only clears that attribute
+// alone (nothing else stops a delete) and tries again; when the delete fails
+// after all, the attribute is put back. A file the shell reports recycled
+// that the Recycle Bin does not hold (`copies` items came from its path
+// before) was destroyed: it is said, and counted as deleted for good.
+// What was done: "recycled" or "deleted".
+std::wstring DeleteSong(const std::wstring& song, bool intoBin, std::uint32_t copies) {
   auto& files = platform::Files();
   const std::wstring what = L"Could not delete the file\r\n" + song;
-  if (winamp::UsesRecycleBin(host.WinAmpWindowHandle())) {
+  if (intoBin) {
     ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
-    return true;
+    std::uint32_t after = 0;
+    if (files.RecycledCopies(song, after).ok() && after > copies) return L"recycled";
+    ShowInformation(L"The file\r\n" + song +
+                    L"\r\nwas deleted for good: Windows reported it moved into the Recycle Bin, but the "
+                    L"Recycle Bin does not hold it.");
+    return L"deleted";
   }
   platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
   std::uint32_t attributes = 0;
@@ -79,7 +86,7 @@ bool DeleteSong(ActHost& host, const std::wstring& song) {
     if (!removed.ok()) files.SetFileAttributes(song, attributes);
   }
   ThrowIfFailed(removed, what);
-  return false;
+  return L"deleted";
 }
 
 }  // namespace
@@ -104,13 +111,31 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     }
   }
 
+  // A delete follows Winamp's own preference. Where the Recycle Bin cannot
+  // take the file, the shell would destroy it and report it recycled: the
+  // user says first whether it goes for good.
+  auto& files = platform::Files();
+  bool intoBin = !move && winamp::UsesRecycleBin(host.WinAmpWindowHandle());
+  std::uint32_t copies = 0;
+  if (intoBin) {
+    const platform::OpResult bin = files.RecycledCopies(song, copies);
+    if (!bin.ok()) {
+      if (platform::Ui().MessageBox(
+              L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: delete it for good?\r\n\r\n" +
+                  bin.Reason(),
+              L"Vandrel", platform::Icon::Question, platform::Buttons::OkCancel) != platform::Answer::Ok) {
+        return ActOutcome::Kept;
+      }
+      intoBin = false;
+    }
+  }
+
   if (stopFirst) SendCommand(host, winamp::kCmdStop);
 
-  auto& files = platform::Files();
   ActOutcome outcome = ActOutcome::Disposed;
   if (!move) {
-    const bool recycled = DeleteSong(host, song);
-    if (done) *done = {recycled ? L"recycled" : L"deleted", L""};
+    const std::wstring what = DeleteSong(song, intoBin, copies);
+    if (done) *done = {what, L""};
   } else {
     std::wstring destination =
         BuildDestinationPath(song, target, host.sortingOption(), host.createArtistFolder());

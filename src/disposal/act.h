@@ -49,10 +49,13 @@ enum class ActOutcome {
   NotThere,        // no such file, an empty name or no file at all (a stream): nothing done
   NoTarget,        // moving with no target folder: box shown, nothing touched
   FolderFailed,    // letter/artist folder creation failed: box shown, nothing moved
+  Kept,            // the Recycle Bin could not take it, and the user kept it: nothing sent
 };
 
 // Runs the action. A delete follows Winamp's own preference: into the Recycle
-// Bin, or for good. A delete or move that finds the file still held by another
+// Bin, or for good; a file the Recycle Bin cannot take goes for good only when
+// the user says so, and one the shell destroyed instead is told and counted
+// as deleted for good. A delete or move that finds the file still held by another
 // program is tried again for about two seconds. A failed attribute change,
 // delete or move throws
 // vandrel::Error: the number is the system's code as an HRESULT, the

@@ -124,6 +124,12 @@ class FileSystem {
   // Moves the file into the Recycle Bin: silent, no confirmation, no box of
   // its own on failure.
   virtual OpResult RecycleFile(const std::wstring& path) = 0;
+  // How many items of the Recycle Bin of the file's drive were deleted from
+  // `path`; fails where that drive has no Recycle Bin that can be read.
+  virtual OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) = 0;
+  // Puts the newest of them back at `path`, with the Recycle Bin's own
+  // Restore command, as Explorer does; fails when the file is not back.
+  virtual OpResult RestoreRecycled(const std::wstring& path) = 0;
   // Moves a file, across volumes too (copy and delete); never replaces an
   // existing destination; a failed copy leaves the source where it was.
   virtual OpResult MoveFile(const std::wstring& from, const std::wstring& to) = 0;

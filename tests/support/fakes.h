@@ -211,6 +211,9 @@ class FakeFiles : public platform::FileSystem {
   std::map<std::wstring, int> timeNumbers;  // path -> the time query's number
   std::vector<std::wstring> log;            // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
   wchar_t currentDrive = L'c';
+  std::vector<std::pair<std::wstring, std::string>> bin;  // the Recycle Bin, oldest first
+  bool noBin = false;                                     // the drive has no Recycle Bin that can be read
+  bool binDestroys = false;  // a recycled file is gone for good, as where the bin cannot be written
 
   static std::wstring Key(const std::wstring& path) {
     std::wstring key;
@@ -271,7 +274,21 @@ class FakeFiles : public platform::FileSystem {
   }
   platform::OpResult RecycleFile(const std::wstring& path) override {
     auto r = Check(L"RecycleFile " + Key(path));
+    if (r.ok() && !binDestroys) bin.emplace_back(Key(path), files[Key(path)]);
     if (r.ok()) files.erase(Key(path));
+    return r;
+  }
+  platform::OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
+    count = static_cast<std::uint32_t>(
+        std::count_if(bin.begin(), bin.end(), [&](auto& b) { return b.first == Key(path); }));
+    return noBin ? Fail(2) : platform::OpResult{};
+  }
+  platform::OpResult RestoreRecycled(const std::wstring& path) override {
+    auto r = Check(L"RestoreRecycled " + Key(path));
+    auto it = std::find_if(bin.rbegin(), bin.rend(), [&](auto& b) { return b.first == Key(path); });
+    if (!r.ok() || it == bin.rend()) return r.ok() ? Fail(2) : r;
+    files[it->first] = it->second;
+    bin.erase(std::next(it).base());
     return r;
   }
   void Sleep(unsigned ms) override {

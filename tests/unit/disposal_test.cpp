@@ -31,6 +31,9 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   bool createArtistFolder() override { return artist; }
   std::int32_t playlistEntry() override { return entry; }
   platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
+  void Record(const std::wstring&, const disposal::Disposal& done, std::int32_t) override {
+    recorded.push_back(done.what);
+  }
 
   // Winamp was stopped, moved on and plays again.
   void ExpectMovedOn() {
@@ -51,6 +54,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   bool move = false, sorting = false, artist = false;
   std::int32_t entry = 0;
   std::wstring target = L"D:\\Sorted";
+  std::vector<std::wstring> recorded;  // what each completed disposal did
   testing::FakeWindows windows;
   testing::FakeFiles files;
   testing::FakeUi ui;
@@ -210,6 +214,33 @@ TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
     EXPECT_EQ(files.log, std::vector<std::wstring>{L"RecycleFile " + song}) << answer;
     ExpectMovedOn();
   }
+  EXPECT_EQ(recorded, (std::vector<std::wstring>{L"deleted", L"recycled", L"recycled", L"recycled"}));
+  EXPECT_EQ(files.bin.size(), 3u);
+}
+
+TEST_F(DisposalTest, AFileTheRecycleBinCannotTakeGoesForGoodOnlyWhenAskedAndIsJournalledAsItWent) {
+  windows.usesRecycleBin = 1;
+  files.noBin = true;
+  ui.answers = {platform::Answer::Cancel, platform::Answer::Ok};
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Kept);
+  EXPECT_TRUE(files.IsFile(kSong));
+  EXPECT_TRUE(windows.commands.empty()) << "Winamp plays on";
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"cannot go to the Recycle Bin: delete it for good?"), npos);
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_EQ(files.log, std::vector<std::wstring>{L"RemoveFile c:\\music\\artist - title.mp3"});
+  ExpectMovedOn();
+
+  // The shell reports the file recycled, but the Recycle Bin did not take it.
+  files.AddFile(kSong);
+  files.noBin = false;
+  files.binDestroys = true;
+  ui.shown.clear();
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_FALSE(files.IsFile(kSong));
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"was deleted for good"), npos);
+  EXPECT_EQ(recorded, (std::vector<std::wstring>{L"deleted", L"deleted"}));
 }
 
 TEST_F(DisposalTest, NamesReadWideFirstThenAnsiUpTo255BytesAndNonFilesLeftAlone) {

@@ -111,6 +111,26 @@ TEST_F(FilesWineTest, MovesNeverReplaceAndWorkAcrossVolumes) {
 
 // A player holds the file without sharing (or sharing only reading): nothing
 // deletes, moves or rewrites it, and no copy is left anywhere.
+TEST_F(FilesWineTest, TheRecycleBinCountsTheCopiesOfAPathAndRestoresOne) {
+  const std::string name = folder_.Path("\xC4rzte - Junge.mp3");
+  const std::wstring path = W(name);
+  std::uint32_t before = 0, after = 0;  // earlier runs may have left copies
+  ASSERT_TRUE(Files().RecycledCopies(path, before).ok());
+  for (const char* content : {"older", "newer"}) {
+    testing::WriteWholeFile(name, content);
+    ASSERT_TRUE(Files().RecycleFile(path).ok());
+  }
+  ASSERT_TRUE(Files().RecycledCopies(path, after).ok());
+  EXPECT_EQ(after, before + 2);
+  EXPECT_TRUE(Files().RestoreRecycled(path).ok());
+  // Wine's Recycle Bin tells no deletion times: which copy comes back is its choice.
+  const std::string back = ReadWholeFile(name);
+  EXPECT_TRUE(back == "newer" || back == "older") << back;
+  Files().RecycledCopies(path, after);
+  EXPECT_EQ(after, before + 1);
+  EXPECT_EQ(Files().RestoreRecycled(W(folder_.Path("never.mp3"))).code, 2u);
+}
+
 TEST_F(FilesWineTest, AHeldFileStaysWhereAndAsItWas) {
   std::string file = folder_.File("held.mp3", "original");
   for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {

@@ -195,6 +195,11 @@ class Win32FileSystem final : public FileSystem {
     return ShellOperationResult(code, operation.fAnyOperationsAborted != FALSE);
   }
 
+  OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
+    return win32::RecycledCopies(path, count);
+  }
+  OpResult RestoreRecycled(const std::wstring& path) override { return win32::RestoreRecycled(path); }
+
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
   // A rename when both paths are on one volume; across volumes a copy and a

@@ -26,6 +26,10 @@ OpResult CopyThenDelete(const std::wstring& from, const std::wstring& to);
 // What SHFileOperationW's result and its "aborted" flag mean for
 // FileSystem::RecycleFile.
 OpResult ShellOperationResult(int code, bool aborted);
+// The Recycle Bin items deleted from `path`, as FileSystem::RecycledCopies
+// counts them, and the newest of them put back (FileSystem::RestoreRecycled).
+OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count);
+OpResult RestoreRecycled(const std::wstring& path);
 
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);
