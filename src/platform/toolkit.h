@@ -152,6 +152,13 @@ class Toolkit {
   virtual void PumpMessages() = 0;
   // Milliseconds from some fixed moment, never going back: paces repaints.
   virtual std::uint64_t Milliseconds() = 0;
+  // A notice of a line or two for about `milliseconds`, in the corner of the
+  // work area (by the notification area) of the monitor that shows `winamp` (a window),
+  // scaled with the display. It never takes the focus or the keyboard; a
+  // click dismisses it; a newer one replaces it.
+  virtual void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) = 0;
+  // Takes the notice off the screen, if one is up.
+  virtual void HideNotice() = 0;
 };
 
 inline Toolkit& Widgets() { return *Current().toolkit; }

@@ -142,6 +142,11 @@ class FakeToolkit : public platform::Toolkit {
   void PumpMessages() override {
     if (onPump) onPump();
   }
+  std::vector<std::wstring> notices;  // every notice shown; "" when one was taken off
+  void ShowNotice(const std::wstring& text, platform::WindowHandle, unsigned) override {
+    notices.push_back(text);
+  }
+  void HideNotice() override { notices.push_back(L""); }
 
  private:
   FakeFiles& files_;

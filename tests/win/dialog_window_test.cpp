@@ -161,6 +161,52 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   }});
 }
 
+void PumpFor(DWORD milliseconds) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(10))
+    platform::win32::Win32Toolkit().PumpMessages();
+}
+
+TEST_F(DialogWindow, TheNoticeNeverTakesTheFocusAndGoesWhenClickedReplacedOrItsTimeIsUp) {
+  auto& kit = platform::win32::Win32Toolkit();
+  const auto winamp = reinterpret_cast<platform::WindowHandle>(owner);
+  SetForegroundWindow(owner);
+  kit.ShowNotice(L"first", winamp, 60000);
+  kit.ShowNotice(L"Moved to D:\\Keep\\a: Artist - Title.mp3", winamp, 60000);
+  HWND notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(FindWindowExW(nullptr, notice, platform::win32::kNoticeClass, nullptr), nullptr) << "replaced";
+  PumpFor(100);
+  EXPECT_TRUE(IsWindowVisible(notice));
+  EXPECT_EQ(GetForegroundWindow(), owner);
+  // Inside the work area of Winamp's monitor, tall enough for its text at this scaling.
+  RECT r{}, inside{};
+  GetWindowRect(notice, &r);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  EXPECT_TRUE(IntersectRect(&inside, &r, &monitor.rcWork) && EqualRect(&inside, &r));
+  EXPECT_GE(r.bottom - r.top, 9 * Dpi() / 72);
+
+  const POINT at = Centre(r);
+  SetCursorPos(at.x, at.y);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+  PumpFor(300);
+  EXPECT_FALSE(IsWindow(notice)) << "a click dismisses it";
+  EXPECT_EQ(GetForegroundWindow(), owner);
+
+  kit.ShowNotice(L"brief", winamp, 200);
+  notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
+  PumpFor(600);
+  EXPECT_FALSE(IsWindow(notice)) << "gone after its time";
+  kit.ShowNotice(L"until Quit", winamp, 60000);
+  kit.HideNotice();
+  EXPECT_EQ(FindWindowW(platform::win32::kNoticeClass, nullptr), nullptr);
+}
+
 TEST_F(DialogWindow, EveryTextFitsItsControlAt96And144DotsPerInch) {
   dialog::FrmConfig frm(&plugin);
   ASSERT_TRUE(frm.Load(reinterpret_cast<platform::WindowHandle>(owner)));

@@ -728,6 +728,10 @@ class Win32ToolkitImpl : public Toolkit {
   }
 
   std::uint64_t Milliseconds() override { return GetTickCount64(); }
+  void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) override {
+    win32::ShowNotice(text, winamp, milliseconds);
+  }
+  void HideNotice() override { win32::HideNotice(); }
 
   void PumpMessages() override {
     MSG message;

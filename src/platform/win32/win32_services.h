@@ -31,6 +31,11 @@ OpResult ShellOperationResult(int code, bool aborted);
 OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count);
 OpResult RestoreRecycled(const std::wstring& path);
 
+// The notice window (Toolkit::ShowNotice), of the window class kNoticeClass.
+inline constexpr wchar_t kNoticeClass[] = L"VandrelNotice";
+void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds);
+void HideNotice();
+
 // The module whose file name OwnModuleFileName reports (null: the program).
 void SetOwnModule(void* module);
 

@@ -1,0 +1,164 @@
+// The notice: a small window of text in a corner of a monitor's work area,
+// shown for a moment without ever taking the focus or the keyboard.
+#include <memory>
+#include <string>
+
+#include "platform/win32/win32.h"
+#include "platform/win32/win32_services.h"
+
+namespace vandrel::platform::win32 {
+
+namespace {
+
+constexpr UINT_PTR kTimeUp = 1;
+// At 96 dots per inch; they grow with the display's scaling.
+constexpr int kMargin = 12, kPadding = 10, kWidest = 420;
+
+HINSTANCE ModuleOfThisCode() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ModuleOfThisCode), &module);
+  return module;
+}
+
+class Notice {
+ public:
+  Notice(const std::wstring& text, HWND winamp, unsigned milliseconds)
+      : text_(text), instance_(ModuleOfThisCode()) {
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+      dpi = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+    }
+    auto scaled = [&](int length) { return MulDiv(length, dpi, 96); };
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      // The system's message font at 96 dots per inch, grown with the display.
+      LOGFONTW font = metrics.lfMessageFont;
+      font.lfHeight = -MulDiv(9, dpi, 72);
+      font_ = CreateFontIndirectW(&font);
+    }
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Notice::Proc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursor(nullptr, IDC_HAND);
+    wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
+    wc.lpszClassName = kNoticeClass;
+    classAtom_ = RegisterClassExW(&wc);
+    if (classAtom_ == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
+
+    // Its size from the text; its place the bottom right corner of the work
+    // area (where the notification area is) of the monitor showing Winamp.
+    RECT textRect{0, 0, scaled(kWidest), 0};
+    if (HDC dc = GetDC(nullptr)) {
+      HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+      DrawTextW(dc, text_.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+      SelectObject(dc, old);
+      ReleaseDC(nullptr, dc);
+    }
+    padding_ = scaled(kPadding);
+    const int width = textRect.right + 2 * padding_ + 2, height = textRect.bottom + 2 * padding_ + 2;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(winamp, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNoticeClass,
+                              text_.c_str(), WS_POPUP | WS_BORDER, work.right - scaled(kMargin) - width,
+                              work.bottom - scaled(kMargin) - height, width, height, nullptr, nullptr,
+                              instance_, this);
+    if (!window_) return;
+    SetTimer(window_, kTimeUp, milliseconds, nullptr);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  }
+
+  ~Notice() {
+    if (window_) {
+      HWND window = window_;
+      window_ = nullptr;
+      KillTimer(window, kTimeUp);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      DestroyWindow(window);
+    }
+    if (font_) DeleteObject(font_);
+    if (classAtom_ != 0) UnregisterClassW(kNoticeClass, instance_);
+  }
+  Notice(const Notice&) = delete;
+  Notice& operator=(const Notice&) = delete;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HWND window);
+
+  std::wstring text_;
+  HINSTANCE instance_;
+  HFONT font_ = nullptr;
+  ATOM classAtom_ = 0;
+  HWND window_ = nullptr;
+  int padding_ = kPadding;
+};
+
+// The one notice on screen; a newer one replaces it.
+std::unique_ptr<Notice>& Current() {
+  static std::unique_ptr<Notice> notice;
+  return notice;
+}
+
+void Notice::Paint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT rect;
+  GetClientRect(window, &rect);
+  InflateRect(&rect, -padding_, -padding_);
+  HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  DrawTextW(dc, text_.c_str(), -1, &rect, DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  SelectObject(dc, old);
+  EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK Notice::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* notice = reinterpret_cast<Notice*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+      case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+      case WM_PAINT:
+        if (notice) {
+          notice->Paint(window);
+          return 0;
+        }
+        break;
+      case WM_TIMER:
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+        // Its time is up, or a click dismissed it.
+        if (notice && Current().get() == notice) Current().reset();
+        return 0;
+      default:
+        break;
+    }
+  } catch (...) {
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) {
+  Current().reset();
+  Current() = std::make_unique<Notice>(text, reinterpret_cast<HWND>(winamp), milliseconds);
+}
+
+void HideNotice() { Current().reset(); }
+
+}  // namespace vandrel::platform::win32
