@@ -1,11 +1,13 @@
 // Undo: takes back the newest disposal of the journal that was not taken
-// back yet.
+// back yet; and the notices that tell of disposals and undos.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "core/vandrel.h"
 #include "disposal/rules.h"
 #include "journal/journal.h"
+#include "platform/toolkit.h"
 #include "settings/ini_class.h"
 #include "winamp/bridge.h"
 
@@ -46,9 +48,31 @@ void RestoreEntry(platform::WindowHandle winamp, const journal::Line& line) {
   winamp::InsertPlaylistEntry(winamp, line.path, std::min(line.index, winamp::GetPlaylistLength(winamp)));
 }
 
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+// A file back at its old place must not replace one there now.
+bool PlaceTaken(const journal::Line& last) {
+  if (!disposal::FileExists(last.path)) return false;
+  Tell(L"Nothing was changed: a file is at\r\n" + last.path + L"\r\nagain, and it is never replaced.",
+       platform::Icon::Exclamation);
+  return true;
+}
+
 }  // namespace
 
-void Vandrel::UndoLast() {
+std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done) {
+  if (done.what == L"moved") return L"Moved to " + Parent(done.movedTo) + L": " + NameOf(song);
+  if (done.what == L"recycled") return L"Deleted (Recycle Bin): " + NameOf(song);
+  return L"Deleted for good: " + NameOf(song);
+}
+
+void Vandrel::Notice(const std::wstring& text) {
+  constexpr unsigned kNoticeMs = 2500;
+  if (notify_ && platform::Current().toolkit)
+    platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs);
+}
+
+void Vandrel::Undo(bool confirm) {
   FlushJournal();
   const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
   std::string text;
@@ -61,48 +85,66 @@ void Vandrel::UndoLast() {
   }
   const journal::Line& last = *line;
   const disposal::Disposal undone{L"undone", last.newPath};
-  if (last.what != L"moved") {
-    const bool recycled = last.what == L"recycled";
-    const std::wstring why =
-        recycled
-            ? L"It went into the Recycle Bin: restore it from there with the Recycle Bin's Restore command."
-            : L"It was deleted for good: nothing can bring it back.";
-    if (Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\n" + why +
-            L"\r\n\r\nOK steps past it, so that the next undo takes back the one before it.")) {
+  if (last.what == L"deleted") {
+    // Nothing brings it back: said, and stepped past only when asked again.
+    const std::wstring why = L"Undo the delete of\r\n" + last.path +
+                             L"?\r\n\r\nIt was deleted for good: nothing can bring it back.\r\n\r\n";
+    const std::string seen = journal::Format(last);
+    if (confirm ? Ask(why + L"OK steps past it, so that the next undo takes back the one before it.")
+                : std::exchange(stepPast_, seen) == seen) {
+      stepPast_.clear();
       Journal(last.profile, last.path, undone, last.index);
+    } else if (!confirm) {
+      Tell(why + L"Undo again to step past it, so that the next undo takes back the one before it.",
+           platform::Icon::Information);
     }
     return;
   }
-  if (!Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
-  if (!disposal::FileExists(last.newPath)) {
-    Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
-    return;
-  }
-  if (disposal::FileExists(last.path)) {
-    Tell(L"Nothing was changed: a file is at\r\n" + last.path + L"\r\nagain, and it is never replaced.",
-         platform::Icon::Exclamation);
-    return;
-  }
+  stepPast_.clear();
   auto& files = platform::Files();
-  const platform::OpResult back = files.MoveFile(last.newPath, last.path);
-  if (!back.ok()) {
-    Tell(L"Could not move the file back\r\n" + last.newPath + L"\r\nto\r\n" + last.path + L"\r\n\r\n" +
-             back.Reason(),
-         platform::Icon::Exclamation);
-    return;
-  }
-  // The letter and artist folders the move made, once empty, up to the
-  // target folder of the settings that moved it.
-  settings::Profile saved;
-  const std::wstring root = last.profile == workingProfile_              ? savingPlace_
-                            : settings::ReadProfile(last.profile, saved) ? saved.savingPlace
-                                                                         : L"";
-  for (std::wstring folder = Parent(last.newPath); Below(folder, root) && files.RemoveFolder(folder).ok();
-       folder = Parent(folder)) {
+  if (last.what == L"recycled") {
+    if (confirm &&
+        !Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\nIt comes back from the Recycle Bin."))
+      return;
+    if (PlaceTaken(last)) return;
+    const platform::OpResult back = files.RestoreRecycled(last.path);
+    if (!back.ok()) {
+      Tell(L"Nothing was changed: the Recycle Bin could not put back\r\n" + last.path + L"\r\n\r\n" +
+               back.Reason(),
+           platform::Icon::Exclamation);
+      return;
+    }
+  } else {
+    if (confirm && !Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
+    if (!disposal::FileExists(last.newPath)) {
+      Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
+      return;
+    }
+    if (PlaceTaken(last)) return;
+    const platform::OpResult back = files.MoveFile(last.newPath, last.path);
+    if (!back.ok()) {
+      Tell(L"Could not move the file back\r\n" + last.newPath + L"\r\nto\r\n" + last.path + L"\r\n\r\n" +
+               back.Reason(),
+           platform::Icon::Exclamation);
+      return;
+    }
+    // The letter and artist folders the move made, once empty, up to the
+    // target folder of the settings that moved it.
+    settings::Profile saved;
+    const std::wstring root = last.profile == workingProfile_              ? savingPlace_
+                              : settings::ReadProfile(last.profile, saved) ? saved.savingPlace
+                                                                           : L"";
+    for (std::wstring folder = Parent(last.newPath); Below(folder, root) && files.RemoveFolder(folder).ok();
+         folder = Parent(folder)) {
+    }
   }
   RestoreEntry(WinAmpWindowHandle(), last);
   Journal(last.profile, last.path, undone, last.index);
-  Tell(L"Put back:\r\n" + last.path, platform::Icon::Information);
+  if (notify_) {
+    Notice(L"Put back: " + NameOf(last.path));
+  } else if (confirm) {
+    Tell(L"Put back:\r\n" + last.path, platform::Icon::Information);
+  }
 }
 
 }  // namespace vandrel::core

@@ -10,6 +10,7 @@
 #include "dialog/config.h"
 #include "journal/journal.h"
 #include "platform/error.h"
+#include "platform/toolkit.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
 #include "settings/values.h"
@@ -30,11 +31,11 @@ constexpr std::size_t kDescriptionFits = 80;
 
 std::wstring Quoted(const std::wstring& name) { return L"'" + name + L"'"; }
 
-// The box for a shortcut that Windows refused; `profile` names the profile it
-// was registered for, empty for the working shortcut.
-std::wstring RegistrationFailed(const std::wstring& profile, const std::wstring& shortcut,
+// The box for a shortcut that Windows refused; `forWhat` names what it was
+// registered for (" for the settings 'x'"), empty for the working shortcut.
+std::wstring RegistrationFailed(const std::wstring& forWhat, const std::wstring& shortcut,
                                 const platform::OpResult& failure) {
-  return L"Failed to register hotkey" + (profile.empty() ? L"" : L" for the settings " + Quoted(profile)) +
+  return L"Failed to register hotkey" + forWhat +
          L".\r\n\r\nKey is possibly in use by another application or by Windows\r\n"
          L"(eg D, E, F, M and R are reserved by Explorer).\r\n\r\n" +
          shortcut + L": " + failure.message +
@@ -62,7 +63,7 @@ class SavedSettings : public disposal::ActHost {
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
-    plugin_.Journal(profile_.name, song, done, index);
+    plugin_.Recorded(profile_.name, song, done, index);
   }
 
  private:
@@ -137,12 +138,66 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
   // The always-active profiles come after the working one, which keeps its
   // shortcut, even when the working one could not be read to the end.
   try {
+    LoadUndoSettings();
     LoadLastUsedProfile();
   } catch (const Error&) {
     RefreshShortcuts(true);
     throw;
   }
   RefreshShortcuts(true);
+}
+
+void Vandrel::LoadUndoSettings() {
+  settings::IniClass& ini = settings::SettingsIni();
+  std::wstring notify, key, modifiers;
+  notify_ = !ini.ReadValue(settings::kConfigSection, settings::kNotifyKey, notify) || notify != L"0";
+  if (!ini.ReadValue(settings::kConfigSection, settings::kUndoKeyKey, key) || key.empty() || key == L"0")
+    return;
+  ini.ReadValue(settings::kConfigSection, settings::kUndoModifiersKey, modifiers);
+  const std::int32_t letter = settings::ToInt32(key), mods = settings::ToInt32(modifiers);
+  if (!hotkey::IsLetterShortcut(mods, letter)) {
+    platform::Ui().MessageBox(L"The undo shortcut of the settings file (UndoKey=" + key +
+                                  L", UndoModifiers=" + modifiers +
+                                  L") is not a letter A to Z (1 to 26) with some of Alt (1), Ctrl (2), "
+                                  L"Shift (4) and Win (8).\r\n\r\nUndo has no shortcut.",
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+    return;
+  }
+  undoKey_ = letter;
+  undoModifiers_ = mods;
+}
+
+bool Vandrel::SetUndoShortcut(std::int32_t modifiers, std::int32_t key) {
+  if (key != 0 && !hotkey::IsLetterShortcut(modifiers, key)) return false;
+  const std::int32_t oldKey = std::exchange(undoKey_, key),
+                     oldModifiers = std::exchange(undoModifiers_, modifiers);
+  RefreshShortcuts(true);
+  if (key != 0 && !hotkey::UndoHotKeyIs(static_cast<unsigned>(64 + key), static_cast<unsigned>(modifiers))) {
+    // Refused (the box has said why): the shortcut in force stays.
+    undoKey_ = oldKey;
+    undoModifiers_ = oldModifiers;
+    RefreshShortcuts(false);
+    return false;
+  }
+  settings::IniClass& ini = settings::SettingsIni();
+  if (!ini.WriteValue(settings::kConfigSection, settings::kUndoKeyKey, std::to_wstring(key)) ||
+      !ini.WriteValue(settings::kConfigSection, settings::kUndoModifiersKey, std::to_wstring(modifiers))) {
+    platform::Ui().MessageBox(L"The undo shortcut works until Winamp ends, but could not be saved:\r\n\r\n" +
+                                  ini.LastErrorDescription(),
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  }
+  return true;
+}
+
+void Vandrel::Setnotify(bool on) {
+  notify_ = on;
+  settings::IniClass& ini = settings::SettingsIni();
+  if (!ini.WriteValue(settings::kConfigSection, settings::kNotifyKey, on ? L"1" : L"0")) {
+    platform::Ui().MessageBox(
+        L"The choice of notices holds until Winamp ends, but could not be saved:\r\n\r\n" +
+            ini.LastErrorDescription(),
+        kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  }
 }
 
 void Vandrel::LoadLastUsedProfile() {
@@ -192,6 +247,7 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
   }
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
   FlushJournal();
+  if (platform::Current().toolkit) platform::Widgets().HideNotice();
   hotkey::UnhookWinampWindow(window);
   // Release the hotkeys, their atoms and the instance slot, so that a new
   // instance can start later in the same process.
@@ -318,6 +374,31 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
     wanted.push_back(std::move(profile));
   }
 
+  // The undo shortcut comes after the working one and the profiles': keys
+  // they hold stay theirs.
+  settings::Profile undo;
+  undo.name = L"\n";  // no profile's name
+  undo.key = undoKey_;
+  undo.modifiers = undoModifiers_;
+  const auto holder = std::find_if(wanted.begin(), wanted.end(),
+                                   [&](const settings::Profile& profile) { return sameKeys(profile, undo); });
+  const bool undoFree =
+      undoKey_ != 0 && !(undoKey_ == key_ && undoModifiers_ == modifiers_) && holder == wanted.end();
+  const auto undoKeys = [&] {
+    return std::pair{static_cast<unsigned>(64 + undoKey_), static_cast<unsigned>(undoModifiers_)};
+  };
+  if (!undoFree || !hotkey::UndoHotKeyIs(undoKeys().first, undoKeys().second)) hotkey::DropUndoHotKey(window);
+  if (undoKey_ != 0 && !undoFree) {
+    const std::wstring shortcut = hotkey::LetterShortcutName(undoModifiers_, undoKey_);
+    refuse(undo,
+           L"The undo shortcut " + shortcut +
+               (holder == wanted.end() ? L" is the shortcut of the working settings" +
+                                             (workingProfile_.empty() ? L"" : L" " + Quoted(workingProfile_))
+                                       : L" is kept active by the settings " + Quoted(holder->name)) +
+               L".\r\n\r\nIt stays theirs; undo has no shortcut until one of the two is changed.",
+           true);
+  }
+
   // Shortcuts that go are dropped first, so one handed from one profile to
   // another is free by the time it is registered again.
   for (const settings::Profile& old : active_) {
@@ -336,8 +417,16 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
       registered.push_back(std::move(profile));
     } else {
       refuse(profile,
-             RegistrationFailed(profile.name, hotkey::LetterShortcutName(profile.modifiers, profile.key),
-                                failure),
+             RegistrationFailed(L" for the settings " + Quoted(profile.name),
+                                hotkey::LetterShortcutName(profile.modifiers, profile.key), failure),
+             true);
+    }
+  }
+  if (undoFree && !hotkey::UndoHotKeyIs(undoKeys().first, undoKeys().second)) {
+    platform::OpResult failure;
+    if (hotkey::SetUndoHotKey(window, undoKeys().first, undoKeys().second, &failure) != 0) {
+      refuse(undo,
+             RegistrationFailed(L" for undo", hotkey::LetterShortcutName(undoModifiers_, undoKey_), failure),
              true);
     }
   }
@@ -424,6 +513,16 @@ void Vandrel::FlushJournal() {
 
 void Vandrel::OnHotKey() {
   Guarded([&] { Act(); });
+}
+
+void Vandrel::OnUndoKey() {
+  Guarded([&] { Undo(false); });
+}
+
+void Vandrel::Recorded(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+                       std::int32_t index) {
+  Journal(profile, song, done, index);
+  Notice(NoticeOf(song, done));
 }
 
 void Vandrel::OnProfileHotKey(const std::wstring& profile) {

@@ -33,8 +33,11 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal, disposal::Disposal* done,
                                std::int32_t index) override;
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
-    Journal(workingProfile_, song, done, index);
+    Recorded(workingProfile_, song, done, index);
   }
+  // A press's disposal: journalled, and told by a notice.
+  void Recorded(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+                std::int32_t index);
   // Appends the disposal to the journal; the first failure of a session is
   // told, the disposal stands either way.
   void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
@@ -43,7 +46,12 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void FlushJournal() override;
   // Takes back the newest disposal of the journal not yet taken back, once
   // the user has confirmed what it is (undo.cpp).
-  void UndoLast() override;
+  void UndoLast() override { Undo(true); }
+  std::int32_t UndoKey() override { return undoKey_; }
+  std::int32_t UndoModifiers() override { return undoModifiers_; }
+  bool SetUndoShortcut(std::int32_t modifiers, std::int32_t key) override;
+  bool notify() override { return notify_; }
+  void Setnotify(bool on) override;
   void Info();
   std::int32_t Key() override { return key_; }
   void SetKey(std::int32_t newKey) override;
@@ -71,6 +79,14 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
  private:
   void OnHotKey() override;
   void OnProfileHotKey(const std::wstring& profile) override;
+  void OnUndoKey() override;
+  // Takes back the newest disposal not taken back; with `confirm` only once
+  // the user has confirmed what it is, else at once (the undo shortcut).
+  void Undo(bool confirm);
+  // Shows the notice, when notices are on.
+  void Notice(const std::wstring& text);
+  // The undo shortcut and the notices' switch, from "iniConfig".
+  void LoadUndoSettings();
   Wrapper& RequireWrapper();
   void LoadLastUsedProfile();
   // Registers the working shortcut; false (after the box) when refused.
@@ -92,9 +108,16 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::vector<settings::Profile> active_;
   std::set<std::wstring> problems_;  // the refusals already told, by profile and shortcut
   bool journalFailureTold_ = false;
+  std::int32_t undoKey_ = 0;  // none
+  std::int32_t undoModifiers_ = 0;
+  bool notify_ = true;
+  std::string stepPast_;        // the delete for good the undo shortcut has named once
   std::string journalPending_;  // the run's lines not yet written
   int journalPendingLines_ = 0;
 };
+
+// The notice after a disposal: "Moved to D:\\Keep\\a: Artist - Title.mp3".
+std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done);
 
 // The module-wide slot: the one plug-in instance, or null.
 Vandrel* PluginInstance();

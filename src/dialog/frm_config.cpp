@@ -1,5 +1,6 @@
 #include "dialog/frm_config.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -95,7 +96,7 @@ const std::vector<Placement>& Layout() {
        kVerdana, kPaleYellow, false, 19},
       {&C::playlistHelp, ControlKind::Button, &C::automateGroup, 192, 16, 49, 25, L"?", kVerdanaLargeBold,
        kPaleYellow, false, 20},
-      {&C::closeGroup, ControlKind::Group, nullptr, 336, 400, 249, 49, L" Close (Saved all your changes?) ",
+      {&C::closeGroup, ControlKind::Group, nullptr, 336, 484, 249, 49, L" Close (Saved all your changes?) ",
        std::nullopt, kBackground, false, 20},
       {&C::closeDialog, ControlKind::Button, &C::closeGroup, 8, 16, 233, 25, L"Close Configuration Dialog",
        kVerdanaBold, kWhite, false, 27},
@@ -121,10 +122,25 @@ const std::vector<Placement>& Layout() {
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::actionGroup, 104, 116, 209, 24, L"", kVerdana, kWhite,
        false, 14},
       // Taking the last delete or move back.
-      {&C::undoGroup, ControlKind::Group, nullptr, 336, 348, 249, 49, L" Undo ", std::nullopt, kBackground,
+      {&C::undoGroup, ControlKind::Group, nullptr, 336, 348, 249, 129, L" Undo ", std::nullopt, kBackground,
        false, 21},
       {&C::undoLast, ControlKind::Button, &C::undoGroup, 8, 16, 233, 25, L"Undo last", kVerdana, kPaleYellow,
        false, 21},
+      // The undo shortcut, and the notices.
+      {&C::chkUndoCtrl, ControlKind::CheckBox, &C::undoGroup, 8, 50, 52, 17, L"Ctrl", kVerdana, kBackground,
+       false, 21},
+      {&C::chkUndoAlt, ControlKind::CheckBox, &C::undoGroup, 64, 50, 46, 17, L"Alt", kVerdana, kBackground,
+       false, 21},
+      {&C::chkUndoShift, ControlKind::CheckBox, &C::undoGroup, 114, 50, 56, 17, L"Shift", kVerdana,
+       kBackground, false, 21},
+      {&C::chkUndoWin, ControlKind::CheckBox, &C::undoGroup, 174, 50, 50, 17, L"Win", kVerdana, kBackground,
+       false, 21},
+      {&C::cmbUndoKey, ControlKind::DropDown, &C::undoGroup, 8, 72, 145, 24, L"", kVerdana, kWhite, false,
+       21},
+      {&C::setUndoKey, ControlKind::Button, &C::undoGroup, 160, 72, 81, 25, L"Use for undo", kVerdana,
+       std::nullopt, false, 21},
+      {&C::chkNotify, ControlKind::CheckBox, &C::undoGroup, 8, 104, 233, 17, L"Show a notice on screen",
+       kVerdana, kBackground, false, 21},
   };
   return layout;
 }
@@ -151,7 +167,7 @@ bool FrmConfig::Load(platform::WindowHandle owner) {
   platform::FormSpec spec;
   spec.caption = L"nearly new Vandrel";
   spec.clientWidth = 591;
-  spec.clientHeight = 456;
+  spec.clientHeight = 540;
   spec.background = kBackground;
   spec.owner = owner;
   form_ = platform::Widgets().CreateForm(spec, *this);
@@ -190,6 +206,11 @@ void FrmConfig::OpeningSequence() {
 
   Skippable([&] { f.Select(c_.cmbKey, plugin_->Key()); });
   Skippable([&] { ShowModifiers(plugin_->Modifiers()); });
+  f.AddItem(c_.cmbUndoKey, L"No undo shortcut");
+  for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
+    f.AddItem(c_.cmbUndoKey, L"+ " + std::wstring(1, letter));
+  Skippable([&] { ShowUndoShortcut(); });
+  Skippable([&] { f.SetChecked(c_.chkNotify, plugin_->notify()); });
   Skippable([&] {
     std::vector<std::wstring> names;
     if (settings::SettingsIni().Enum_SectionNames(names)) {
@@ -242,6 +263,36 @@ std::int32_t FrmConfig::CheckedModifiers() {
   platform::Form& f = *form_;
   return (f.Checked(c_.chkCtrl) ? hotkey::kModControl : 0) | (f.Checked(c_.chkAlt) ? hotkey::kModAlt : 0) |
          (f.Checked(c_.chkShift) ? hotkey::kModShift : 0) | (f.Checked(c_.chkWin) ? hotkey::kModWin : 0);
+}
+
+void FrmConfig::ShowUndoShortcut() {
+  platform::Form& f = *form_;
+  const std::int32_t modifiers = plugin_->UndoModifiers();
+  f.SetChecked(c_.chkUndoCtrl, (modifiers & hotkey::kModControl) != 0);
+  f.SetChecked(c_.chkUndoAlt, (modifiers & hotkey::kModAlt) != 0);
+  f.SetChecked(c_.chkUndoShift, (modifiers & hotkey::kModShift) != 0);
+  f.SetChecked(c_.chkUndoWin, (modifiers & hotkey::kModWin) != 0);
+  f.Select(c_.cmbUndoKey, plugin_->UndoKey());
+}
+
+void FrmConfig::SetUndoKey_Click() {
+  platform::Form& f = *form_;
+  const std::int32_t key = std::max(f.SelectedIndex(c_.cmbUndoKey), 0);
+  const std::int32_t modifiers = (f.Checked(c_.chkUndoCtrl) ? hotkey::kModControl : 0) |
+                                 (f.Checked(c_.chkUndoAlt) ? hotkey::kModAlt : 0) |
+                                 (f.Checked(c_.chkUndoShift) ? hotkey::kModShift : 0) |
+                                 (f.Checked(c_.chkUndoWin) ? hotkey::kModWin : 0);
+  if (key != 0 && modifiers == 0) {
+    ShowBox(L"Tick at least one of Ctrl, Alt, Shift and Win for the undo shortcut.",
+            platform::Icon::Exclamation);
+    return;
+  }
+  if (plugin_->SetUndoShortcut(key == 0 ? 0 : modifiers, key)) {
+    ShowBox(key == 0 ? std::wstring(L"Undo has no shortcut now.")
+                     : L"Undo's shortcut is now " + hotkey::LetterShortcutName(modifiers, key) + L".",
+            platform::Icon::Information);
+  }
+  ShowUndoShortcut();
 }
 
 void FrmConfig::Show(platform::WindowHandle owner) {
@@ -331,6 +382,10 @@ void FrmConfig::OnClick(platform::ControlId control) {
       PlaylistHelp_Click();
     else if (control == c_.undoLast && plugin_)
       plugin_->UndoLast();
+    else if (control == c_.setUndoKey && plugin_)
+      SetUndoKey_Click();
+    else if (control == c_.chkNotify && plugin_)
+      plugin_->Setnotify(form_->Checked(c_.chkNotify));
   });
 }
 

@@ -43,6 +43,8 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0, closeGroup = 0, closeDialog = 0;
     platform::ControlId chkAlwaysActive = 0, profileSummary = 0, playlistEntryLabel = 0, cmbPlaylistEntry = 0;
     platform::ControlId undoGroup = 0, undoLast = 0;
+    platform::ControlId chkUndoCtrl = 0, chkUndoAlt = 0, chkUndoShift = 0, chkUndoWin = 0, cmbUndoKey = 0,
+                        setUndoKey = 0, chkNotify = 0;
   };
   const Controls& controls() const { return c_; }
 
@@ -57,6 +59,7 @@ class FrmConfig : public platform::FormEvents {
   void cmdSort_Click();       // whole playlist
   void PlaylistHelp_Click();  // "?"
   void CloseDialog_Click();
+  void SetUndoKey_Click();  // "Use for undo"
   void Form_Unload();
 
   void RunWholePlaylist();
@@ -77,6 +80,8 @@ class FrmConfig : public platform::FormEvents {
   // The hotkey's modifier boxes: shown from, and read as, the modifier bits.
   void ShowModifiers(std::int32_t modifiers);
   std::int32_t CheckedModifiers();
+  // The undo shortcut's boxes, as the plug-in has it.
+  void ShowUndoShortcut();
   // Shows under the profile list what the profile `name` does (nothing for
   // an empty name or a profile that cannot be read).
   void ShowProfileSummary(const std::wstring& name);

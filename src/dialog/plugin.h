@@ -45,6 +45,14 @@ class Plugin {
   virtual void FlushJournal() = 0;
   // Takes back the newest disposal the journal holds, after asking.
   virtual void UndoLast() = 0;
+  // The undo shortcut (key 0: none), as "iniConfig" keeps it. Setting it
+  // registers it and saves it; false (after saying why) when it is refused.
+  virtual std::int32_t UndoKey() = 0;
+  virtual std::int32_t UndoModifiers() = 0;
+  virtual bool SetUndoShortcut(std::int32_t modifiers, std::int32_t key) = 0;
+  // Whether a notice tells of each press's disposal and each undo; saved at once.
+  virtual bool notify() = 0;
+  virtual void Setnotify(bool on) = 0;
   // The profile that the working settings now come from (loaded in the dialog).
   virtual void SetWorkingProfile(const std::wstring& name) = 0;
   // Registers the shortcuts of the always-active profiles as the settings

@@ -26,6 +26,9 @@ struct ProfileHotKey {
   unsigned virtualKey = 0, modifiers = 0;
 };
 std::vector<ProfileHotKey> g_profiles;
+// The undo shortcut's place in the table: a name no profile can have (a
+// settings file's section names hold no NUL).
+const std::wstring kUndoEntry(L"\0undo", 5);
 // The id whose action runs (0: none, or not a shortcut's action), and the ids
 // pressed meanwhile, in order.
 std::int32_t g_actingId = 0;
@@ -58,7 +61,11 @@ void Dispatch(std::int32_t id) {
   for (const ProfileHotKey& entry : g_profiles) {
     if (entry.id != id) continue;
     const std::wstring profile = entry.profile;  // the table may change while it acts
-    g_target->OnProfileHotKey(profile);
+    if (profile == kUndoEntry) {
+      g_target->OnUndoKey();
+    } else {
+      g_target->OnProfileHotKey(profile);
+    }
     return;
   }
 }
@@ -218,6 +225,15 @@ void DropProfileHotKeys(platform::WindowHandle window) {
 bool ProfileHotKeyIs(const std::wstring& profile, unsigned virtualKey, unsigned modifiers) {
   auto entry = FindProfile(profile);
   return entry != g_profiles.end() && entry->virtualKey == virtualKey && entry->modifiers == modifiers;
+}
+
+int SetUndoHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned modifiers,
+                  platform::OpResult* failure) {
+  return SetProfileHotKey(window, kUndoEntry, virtualKey, modifiers, failure);
+}
+void DropUndoHotKey(platform::WindowHandle window) { DropProfileHotKey(window, kUndoEntry); }
+bool UndoHotKeyIs(unsigned virtualKey, unsigned modifiers) {
+  return ProfileHotKeyIs(kUndoEntry, virtualKey, modifiers);
 }
 
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,

@@ -30,6 +30,8 @@ class Target {
   virtual void OnHotKey() = 0;
   // The shortcut registered for the profile `profile` (SetProfileHotKey).
   virtual void OnProfileHotKey(const std::wstring& profile) = 0;
+  // The undo shortcut (SetUndoHotKey).
+  virtual void OnUndoKey() = 0;
 };
 
 // The hook's view of the plug-in instance slot.
@@ -60,6 +62,12 @@ void DropProfileHotKey(platform::WindowHandle window, const std::wstring& profil
 void DropProfileHotKeys(platform::WindowHandle window);
 // True when `profile` holds exactly `modifiers` + `virtualKey`.
 bool ProfileHotKeyIs(const std::wstring& profile, unsigned virtualKey, unsigned modifiers);
+// The undo shortcut: registered, dropped and compared as a profile's is, under
+// an id of its own. The working shortcut takes its keys as it takes a profile's.
+int SetUndoHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned modifiers,
+                  platform::OpResult* failure = nullptr);
+void DropUndoHotKey(platform::WindowHandle window);
+bool UndoHotKeyIs(unsigned virtualKey, unsigned modifiers);
 
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam);

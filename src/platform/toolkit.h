@@ -70,7 +70,7 @@ struct FormSpec {
 class FormEvents {
  public:
   virtual ~FormEvents() = default;
-  // A button was clicked.
+  // A button or a check box was clicked (a check box has ticked itself).
   virtual void OnClick(ControlId control) = 0;
   // A mouse button was released over a list or a folder list.
   virtual void OnMouseUp(ControlId control) = 0;

@@ -13,6 +13,11 @@ namespace vandrel::settings {
 
 inline constexpr wchar_t kConfigSection[] = L"iniConfig";
 inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
+// The undo shortcut (none while UndoKey is missing or 0) and whether notices
+// are shown (all but "0" means yes).
+inline constexpr wchar_t kUndoKeyKey[] = L"UndoKey";
+inline constexpr wchar_t kUndoModifiersKey[] = L"UndoModifiers";
+inline constexpr wchar_t kNotifyKey[] = L"Notify";
 
 // Keys as written, in their fixed order, and the lower-case names readers
 // expect. The first five are every profile's; the later ones (the hotkey's

@@ -443,7 +443,9 @@ class Win32Form : public Form {
         auto id = static_cast<ControlId>(LOWORD(wParam)) - kToolkitItemBase;
         Control* c = Find(id);
         if (!c || c->window != reinterpret_cast<HWND>(lParam) || !events_ || closing_) break;
-        if (HIWORD(wParam) == BN_CLICKED && c->kind == ControlKind::Button) events_->OnClick(id);
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (c->kind == ControlKind::Button || c->kind == ControlKind::CheckBox))
+          events_->OnClick(id);
         if (HIWORD(wParam) == CBN_SELCHANGE && c->kind == ControlKind::DriveSelector)
           events_->OnDriveChanged(id);
         if (HIWORD(wParam) == LBN_DBLCLK &&

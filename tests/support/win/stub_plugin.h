@@ -39,6 +39,11 @@ class StubPlugin : public dialog::Plugin {
   void RefreshShortcuts(bool) override {}
   void FlushJournal() override {}
   void UndoLast() override {}
+  std::int32_t UndoKey() override { return 0; }
+  std::int32_t UndoModifiers() override { return 0; }
+  bool SetUndoShortcut(std::int32_t, std::int32_t) override { return false; }
+  bool notify() override { return true; }
+  void Setnotify(bool) override {}
 
  private:
   HWND owner_;
