@@ -150,6 +150,7 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
 void Vandrel::LoadUndoSettings() {
   settings::IniClass& ini = settings::SettingsIni();
   std::wstring notify, key, modifiers;
+  undoKey_ = undoModifiers_ = 0;
   notify_ = !ini.ReadValue(settings::kConfigSection, settings::kNotifyKey, notify) || notify != L"0";
   if (!ini.ReadValue(settings::kConfigSection, settings::kUndoKeyKey, key) || key.empty() || key == L"0")
     return;

@@ -3,6 +3,7 @@
 
 #include "core/vandrel.h"
 #include "journal/journal.h"
+#include "support/fake_toolkit.h"
 #include "support/fakes.h"
 
 namespace vandrel {
@@ -150,6 +151,71 @@ TEST_F(JournalTest, UndoTakesBackNewestFirstPuttingFileFoldersAndEntryBackAndRef
   EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a file is at\r\nC:\\Artist - a.mp3"), 0u);
   EXPECT_TRUE(files.IsFile(L"D:\\Keep\\a\\artist\\Artist - a.mp3"));
   EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "new");
+}
+
+TEST_F(JournalTest, TheUndoShortcutRestoresFromTheRecycleBinAndStepsPastADeleteForGoodAtItsSecondPress) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  const std::wstring a = L"C:\\a.mp3", b = L"C:\\b.mp3";
+  files.AddFile(a, "a");
+  files.AddFile(b, "b");
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3"};
+  // The working shortcut keeps its keys; others are taken and saved.
+  EXPECT_FALSE(plugin.SetUndoShortcut(8, 11));
+  EXPECT_EQ(ui.Texts().back().find(L"The undo shortcut Win+K is the shortcut of the working settings 'keep'"),
+            0u);
+  ASSERT_TRUE(plugin.SetUndoShortcut(3, 26));
+  const std::wstring ini = L"C:\\Plugins\\vandrel.ini";
+  EXPECT_NE(profile.Text(ini).find(L"UndoKey=26\r\nUndoModifiers=3\r\n"), std::wstring::npos);
+  const auto undo = static_cast<std::uintptr_t>(windows.IdOf(64 + 26, 3 | 0x4000));
+  ASSERT_NE(undo, 0u);
+
+  plugin.SetmoveToFolder(false);
+  plugin.SetplaylistEntry(1);
+  windows.usesRecycleBin = 1;
+  plugin.Act();
+  windows.usesRecycleBin = 0;
+  plugin.Act();
+  EXPECT_EQ(kit.notices,
+            (std::vector<std::wstring>{L"Deleted (Recycle Bin): a.mp3", L"Deleted for good: b.mp3"}));
+  ui.shown.clear();
+  windows.Deliver(0x312, undo);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"Undo again to step past it"), std::wstring::npos);
+  windows.Deliver(0x312, undo);  // stepped past, silently
+  files.AddFile(a, "new");
+  windows.Deliver(0x312, undo);
+  EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a file is at"), 0u);
+  files.files.erase(testing::FakeFiles::Key(a));
+  windows.Deliver(0x312, undo);
+  EXPECT_EQ(ui.shown.size(), 2u);
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "a");
+  EXPECT_TRUE(files.bin.empty());
+  EXPECT_EQ(windows.playlist, std::vector<std::string>{"C:\\a.mp3"});
+  EXPECT_EQ(kit.notices.back(), L"Put back: a.mp3");
+
+  plugin.Setnotify(false);
+  files.AddFile(b);
+  windows.position = 0;
+  windows.playlist = {"C:\\b.mp3"};
+  plugin.Act();
+  EXPECT_EQ(kit.notices.size(), 3u) << "notices off";
+  EXPECT_NE(profile.Text(ini).find(L"Notify=0"), std::wstring::npos);
+  plugin.IZekWinAmpGenPlugin_Quit();
+  EXPECT_EQ(kit.notices.back(), L"") << "Quit takes the notice away";
+  EXPECT_EQ(windows.IdOf(64 + 26, 3 | 0x4000), 0);
+
+  // At start, the saved choices; a hand-edited shortcut that is none is said.
+  plugin.IZekWinAmpGenPlugin_Initialize(wrapper);
+  EXPECT_NE(windows.IdOf(64 + 26, 3 | 0x4000), 0);
+  EXPECT_FALSE(plugin.notify());
+  plugin.IZekWinAmpGenPlugin_Quit();
+  std::wstring text = profile.Text(ini);
+  profile.SetText(ini, text.replace(text.find(L"UndoModifiers=3"), 15, L"UndoModifiers=16"));
+  plugin.IZekWinAmpGenPlugin_Initialize(wrapper);
+  EXPECT_EQ(ui.Texts().back().find(L"The undo shortcut of the settings file (UndoKey=26, UndoModifiers=16)"),
+            0u);
+  EXPECT_EQ(plugin.UndoKey(), 0);
 }
 
 }  // namespace
