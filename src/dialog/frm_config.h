@@ -43,6 +43,7 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0, closeGroup = 0, closeDialog = 0;
     platform::ControlId chkAlwaysActive = 0, profileSummary = 0, playlistEntryLabel = 0, cmbPlaylistEntry = 0;
     platform::ControlId undoGroup = 0, undoLast = 0;
+    platform::ControlId chkArtistFromTags = 0;
   };
   const Controls& controls() const { return c_; }
 
