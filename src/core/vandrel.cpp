@@ -61,6 +61,7 @@ class SavedSettings : public disposal::ActHost {
   bool sortingOption() override { return profile_.sortingOption; }
   bool createArtistFolder() override { return profile_.createArtistFolder; }
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
+  bool artistFromTags() override { return profile_.artistFromTags; }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     plugin_.Recorded(profile_.name, song, done, index);
@@ -234,6 +235,7 @@ void Vandrel::LoadLastUsedProfile() {
   // The later entries may be missing altogether: the entry then stays.
   const std::wstring bad = settings::ProfilePlaylistEntry(lastUsed, keys, values, playlistEntry_);
   if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  artistFromTags_ = settings::ProfileArtistFromTags(keys, values);
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }

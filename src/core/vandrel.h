@@ -68,6 +68,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetcreateArtistFolder(bool theValue) override { createArtistFolder_ = theValue; }
   std::int32_t playlistEntry() override { return playlistEntry_; }
   void SetplaylistEntry(std::int32_t mode) override { playlistEntry_ = mode; }
+  bool artistFromTags() override { return artistFromTags_; }
+  void SetartistFromTags(bool theValue) override { artistFromTags_ = theValue; }
   void MoveToPlaylistStart() override;
   void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
   void RefreshShortcuts(bool tellClashes) override;
@@ -103,6 +105,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool sortingOption_ = false;
   bool createArtistFolder_ = false;
   std::int32_t playlistEntry_ = 0;
+  bool artistFromTags_ = false;
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;

@@ -71,7 +71,7 @@ const std::vector<Placement>& Layout() {
        std::nullopt, true, 23},
       {&C::cmbKey, ControlKind::DropDown, &C::shortcutGroup, 144, 56, 169, 24, L"", kVerdanaLargeBold, kWhite,
        false, 9},
-      {&C::actionGroup, ControlKind::Group, nullptr, 8, 300, 321, 149, L" How to act? ", kVerdana,
+      {&C::actionGroup, ControlKind::Group, nullptr, 8, 300, 321, 181, L" How to act? ", kVerdana,
        kBackground, false, 12},
       {&C::chkmoveToFolder, ControlKind::CheckBox, &C::actionGroup, 8, 16, 305, 33,
        L"Check this to move the file instead of deleting it!", kVerdana, kBackground, false, 11},
@@ -117,15 +117,19 @@ const std::vector<Placement>& Layout() {
       {&C::profileSummary, ControlKind::Label, &C::settingsGroup, 8, 126, 153, 37, L"", kVerdana, kBackground,
        false, 24},
       // What becomes of the song's playlist entry.
-      {&C::playlistEntryLabel, ControlKind::Label, &C::actionGroup, 8, 120, 97, 17, L"Playlist entry:",
+      {&C::playlistEntryLabel, ControlKind::Label, &C::actionGroup, 8, 152, 97, 17, L"Playlist entry:",
        kVerdana, kBackground, false, 26},
-      {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::actionGroup, 104, 116, 209, 24, L"", kVerdana, kWhite,
+      {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::actionGroup, 104, 148, 209, 24, L"", kVerdana, kWhite,
        false, 14},
       // Taking the last delete or move back.
       {&C::undoGroup, ControlKind::Group, nullptr, 336, 348, 249, 129, L" Undo ", std::nullopt, kBackground,
        false, 21},
       {&C::undoLast, ControlKind::Button, &C::undoGroup, 8, 16, 233, 25, L"Undo last", kVerdana, kPaleYellow,
        false, 21},
+      // The artist folder named after the song's tag: next after the artist
+      // box when tabbing (the same place, made later).
+      {&C::chkArtistFromTags, ControlKind::CheckBox, &C::actionGroup, 28, 112, 285, 24,
+       L"Artist from the song's tags", kVerdana, kBackground, false, 13},
       // The undo shortcut, and the notices.
       {&C::chkUndoCtrl, ControlKind::CheckBox, &C::undoGroup, 8, 50, 52, 17, L"Ctrl", kVerdana, kBackground,
        false, 21},
@@ -201,6 +205,7 @@ void FrmConfig::OpeningSequence() {
 
   for (const wchar_t* choice : kPlaylistEntryChoices) f.AddItem(c_.cmbPlaylistEntry, choice);
   Skippable([&] { f.Select(c_.cmbPlaylistEntry, plugin_->playlistEntry()); });
+  Skippable([&] { f.SetChecked(c_.chkArtistFromTags, plugin_->artistFromTags()); });
   f.AddItem(c_.cmbKey, L"<None>");
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) f.AddItem(c_.cmbKey, std::wstring(1, letter));
 

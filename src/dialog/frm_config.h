@@ -45,6 +45,7 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId undoGroup = 0, undoLast = 0;
     platform::ControlId chkUndoCtrl = 0, chkUndoAlt = 0, chkUndoShift = 0, chkUndoWin = 0, cmbUndoKey = 0,
                         setUndoKey = 0, chkNotify = 0;
+    platform::ControlId chkArtistFromTags = 0;
   };
   const Controls& controls() const { return c_; }
 

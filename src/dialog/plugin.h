@@ -29,6 +29,9 @@ class Plugin {
   // What becomes of the playing entry (0 stays, 1 removed, 2 follows a move).
   virtual std::int32_t playlistEntry() = 0;
   virtual void SetplaylistEntry(std::int32_t mode) = 0;
+  // Artist folders named after the songs' artist tags.
+  virtual bool artistFromTags() = 0;
+  virtual void SetartistFromTags(bool theValue) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
   // Act's rules for the file `song`, Winamp already stopped and left where it

@@ -119,6 +119,9 @@ void FrmConfig::LoadSettings_Click() {
   }
   plugin_->SetplaylistEntry(entryMode);
   f.Select(c_.cmbPlaylistEntry, entryMode);
+  const bool fromTags = settings::ProfileArtistFromTags(keys, values);
+  plugin_->SetartistFromTags(fromTags);
+  f.SetChecked(c_.chkArtistFromTags, fromTags);
 
   if (!notes.empty()) {
     std::wstring text;
@@ -195,7 +198,8 @@ void FrmConfig::SaveSettings_Click() {
                                       flag(c_.chkCreateArtistFolder),
                                       std::to_wstring(modifiers),
                                       flag(c_.chkAlwaysActive),
-                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry)))};
+                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))),
+                                      flag(c_.chkArtistFromTags)};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

@@ -102,13 +102,18 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   // With nowhere to move to, the file would land in the root of the current
   // drive: ask for a folder before Winamp or any file is touched.
   bool move = host.moveToFolder();
-  std::wstring target;
+  std::wstring target, artistTag;
+  bool sorting = false, artistFolder = false;
   if (move) {
     target = host.savingPlace();
     if (target.empty()) {
       ShowInformation(kNoTargetFolder);
       return ActOutcome::NoTarget;
     }
+    sorting = host.sortingOption();
+    artistFolder = host.createArtistFolder();
+    if (artistFolder && host.artistFromTags())
+      artistTag = winamp::GetArtistTag(host.WinAmpWindowHandle(), song);
   }
 
   // A delete follows Winamp's own preference. Where the Recycle Bin cannot
@@ -137,8 +142,7 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     const std::wstring what = DeleteSong(song, intoBin, copies);
     if (done) *done = {what, L""};
   } else {
-    std::wstring destination =
-        BuildDestinationPath(song, target, host.sortingOption(), host.createArtistFolder());
+    std::wstring destination = BuildDestinationPath(song, target, sorting, artistFolder, artistTag);
     if (destination.empty()) {
       // The box has been shown; a move to nowhere could only fail.
       outcome = ActOutcome::FolderFailed;

@@ -25,6 +25,9 @@ class ActHost {
   // What becomes of the playing entry once its file is gone (0 it stays, 1 it
   // is removed, 2 removed after a delete and pointed at the new place after a move).
   virtual std::int32_t playlistEntry() { return 0; }
+  // With artist folders on: the folder is named after the song's artist tag
+  // as Winamp reads it, the file name's artist standing in when it has none.
+  virtual bool artistFromTags() { return false; }
   // Told of each completed disposal of a press, once Winamp plays on: the
   // file, what was done and the playlist index its entry had.
   virtual void Record(const std::wstring& /*song*/, const Disposal& /*done*/, std::int32_t /*index*/) {}

@@ -50,15 +50,27 @@ std::wstring SafeFolderName(std::wstring name) {
   return name;
 }
 
-// The artist folder name: the part before the first " - ", trimmed,
-// lower-cased, without ".mp3" and made safe; empty when there is no such part.
-std::wstring ArtistName(const std::wstring& fileName) {
-  std::size_t dash = fileName.find(L" - ");
-  if (dash == std::wstring::npos) return {};
+// An artist as a folder name: trimmed, lower-cased, without ".mp3" and made
+// safe.
+std::wstring CleanArtist(const std::wstring& text) {
   auto& ui = platform::Ui();
-  std::wstring artist = ReplaceAll(ui.Lower(TrimSpaces(fileName.substr(0, dash))), L".mp3", L"");
+  std::wstring artist = ReplaceAll(ui.Lower(TrimSpaces(text)), L".mp3", L"");
   if (!artist.empty()) artist = ReplaceAll(ui.Lower(artist), L".mp3", L"");
   return SafeFolderName(artist);
+}
+
+// A tag may hold anything: line breaks and other control characters count
+// as spaces, and a long one is cut, never inside a surrogate pair.
+std::wstring CleanTag(std::wstring tag) {
+  for (wchar_t& c : tag) {
+    if (c < 32) c = L' ';
+  }
+  tag = TrimSpaces(tag);
+  if (tag.size() > kLongestTagFolder) {
+    tag.resize(kLongestTagFolder);
+    if (tag.back() >= 0xD800 && tag.back() <= 0xDBFF) tag.pop_back();
+  }
+  return CleanArtist(tag);
 }
 
 // Makes the folder unless it is there already.
@@ -68,6 +80,13 @@ bool EnsureFolder(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring ArtistName(const std::wstring& fileName, const std::wstring& artistTag) {
+  if (std::wstring tagged = CleanTag(artistTag); !tagged.empty()) return tagged;
+  std::size_t dash = fileName.find(L" - ");
+  if (dash == std::wstring::npos) return {};
+  return CleanArtist(fileName.substr(0, dash));
+}
 
 std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
   if (from.empty()) return text;
@@ -101,7 +120,8 @@ std::wstring SortingLetter(const std::wstring& fileName) {
 }
 
 std::wstring BuildDestinationPath(const std::wstring& songPath, const std::wstring& savingPlace,
-                                  bool sortingOption, bool createArtistFolder) {
+                                  bool sortingOption, bool createArtistFolder,
+                                  const std::wstring& artistTag) {
   // Windows takes "/" as a separator too.
   std::size_t lastSeparator = songPath.find_last_of(L"\\/");
   std::wstring fileName = lastSeparator == std::wstring::npos ? songPath : songPath.substr(lastSeparator + 1);
@@ -118,7 +138,7 @@ std::wstring BuildDestinationPath(const std::wstring& songPath, const std::wstri
 
   std::wstring artist;
   if (made && createArtistFolder) {
-    artist = ArtistName(fileName);
+    artist = ArtistName(fileName, artistTag);
     if (!artist.empty()) made = EnsureFolder(folder + L"\\" + artist);
   }
 

@@ -20,11 +20,22 @@ bool FileExists(const std::wstring& path);
 // that is a to z or 0 to 9, else empty.
 std::wstring SortingLetter(const std::wstring& fileName);
 
+// The longest artist tag, in characters, that names an artist folder; a
+// longer one is cut there.
+inline constexpr std::size_t kLongestTagFolder = 120;
+
+// The artist folder's name: the song's artist tag `artistTag`, when it gives
+// a name; else the part of the file name before its first " - ". Either is
+// trimmed, lower-cased, rid of ".mp3" and made a name Windows can hold that
+// stays inside the target folder; empty when there is none.
+std::wstring ArtistName(const std::wstring& fileName, const std::wstring& artistTag = L"");
+
 // The full destination of a move, creating the letter and artist folders on
-// the way. After a failed folder creation the box is shown and the result is
-// empty.
+// the way; `artistTag` as for ArtistName. After a failed folder creation the
+// box is shown and the result is empty.
 std::wstring BuildDestinationPath(const std::wstring& songPath, const std::wstring& savingPlace,
-                                  bool sortingOption, bool createArtistFolder);
+                                  bool sortingOption, bool createArtistFolder,
+                                  const std::wstring& artistTag = L"");
 
 // Replaces every non-overlapping `from` in one pass from the left.
 std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to);

@@ -88,6 +88,7 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   if (at(4)) profile.createArtistFolder = ProfileBoolean(values[4]);
   if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
   ProfilePlaylistEntry(name, keys, values, profile.playlistEntry);
+  profile.artistFromTags = ProfileArtistFromTags(keys, values);
   return true;
 }
 
@@ -118,6 +119,12 @@ std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<st
   if (value.size() != 1 || value[0] < L'0' || value[0] > L'2') return BadPlaylistEntryMessage(name, value);
   mode = value[0] - L'0';
   return L"";
+}
+
+bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values) {
+  constexpr std::size_t at = kArtistFromTagsPosition;
+  return at < keys.size() && at < values.size() && platform::Ui().Lower(keys[at]) == kProfileReadNames[at] &&
+         ProfileBoolean(values[at]);
 }
 
 std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value) {

@@ -21,18 +21,21 @@ inline constexpr wchar_t kNotifyKey[] = L"Notify";
 
 // Keys as written, in their fixed order, and the lower-case names readers
 // expect. The first five are every profile's; the later ones (the hotkey's
-// modifier keys, whether its shortcut stays active beside the working one's)
-// came later, so a profile without them is complete.
-inline constexpr std::array<const wchar_t*, 8> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace",  L"sortingOption", L"createArtistFolder",
-    L"modifiers", L"alwaysActive", L"playlistEntry"};
-inline constexpr std::array<const wchar_t*, 8> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace",  L"sortingoption", L"createartistfolder",
-    L"modifiers", L"alwaysactive", L"playlistentry"};
+// modifier keys, whether its shortcut stays active beside the working one's,
+// what becomes of the playlist entry, whether the artist folder is named
+// after the song's artist tag) came later, so a profile without them is
+// complete.
+inline constexpr std::array<const wchar_t*, 9> kProfileKeys = {
+    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption", L"createArtistFolder",
+    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags"};
+inline constexpr std::array<const wchar_t*, 9> kProfileReadNames = {
+    L"key",       L"movetofolder", L"savingplace",   L"sortingoption", L"createartistfolder",
+    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
 inline constexpr std::size_t kPlaylistEntryPosition = 7;
+inline constexpr std::size_t kArtistFromTagsPosition = 8;
 
 // What becomes of the playing entry once its file was deleted or moved.
 inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
@@ -48,6 +51,9 @@ std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<st
                                   const std::vector<std::wstring>& values, std::int32_t& mode);
 // That text for the value `value`.
 std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstring& value);
+// Whether the profile read as `keys` and `values` names its artist folders
+// after the songs' artist tags: false when it has no such entry at its place.
+bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.
 struct Profile {
@@ -60,6 +66,7 @@ struct Profile {
   bool createArtistFolder = false;
   bool alwaysActive = false;
   std::int32_t playlistEntry = kLeaveEntry;
+  bool artistFromTags = false;
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

@@ -1,5 +1,7 @@
 #include "winamp/bridge.h"
 
+#include <array>
+
 #include "platform/error.h"
 #include "platform/platform.h"
 
@@ -115,6 +117,51 @@ bool InsertPlaylistEntry(platform::WindowHandle window, const std::wstring& path
   platform::Windows().SendMessage(editor, kWmCopyData, static_cast<std::uintptr_t>(window),
                                   reinterpret_cast<std::intptr_t>(&data));
   return true;
+}
+
+namespace {
+
+// What IPC_GET_EXTENDED_FILE_INFO(W) reads and fills: Winamp copies at most
+// `retlen` characters into `ret`.
+template <typename Char>
+struct ExtendedFileInfo {
+  const Char* filename;
+  const Char* metadata;
+  Char* ret;
+  std::size_t retlen;
+};
+
+// Asks for the tag `metadata` of `file` in one character set: the answer up
+// to its first NUL, or nothing when no input plug-in answered. The buffer
+// ends with a NUL whatever the player wrote into it.
+template <typename Char>
+bool AskTag(platform::WindowHandle window, std::intptr_t message, const std::basic_string<Char>& file,
+            const Char* metadata, std::basic_string<Char>& answer) {
+  std::array<Char, kTagChars> buffer{};
+  ExtendedFileInfo<Char> query{file.c_str(), metadata, buffer.data(), buffer.size()};
+  // Winamp's process is ours: it reads and writes through these pointers
+  // before the call returns.
+  if (platform::Windows().SendMessage(window, kWmUser, reinterpret_cast<std::uintptr_t>(&query), message) ==
+      0)
+    return false;
+  buffer.back() = Char();
+  answer = buffer.data();
+  return true;
+}
+
+}  // namespace
+
+std::wstring GetArtistTag(platform::WindowHandle window, const std::wstring& path) {
+  std::wstring tag;
+  if (AskTag<wchar_t>(window, kIpcGetExtendedFileInfoW, path, L"artist", tag)) return tag;
+  auto& ui = platform::Ui();
+  const std::string ansiPath = ui.ToAnsi(path);
+  std::string ansiTag;
+  // A name with characters the code page lacks would name another file.
+  if (ui.FromAnsi(ansiPath) != path ||
+      !AskTag<char>(window, kIpcGetExtendedFileInfo, ansiPath, "artist", ansiTag))
+    return {};
+  return ui.FromAnsi(ansiTag);
 }
 
 std::wstring GetIniDirectory(platform::WindowHandle window) {

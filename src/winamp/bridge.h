@@ -24,6 +24,12 @@ inline constexpr std::intptr_t kIpcSetPlaylistPos = 121;
 inline constexpr std::intptr_t kIpcGetWnd = 260;
 inline constexpr std::uintptr_t kIpcGetWndPlaylistEditor = 1;
 inline constexpr std::intptr_t kIpcChangeCurrentFileW = 1245;
+// A file's tag through the input plug-in that claims it; wParam points at an
+// ExtendedFileInfo (bridge.cpp) of wide or of ANSI text.
+inline constexpr std::intptr_t kIpcGetExtendedFileInfo = 290;
+inline constexpr std::intptr_t kIpcGetExtendedFileInfoW = 3026;
+// The longest tag asked for, in characters, its NUL included.
+inline constexpr std::size_t kTagChars = 1024;
 // Commands to the playlist editor's window: WM_USER, the command in wParam.
 inline constexpr std::uintptr_t kIpcPeGetCurIndex = 100;
 inline constexpr std::uintptr_t kIpcPeGetIndexTotal = 101;
@@ -56,6 +62,11 @@ bool RemovePlaylistEntry(platform::WindowHandle winamp, std::int32_t index);
 // Puts `path` into the playlist at `index` through the playlist editor (the
 // current entry stays current); false when Winamp names no editor window.
 bool InsertPlaylistEntry(platform::WindowHandle winamp, const std::wstring& path, std::int32_t index);
+// The "artist" tag of the file `path` as Winamp reads it: the wide answer,
+// else (a player that answers it with 0) the ANSI one; the text before the
+// first NUL, at most kTagChars - 1 characters. Empty when no input plug-in
+// answered, and without asking in ANSI for a name the code page cannot hold.
+std::wstring GetArtistTag(platform::WindowHandle winamp, const std::wstring& path);
 // Winamp's own settings folder as its main window `window` names it: the
 // wide answer, else the ANSI one (older players); empty when it names none.
 std::wstring GetIniDirectory(platform::WindowHandle window);

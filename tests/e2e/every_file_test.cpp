@@ -1,7 +1,8 @@
 // Windows key + letter end to end on every kind of file Winamp plays: read-only,
-// names past the ANSI answer's buffer or outside the ANSI code page, and a file
-// the player lets go of too late after Stop. Held files, network entries and
-// moves: the COM, unit and dialog tests.
+// names past the ANSI answer's buffer or outside the ANSI code page, a file
+// the player lets go of too late after Stop, and tagged ones moved into their
+// artist's folder. Held files, network entries and other moves: the COM, unit
+// and dialog tests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,36 @@ TEST(Journal, EachPressIsALineAndAJournalThatCannotBeWrittenStopsNoPressAndIsTol
   ASSERT_TRUE(session.Press('K'));
   EXPECT_FALSE(FileExists(two));
   EXPECT_EQ(FindMessageBox("Vandrel", 500), nullptr) << "said once";
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFileName) {
+  TempFolder music, target;
+  const struct {
+    std::string name, tag, movedTo;  // the tag in UTF-8, as the stand-in's table holds it; none: untagged
+  } songs[] = {
+      {"01 - Intro.mp3", "Nena", "nena\\01 - Intro.mp3"},
+      {"Abba - SOS.mp3", "", "abba\\Abba - SOS.mp3"},
+      {"02 - Up.mp3", "..", "02\\02 - Up.mp3"},
+      {"Track 7.mp3", "con", "Track 7.mp3"},
+      {"Track 8.mp3", "\xC3\x84rzte", "\xE4rzte\\Track 8.mp3"},
+  };
+  std::string table;
+  std::vector<std::string> entries = {"/tags=" + music.Path("tags.txt")};
+  for (const auto& song : songs) {
+    entries.push_back(music.File(song.name));
+    if (!song.tag.empty()) table += entries.back() + "\t" + song.tag + "\r\n";
+  }
+  ASSERT_TRUE(WriteWholeFile(music.Path("tags.txt"), table));
+  ProfileText p;
+  p.moveToFolder = p.createArtistFolder = p.artistFromTags = true;
+  p.savingPlace = target.path();
+  PluginSession session;
+  ASSERT_TRUE(session.Start(entries, SettingsFile(p)));
+  for (const auto& song : songs) {
+    ASSERT_TRUE(session.Press('K'));
+    EXPECT_TRUE(FileExists(target.Path(song.movedTo))) << song.name;
+  }
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 

@@ -71,6 +71,10 @@ class FakeWindows : public platform::WindowSystem {
   static constexpr std::uintptr_t kNames = 0x100000, kWideNames = 0x900000;
   std::vector<std::wstring> widePlaylist;  // what 214 hands out; none: a player before it
   std::intptr_t usesRecycleBin = 0;        // what 651 answers
+  // What 3026 (wide) and 290 (ANSI) copy into the answer's buffer, as far as
+  // it holds, without a NUL; none: they answer 0. `commands` notes each query.
+  std::map<std::intptr_t, std::wstring> tags;
+  std::vector<std::wstring> tagsAsked;  // "file|metadata|room", as each query named them
 
   bool winampPresent = true;
   std::vector<std::string> playlist;
@@ -164,6 +168,11 @@ class FakeWindows : public platform::WindowSystem {
       playlist[position] = std::string(path.begin(), path.end());
     }
     if (message == 0x111) commands.push_back(wParam);
+    if (message == 0x400 && (lParam == 3026 || lParam == 290)) {
+      commands.push_back(static_cast<std::uintptr_t>(lParam));
+      return lParam == 3026 ? Tag(*reinterpret_cast<const TagQuery<wchar_t>*>(wParam), lParam)
+                            : Tag(*reinterpret_cast<const TagQuery<char>*>(wParam), lParam);
+    }
     if (message != 0x400) return 0;
     if (lParam == 101) playlist.clear();
     if (lParam == 124) return count;
@@ -171,6 +180,22 @@ class FakeWindows : public platform::WindowSystem {
     if (lParam == 211 && static_cast<std::int32_t>(wParam) < count) return kNames + wParam * 0x1000;
     if (lParam == 214 && wParam < widePlaylist.size()) return kWideNames + wParam * 0x1000;
     return lParam == 651 ? usesRecycleBin : 0;
+  }
+  template <typename Char>
+  struct TagQuery {
+    const Char *file, *metadata;
+    Char* ret;
+    std::size_t room;
+  };
+  template <typename Char>
+  std::intptr_t Tag(const TagQuery<Char>& query, std::intptr_t code) {
+    const std::basic_string<Char> file = query.file, metadata = query.metadata;  // ASCII in the tests
+    tagsAsked.push_back(std::wstring(file.begin(), file.end()) + L"|" +
+                        std::wstring(metadata.begin(), metadata.end()) + L"|" + std::to_wstring(query.room));
+    const auto tag = tags.find(code);
+    if (tag == tags.end()) return 0;
+    std::copy_n(tag->second.begin(), std::min(tag->second.size(), query.room), query.ret);
+    return 1;
   }
   std::uint32_t GetWindowProcessId(platform::WindowHandle w) override {
     return w == kWinamp && winampPresent ? 777 : 0;

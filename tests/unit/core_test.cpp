@@ -207,6 +207,31 @@ TEST_F(CoreTest, ThePlaylistEntryChoiceIsLoadedAndAnyOtherValueIsToldOnceAndLeav
   }
 }
 
+TEST_F(CoreTest, TheArtistTagChoiceIsReadAtItsPlaceAndAnActiveProfileActsWithItsOwn) {
+  const std::wstring seven =
+      L"Key=11\r\nmoveToFolder=1\r\nsavingPlace=D:\\Keep\r\nsortingOption=0\r\ncreateArtistFolder=1\r\n"
+      L"modifiers=3\r\nalwaysActive=0\r\n";
+  for (auto [tail, on] : {std::pair{L"playlistEntry=0\r\nartistFromTags=1", true},
+                          {L"playlistEntry=0\r\nartistFromTags=-1", false},
+                          {L"playlistEntry=0\r\nx=1", false},
+                          {L"artistFromTags=1", false},
+                          {L"playlistEntry=0", false}}) {
+    Start(Profile(seven + tail + L"\r\n"));
+    EXPECT_EQ(plugin_.artistFromTags(), on) << tail;
+    plugin_.IZekWinAmpGenPlugin_Quit();
+  }
+  // The last working profile has it off; an always-active one acts with its own.
+  std::wstring tags = L"[tags]\r\n" + seven + L"playlistEntry=0\r\nartistFromTags=1\r\n";
+  tags.replace(tags.find(L"11"), 2, L"12").replace(tags.find(L"alwaysActive=0"), 14, L"alwaysActive=1");
+  Start(Profile(seven + L"playlistEntry=0\r\n" + tags));
+  files.AddFolder(L"D:\\Keep");
+  files.AddFile(L"C:\\a.mp3");
+  windows.playlist = {"C:\\a.mp3"};
+  windows.tags[3026] = L"Nena";
+  windows.Deliver(0x312, static_cast<std::uintptr_t>(windows.IdOf('L', 0x4003)));
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\nena\\a.mp3"));
+}
+
 TEST_F(CoreTest, SavingPlaceInfoAndPlaylistStart) {
   Start();
   ui.shown.clear();

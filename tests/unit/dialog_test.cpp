@@ -28,10 +28,10 @@ constexpr wchar_t kTrash[] =
     L"[trash]\r\nKey=20\r\nmoveToFolder=0\r\nsavingPlace=C:\\\r\nsortingOption=0\r\ncreateArtistFolder=0\r\n"
     L"modifiers=8\r\n";
 const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=trash\r\n") + kTrash;
-// The same profiles as the dialog saves them now: with their seventh entry.
+// The same profiles as the dialog saves them now: with their later entries.
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
-    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\nplaylistEntry=0\r\n");
+    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n");
   return text;
 }
 
@@ -292,16 +292,20 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   EXPECT_EQ(File().find(L"[copy]"), npos);
   f.Pick(c().cmbKey, 13);
   f.Pick(c().cmbPlaylistEntry, 2);
+  f.Tick(c().chkArtistFromTags, true);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_TRUE(File().ends_with(L"modifiers=3\r\nalwaysActive=1\r\nplaylistEntry=2\r\n")) << File();
+  EXPECT_TRUE(File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\n")) << File();
   f.Pick(c().cmbPlaylistEntry, 0);
+  f.Tick(c().chkArtistFromTags, false);
   f.Click(c().loadSettings);
   EXPECT_EQ(plugin.playlistEntry(), 2);
   EXPECT_EQ(f.SelectedIndex(c().cmbPlaylistEntry), 2);
+  EXPECT_TRUE(plugin.artistFromTags() && f.Checked(c().chkArtistFromTags));
   plugin.SetShortcut(3, 11);  // the working shortcut K again: M is copy's own registration once more
   f.Click(c().deleteSettings);
   EXPECT_EQ(windows.IdOf('M', kCtrlAlt), 0);
+  EXPECT_TRUE(Open().Checked(c().chkArtistFromTags)) << "shown on opening";
 }
 
 TEST_F(DialogTest, AnEmptyNameACancelledOverwriteOrARefusedWriteChangesNothing) {

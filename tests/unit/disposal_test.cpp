@@ -30,6 +30,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   bool sortingOption() override { return sorting; }
   bool createArtistFolder() override { return artist; }
   std::int32_t playlistEntry() override { return entry; }
+  bool artistFromTags() override { return fromTags; }
   platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
   void Record(const std::wstring&, const disposal::Disposal& done, std::int32_t) override {
     recorded.push_back(done.what);
@@ -51,7 +52,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
     return Error(0, L"");
   }
 
-  bool move = false, sorting = false, artist = false;
+  bool move = false, sorting = false, artist = false, fromTags = false;
   std::int32_t entry = 0;
   std::wstring target = L"D:\\Sorted";
   std::vector<std::wstring> recorded;  // what each completed disposal did
@@ -163,6 +164,61 @@ TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {
   EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\", false, false), L"D:\\\\Artist - Title.mp3");
   EXPECT_EQ(BuildDestinationPath(kSong, L"D:\\", true, false), L"D:\\a\\Artist - Title.mp3");
   EXPECT_EQ(BuildDestinationPath(kSong, L"", false, false), L"\\Artist - Title.mp3");
+}
+
+TEST_F(DisposalTest, AnArtistTagThatCleansToANameNamesTheArtistFolderElseTheFileNameDoes) {
+  const struct {
+    const wchar_t* file;
+    std::wstring tag, folder;
+  } cases[] = {
+      {L"01 - Intro.mp3", L"Nena", L"nena"},
+      {L"01 - Intro.mp3", L"", L"01"},
+      {L"Track 7.mp3", L"", L""},
+      {L"01 - Intro.mp3", L"..", L"01"},
+      {L"Track 7.mp3", L"con", L""},
+      {L"01 - Intro.mp3", L" \t. . \r\n", L"01"},
+      {L"Track 7.mp3", L"  Nena.MP3\r\n", L"nena"},
+      {L"Track 7.mp3",
+       L"a\x01\x1F"
+       L"b",
+       L"a  b"},
+      {L"Track 7.mp3", std::wstring(2000, L'n'), std::wstring(120, L'n')},
+      {L"Track 7.mp3", std::wstring(119, L'n') + L"\xD83D\xDE00", std::wstring(119, L'n')},  // a pair, cut
+  };
+  for (const auto& c : cases) EXPECT_EQ(disposal::ArtistName(c.file, c.tag), c.folder) << c.tag;
+}
+
+TEST_F(DisposalTest, TheTagIsAskedWideThenInAnsiEndedByUsAndOnlyForArtistFoldersFromTags) {
+  const std::wstring song = L"C:\\Music\\Nena.mp3", asked = song + L"|artist|1024";
+  const auto tag = [&](const std::wstring& path) {
+    windows.commands.clear();
+    windows.tagsAsked.clear();
+    return winamp::GetArtistTag(testing::FakeWindows::kWinamp, path);
+  };
+  EXPECT_EQ(tag(song), L"");
+  EXPECT_EQ(windows.commands, (Commands{3026, 290}));
+  EXPECT_EQ(windows.tagsAsked, (std::vector<std::wstring>{asked, asked}));
+  windows.tags[290] = L"D\u00F6del";
+  EXPECT_EQ(tag(song), L"D\u00F6del");
+  EXPECT_EQ(tag(L"C:\\\u4E2D.mp3"), L"") << "no ANSI name for it";
+  EXPECT_EQ(windows.commands, Commands{3026});
+  windows.tags[3026] = std::wstring(L"Ne\0na", 5);
+  EXPECT_EQ(tag(song), L"Ne");
+  EXPECT_EQ(windows.commands, Commands{3026});
+  windows.tags[3026] = std::wstring(1500, L'x');
+  EXPECT_EQ(tag(song), std::wstring(1023, L'x'));
+
+  // Through the action: asked only with artist folders on.
+  windows.tags[3026] = L"Nena";
+  move = fromTags = true;
+  windows.commands.clear();
+  disposal::Act(*this);
+  ExpectMovedOn();
+  files.AddFile(kSong);
+  artist = true;
+  disposal::Act(*this);
+  EXPECT_TRUE(files.IsFile(L"D:\\Sorted\\Artist - Title.mp3") &&
+              files.IsFile(L"D:\\Sorted\\nena\\Artist - Title.mp3"));
 }
 
 TEST_F(DisposalTest, FailedFolderCreationShowsTheBoxAndGivesNothing) {

@@ -42,11 +42,11 @@ POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom)
 
 // The Tab key's round, controls numbered by creation: the profile list (2) and the
 // Settings group, the modifiers, the letter and "keep active" (30), How to act
-// with its playlist-entry choice (33), the drive and folder lists (18), the new
-// folder, Automate with "?" (23), "Undo last" (35) with the undo shortcut and the
-// notices' box (42), Close (25).
-const std::vector<int> kReadingOrder = {2,  3,  4,  6,  7,  26, 27, 28, 29, 11, 30, 13, 14, 15, 33,
-                                        17, 18, 19, 20, 22, 23, 35, 36, 37, 38, 39, 40, 41, 42, 25};
+// with the tag box (36) and its playlist-entry choice (33), the drive and folder
+// lists (18), the new folder, Automate with "?" (23), "Undo last" (35) with the
+// undo shortcut and the notices' box (43), Close (25).
+const std::vector<int> kReadingOrder = {2,  3,  4,  6,  7,  26, 27, 28, 29, 11, 30, 13, 14, 15, 36, 33,
+                                        17, 18, 19, 20, 22, 23, 35, 37, 38, 39, 40, 41, 42, 43, 25};
 
 class DialogWindow : public ::testing::Test {
  protected:

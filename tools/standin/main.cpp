@@ -1,6 +1,7 @@
 // A stand-in for Winamp's main window, for tests and the demo.
 //
-//   winamp_standin.exe [/playlist=list.m3u] [/plugins=folder] [/inidir=folder] [/play] [file ...]
+//   winamp_standin.exe [/playlist=list.m3u] [/plugins=folder] [/inidir=folder] [/tags=tags.txt] [/play]
+//                      [file ...]
 //
 // Its window has Winamp's class name and answers the messages a plug-in sends
 // to Winamp (see player.cpp); it loads gen_*.dll plug-ins like Winamp; tests
@@ -251,13 +252,15 @@ struct Options {
   std::string playlist;
   std::string plugins;
   std::string iniDirectory;
+  std::string tags;
   bool play = false;
   std::vector<std::string> files;
 };
 
 Options ParseArguments(int argc, char** argv) {
   Options options;
-  const std::string playlist = "/playlist=", plugins = "/plugins=", iniDirectory = "/inidir=";
+  const std::string playlist = "/playlist=", plugins = "/plugins=", iniDirectory = "/inidir=",
+                    tags = "/tags=";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind(playlist, 0) == 0) {
@@ -266,6 +269,8 @@ Options ParseArguments(int argc, char** argv) {
       options.plugins = arg.substr(plugins.size());
     } else if (arg.rfind(iniDirectory, 0) == 0) {
       options.iniDirectory = arg.substr(iniDirectory.size());
+    } else if (arg.rfind(tags, 0) == 0) {
+      options.tags = arg.substr(tags.size());
     } else if (arg == "/play") {
       options.play = true;
     } else {
@@ -287,6 +292,7 @@ int Run(HINSTANCE instance) {
   for (const std::string& file : options.files) entries.push_back(FromAnsi(file));
   for (const std::wstring& entry : entries) app.player.Append(entry);
   app.player.SetIniDirectory(options.iniDirectory);
+  if (!options.tags.empty()) app.player.LoadTags(options.tags);
 
   WNDCLASSW window_class = {};
   window_class.lpfnWndProc = WindowProc;

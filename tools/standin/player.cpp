@@ -199,6 +199,15 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
       if (!entries_.empty()) entries_[position_] = MakeEntry(file);
       return 0;
     }
+    case kIpcGetExtendedFileInfoW:
+    case kIpcGetExtendedFileInfo: {
+      std::string file;
+      const LRESULT answer = tags_.Answer(wparam, code == kIpcGetExtendedFileInfoW, &file);
+      log_.push_back((code == kIpcGetExtendedFileInfoW ? "IPC_GET_EXTENDED_FILE_INFOW "
+                                                       : "IPC_GET_EXTENDED_FILE_INFO ") +
+                     file);
+      return answer;
+    }
     case kIpcDelete:
       log_.push_back("IPC_DELETE " + arg);
       ClearPlaylist();

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tags.h"
+
 namespace vandrel::standin {
 
 // Owns a file handle; closes it when replaced or destroyed.
@@ -53,6 +55,8 @@ class Player {
   // into this process; both answer 0 while it is empty, as a player that
   // names none.
   void SetIniDirectory(const std::string& folder);
+  // The tags IPC 3026 (wide) and 290 (ANSI) answer from; none at first.
+  bool LoadTags(const std::string& path) { return tags_.Load(path); }
 
   // Winamp's messages; each is written to the command log.
   LRESULT OnIpc(WPARAM wparam, LPARAM code);
@@ -110,6 +114,7 @@ class Player {
   DWORD release_delay_ms_ = 0;
   bool shuffle_ = false;
   HWND editor_ = nullptr;
+  TagTable tags_;
   std::minstd_rand random_{std::random_device{}()};
 };
 

@@ -55,7 +55,11 @@
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,
 // IPC_GETPLAYLISTFILE <wParam>, IPC_GETPLAYLISTFILEW <wParam>,
 // IPC_USES_RECYCLEBIN, IPC_GET_SHUFFLE, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
-// IPC_GETINIDIRECTORY, IPC <code> <wParam> for other WM_USER codes.
+// IPC_GETINIDIRECTORY, IPC_GET_EXTENDED_FILE_INFOW <file>, IPC_GET_EXTENDED_FILE_INFO
+// <file>, IPC <code> <wParam> for other WM_USER codes.
+//
+// Tags come from the file named by /tags= (tags.h): the artist of each file
+// listed there; other files and other metadata names are answered with 0.
 //
 // Playlist entries come from an .m3u (UTF-8 when .m3u8 or with UTF-8's
 // byte-order mark) or the command line; names outside the ANSI code page

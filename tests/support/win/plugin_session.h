@@ -23,6 +23,7 @@ struct ProfileText {
   int modifiers = 8;          // the Windows key
   bool alwaysActive = false;  // the later entries written only when set, as older files lack them
   int playlistEntry = 0;
+  bool artistFromTags = false;
 };
 
 // Profile `name` holding `p`, as a section of vandrel.ini.
@@ -31,8 +32,12 @@ inline std::string ProfileSection(const std::string& name, const ProfileText& p)
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
          "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
          "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n" +
-         (p.alwaysActive || p.playlistEntry ? "alwaysActive="s + "01"[p.alwaysActive] + "\r\n" : ""s) +
-         (p.playlistEntry ? "playlistEntry=" + std::to_string(p.playlistEntry) + "\r\n" : ""s);
+         (p.alwaysActive || p.playlistEntry || p.artistFromTags
+              ? "alwaysActive="s + "01"[p.alwaysActive] + "\r\n"
+              : ""s) +
+         (p.playlistEntry || p.artistFromTags ? "playlistEntry=" + std::to_string(p.playlistEntry) + "\r\n"
+                                              : ""s) +
+         (p.artistFromTags ? "artistFromTags=1\r\n" : "");
 }
 // A vandrel.ini whose last-used profile "test" holds `p`.
 inline std::string SettingsFile(const ProfileText& p) {

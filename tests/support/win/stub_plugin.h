@@ -27,6 +27,8 @@ class StubPlugin : public dialog::Plugin {
   void SetcreateArtistFolder(bool) override {}
   std::int32_t playlistEntry() override { return 0; }
   void SetplaylistEntry(std::int32_t) override {}
+  bool artistFromTags() override { return false; }
+  void SetartistFromTags(bool) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
   disposal::ActOutcome Dispose(const std::wstring&, bool, disposal::Disposal*, std::int32_t) override {
     return disposal::ActOutcome::NotThere;
