@@ -13,6 +13,7 @@
 #include "disposal/act.h"
 #include "hotkey/hook.h"
 #include "settings/profile.h"
+#include "winamp/bridge.h"
 
 namespace vandrel::core {
 
@@ -71,6 +72,13 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
  private:
   void OnHotKey() override;
   void OnProfileHotKey(const std::wstring& profile) override;
+  void OnUndoKey() override;
+  // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,
+  // each saved profile's and undo's, each id posted once.
+  void StartGlobalHotkeys();
+  void AddProfileEntries();
+  void AddEntry(hotkey::EntryKind kind, const std::wstring& profile, const std::string& id,
+                const std::wstring& name);
   Wrapper& RequireWrapper();
   void LoadLastUsedProfile();
   // Registers the working shortcut; false (after the box) when refused.
@@ -94,6 +102,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool journalFailureTold_ = false;
   std::string journalPending_;  // the run's lines not yet written
   int journalPendingLines_ = 0;
+  winamp::GlobalHotkeys globalHotkeys_;
+  std::set<std::wstring> goneEntriesTold_;  // entries whose profile is gone, by profile
 };
 
 // The module-wide slot: the one plug-in instance, or null.

@@ -30,6 +30,8 @@ class Target {
   virtual void OnHotKey() = 0;
   // The shortcut registered for the profile `profile` (SetProfileHotKey).
   virtual void OnProfileHotKey(const std::wstring& profile) = 0;
+  // The undo key.
+  virtual void OnUndoKey() = 0;
 };
 
 // The hook's view of the plug-in instance slot.
@@ -60,6 +62,19 @@ void DropProfileHotKey(platform::WindowHandle window, const std::wstring& profil
 void DropProfileHotKeys(platform::WindowHandle window);
 // True when `profile` holds exactly `modifiers` + `virtualKey`.
 bool ProfileHotKeyIs(const std::wstring& profile, unsigned virtualKey, unsigned modifiers);
+
+// The entries of Winamp's Global Hotkeys plug-in that stand for the
+// plug-in's shortcuts. An entry's key sends Winamp's window WM_USER with the
+// entry's number in wParam and the plug-in's own IPC number in lParam; the
+// hook takes such a message as a press of the entry's shortcut: the working
+// one, a profile's (with its saved settings), or undo.
+inline constexpr unsigned kWmUser = 0x400;
+enum class EntryKind { Working, Profile, Undo };
+// The lParam of every entry's message; 0 (after Quit) passes them on.
+void SetEntryMessage(std::intptr_t ipc);
+// Adds an entry and returns its number. Numbers are never reused: Winamp
+// keeps the entries it was given for the process's life.
+std::uintptr_t AddEntry(EntryKind kind, const std::wstring& profile = L"");
 
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam);
