@@ -143,9 +143,40 @@ void Vandrel::IZekWinAmpGenPlugin_Initialize(std::shared_ptr<Wrapper> wrapper) {
     LoadLastUsedProfile();
   } catch (const Error&) {
     RefreshShortcuts(true);
+    StartGlobalHotkeys();
     throw;
   }
   RefreshShortcuts(true);
+  StartGlobalHotkeys();
+}
+
+void Vandrel::StartGlobalHotkeys() {
+  if (!globalHotkeys_.IsOpen() &&
+      !globalHotkeys_.Open(RequireWrapper().WinAmpWindowHandle(), "Vandrel_GlobalHotkey")) {
+    return;  // no Global Hotkeys plug-in in this Winamp
+  }
+  hotkey::SetEntryMessage(globalHotkeys_.EntryMessage());
+  AddEntry(hotkey::EntryKind::Working, L"", "Vandrel_working", L"Vandrel: dispose of the playing song");
+  AddProfileEntries();
+  AddEntry(hotkey::EntryKind::Undo, L"", "Vandrel_undo", L"Vandrel: undo the last disposal");
+}
+
+void Vandrel::AddProfileEntries() {
+  std::vector<std::wstring> names;
+  if (!globalHotkeys_.IsOpen() || !settings::SettingsIni().Enum_SectionNames(names)) return;
+  for (const std::wstring& name : names) {
+    // The id is the user's key's name in Winamp: made of the profile's name
+    // alone, so neither the order of the file nor a new version changes it.
+    if (!name.empty() && name != settings::kConfigSection)
+      AddEntry(hotkey::EntryKind::Profile, name, "Vandrel_profile_" + journal::ToUtf8(name),
+               L"Vandrel: " + name);
+  }
+}
+
+void Vandrel::AddEntry(hotkey::EntryKind kind, const std::wstring& profile, const std::string& id,
+                       const std::wstring& name) {
+  if (globalHotkeys_.Has(id)) return;
+  globalHotkeys_.Post(RequireWrapper().WinAmpWindowHandle(), name, id, hotkey::AddEntry(kind, profile));
 }
 
 void Vandrel::LoadUndoSettings() {
@@ -252,6 +283,7 @@ void Vandrel::IZekWinAmpGenPlugin_Quit() {
   FlushJournal();
   if (platform::Current().toolkit) platform::Widgets().HideNotice();
   hotkey::UnhookWinampWindow(window);
+  hotkey::SetEntryMessage(0);
   // Release the hotkeys, their atoms and the instance slot, so that a new
   // instance can start later in the same process.
   hotkey::DropProfileHotKeys(window);
@@ -440,6 +472,7 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
   for (const std::wstring& text : boxes) {
     platform::Ui().MessageBox(text, kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   }
+  AddProfileEntries();  // a profile saved since has its entry from now on
 }
 
 void Vandrel::SetsavingPlace(const std::wstring& newPath) {
@@ -536,6 +569,18 @@ void Vandrel::OnProfileHotKey(const std::wstring& profile) {
       SavedSettings saved(active, *this);
       disposal::Act(saved);
       return;
+    }
+    // Only a Global Hotkeys entry names a profile that keeps no shortcut
+    // active: it acts with the profile's saved settings while there are any.
+    settings::Profile saved;
+    if (settings::ReadProfile(profile, saved)) {
+      SavedSettings settings(saved, *this);
+      disposal::Act(settings);
+    } else if (goneEntriesTold_.insert(profile).second) {
+      platform::Ui().MessageBox(L"The Global Hotkeys entry \"Vandrel: " + profile +
+                                    L"\" does nothing: there are no saved settings named \"" + profile +
+                                    L"\" any more.",
+                                kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
     }
   });
 }

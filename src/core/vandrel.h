@@ -13,6 +13,7 @@
 #include "disposal/act.h"
 #include "hotkey/hook.h"
 #include "settings/profile.h"
+#include "winamp/bridge.h"
 
 namespace vandrel::core {
 
@@ -89,6 +90,12 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void Notice(const std::wstring& text);
   // The undo shortcut and the notices' switch, from "iniConfig".
   void LoadUndoSettings();
+  // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,
+  // each saved profile's and undo's, each id posted once.
+  void StartGlobalHotkeys();
+  void AddProfileEntries();
+  void AddEntry(hotkey::EntryKind kind, const std::wstring& profile, const std::string& id,
+                const std::wstring& name);
   Wrapper& RequireWrapper();
   void LoadLastUsedProfile();
   // Registers the working shortcut; false (after the box) when refused.
@@ -117,6 +124,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::string stepPast_;        // the delete for good the undo shortcut has named once
   std::string journalPending_;  // the run's lines not yet written
   int journalPendingLines_ = 0;
+  winamp::GlobalHotkeys globalHotkeys_;
+  std::set<std::wstring> goneEntriesTold_;  // entries whose profile is gone, by profile
 };
 
 // The notice after a disposal: "Moved to D:\\Keep\\a: Artist - Title.mp3".

@@ -34,6 +34,21 @@ const std::wstring kUndoEntry(L"\0undo", 5);
 std::int32_t g_actingId = 0;
 std::vector<std::int32_t> g_waiting;
 
+// The Global Hotkeys entries. Their presses wait in the same line as the
+// registered shortcuts', under ids no atom can have (atoms fit in 16 bits).
+struct Entry {
+  EntryKind kind;
+  std::wstring profile;
+  std::vector<unsigned> held;  // the keys held at its last press
+  std::uint32_t seen = 0;      // when its last message came, or its action ended
+};
+std::vector<Entry> g_entries;
+std::intptr_t g_entryMessage = 0;
+constexpr std::int32_t kFirstEntryId = 0x10000;
+// How much later than the keyboard's own timing a repeat may come: Winamp
+// may have been busy in between.
+constexpr std::uint32_t kRepeatSlack = 250;
+
 std::vector<ProfileHotKey>::iterator FindProfile(const std::wstring& profile) {
   return std::find_if(g_profiles.begin(), g_profiles.end(),
                       [&](const ProfileHotKey& entry) { return entry.profile == profile; });
@@ -51,9 +66,62 @@ bool IsOurs(std::int32_t id) {
                                          [&](const ProfileHotKey& entry) { return entry.id == id; });
 }
 
+void DispatchEntry(std::size_t number) {
+  if (number >= g_entries.size()) return;
+  const Entry entry = g_entries[number];  // the table may change while it acts
+  switch (entry.kind) {
+    case EntryKind::Working:
+      return g_target->OnHotKey();
+    case EntryKind::Profile:
+      return g_target->OnProfileHotKey(entry.profile);
+    case EntryKind::Undo:
+      return g_target->OnUndoKey();
+  }
+}
+
+// The hotkey modifier bit that a held virtual key stands for; 0 for the rest.
+unsigned ModifierOf(unsigned key) {
+  switch (key) {
+    case 0x10:  // Shift, then its left and right keys
+    case 0xA0:
+    case 0xA1:
+      return kModShift;
+    case 0x11:  // Ctrl
+    case 0xA2:
+    case 0xA3:
+      return kModControl;
+    case 0x12:  // Alt
+    case 0xA4:
+    case 0xA5:
+      return kModAlt;
+    case 0x5B:  // the Windows keys
+    case 0x5C:
+      return kModWin;
+    default:
+      return 0;
+  }
+}
+
+// After an entry's action: presses of its keys that came meanwhile belong to
+// it, and so do the repeats that follow while they are still held.
+void EntryActed(std::size_t number) {
+  if (number >= g_entries.size()) return;
+  Entry& entry = g_entries[number];
+  auto& windows = platform::Windows();
+  entry.seen = windows.TickCount();
+  unsigned modifiers = 0;
+  std::vector<unsigned> keys;
+  for (unsigned key : entry.held) {
+    modifiers |= ModifierOf(key);
+    if (ModifierOf(key) == 0) keys.push_back(key);
+  }
+  if (!keys.empty()) windows.DiscardQueuedKeyPresses(modifiers, keys);
+}
+
 // Hands one press to the target; a profile dropped since it was pressed acts
 // on nothing.
 void Dispatch(std::int32_t id) {
+  if (id >= kFirstEntryId) return DispatchEntry(static_cast<std::size_t>(id - kFirstEntryId));
   if (id == g_hotKeyId) {
     g_target->OnHotKey();
     return;
@@ -87,7 +155,11 @@ void Press(platform::WindowHandle window, std::int32_t id) {
       // Presses that came in meanwhile (keys held through the keyboard's
       // repeat, where Windows does not drop the repeats) belong to this one;
       // other shortcuts' stay queued.
-      platform::Windows().DiscardQueuedHotKeys(window, next);
+      if (next >= kFirstEntryId) {
+        EntryActed(static_cast<std::size_t>(next - kFirstEntryId));
+      } else {
+        platform::Windows().DiscardQueuedHotKeys(window, next);
+      }
       g_actingId = 0;
     }
     next = 0;
@@ -98,6 +170,26 @@ void Press(platform::WindowHandle window, std::int32_t id) {
   }
 }
 
+// An entry's message. The Global Hotkeys plug-in may send one for every
+// repeat of a held key, at most KeyRepeatWait apart: a message that comes so
+// soon after the entry's last one, while the keys held then are still held,
+// belongs to the press before it.
+void PressEntry(platform::WindowHandle window, std::uintptr_t number) {
+  if (number >= g_entries.size()) return;
+  auto& windows = platform::Windows();
+  const std::uint32_t now = windows.TickCount();
+  std::vector<unsigned> held = windows.HeldKeys();
+  Entry& entry = g_entries[number];
+  const bool repeat = !entry.held.empty() && now - entry.seen <= windows.KeyRepeatWait() + kRepeatSlack &&
+                      std::all_of(entry.held.begin(), entry.held.end(), [&](unsigned key) {
+                        return std::find(held.begin(), held.end(), key) != held.end();
+                      });
+  entry.seen = now;
+  if (repeat) return;
+  entry.held = std::move(held);
+  Press(window, kFirstEntryId + static_cast<std::int32_t>(number));
+}
+
 std::intptr_t Trampoline(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                          std::intptr_t lParam) {
   return HookWndProc(window, message, wParam, lParam);
@@ -106,6 +198,11 @@ std::intptr_t Trampoline(platform::WindowHandle window, unsigned message, std::u
 }  // namespace
 
 void SetTarget(Target* target) { g_target = target; }
+void SetEntryMessage(std::intptr_t ipc) { g_entryMessage = ipc; }
+std::uintptr_t AddEntry(EntryKind kind, const std::wstring& profile) {
+  g_entries.push_back({kind, profile, {}, 0});
+  return g_entries.size() - 1;
+}
 std::int32_t HotKeyId() { return g_hotKeyId; }
 platform::ProcAddress PrevWndProc() { return g_prevWndProc; }
 void ForgetPrevWndProc() {
@@ -241,6 +338,10 @@ std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::
   const auto id = static_cast<std::int32_t>(static_cast<std::intptr_t>(wParam));
   if (!g_forwardOnly && message == kWmHotKey && IsOurs(id)) {
     Press(window, id);
+    return 0;
+  }
+  if (!g_forwardOnly && message == kWmUser && g_entryMessage != 0 && lParam == g_entryMessage) {
+    PressEntry(window, wParam);
     return 0;
   }
   return platform::Windows().CallWindowProc(g_prevWndProc, window, message, wParam, lParam);

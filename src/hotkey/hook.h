@@ -69,6 +69,19 @@ int SetUndoHotKey(platform::WindowHandle window, unsigned virtualKey, unsigned m
 void DropUndoHotKey(platform::WindowHandle window);
 bool UndoHotKeyIs(unsigned virtualKey, unsigned modifiers);
 
+// The entries of Winamp's Global Hotkeys plug-in that stand for the
+// plug-in's shortcuts. An entry's key sends Winamp's window WM_USER with the
+// entry's number in wParam and the plug-in's own IPC number in lParam; the
+// hook takes such a message as a press of the entry's shortcut: the working
+// one, a profile's (with its saved settings), or undo.
+inline constexpr unsigned kWmUser = 0x400;
+enum class EntryKind { Working, Profile, Undo };
+// The lParam of every entry's message; 0 (after Quit) passes them on.
+void SetEntryMessage(std::intptr_t ipc);
+// Adds an entry and returns its number. Numbers are never reused: Winamp
+// keeps the entries it was given for the process's life.
+std::uintptr_t AddEntry(EntryKind kind, const std::wstring& profile = L"");
+
 std::intptr_t HookWndProc(platform::WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam);
 

@@ -55,10 +55,25 @@ class WindowSystem {
   // Takes the hotkey messages with identifier `id` that wait in the window's
   // queue out of it (others stay).
   virtual void DiscardQueuedHotKeys(WindowHandle window, std::int32_t id) = 0;
+  // Keys as another program's hotkeys see them: the virtual keys held down
+  // now (mouse buttons left out); how long a held key waits for its next
+  // repeat at most, in ms (the keyboard's delay before the first repeat, or
+  // the interval between repeats when longer); the hotkey messages for
+  // `modifiers` with one of `keys` that wait in this thread's queue, for any
+  // of its windows, taken out of it (others stay).
+  virtual std::vector<unsigned> HeldKeys() = 0;
+  virtual unsigned KeyRepeatWait() = 0;
+  virtual void DiscardQueuedKeyPresses(unsigned modifiers, const std::vector<unsigned>& keys) = 0;
+  // Milliseconds since the system started (wraps round after 49 days).
+  virtual std::uint32_t TickCount() = 0;
 
   // Talking to Winamp through the window it handed the plug-in.
   virtual std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                     std::intptr_t lParam) = 0;
+  // Puts the message in the window's queue and returns at once; false when
+  // it could not be posted.
+  virtual bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                           std::intptr_t lParam) = 0;
   virtual std::uint32_t GetWindowProcessId(WindowHandle window) = 0;
   virtual ProcessHandle OpenProcessForRead(std::uint32_t processId) = 0;  // 0 on failure
   // Reads up to `size` bytes at `address`; returns how many bytes arrived.

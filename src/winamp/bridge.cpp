@@ -1,5 +1,6 @@
 #include "winamp/bridge.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/error.h"
@@ -162,6 +163,44 @@ std::wstring GetArtistTag(platform::WindowHandle window, const std::wstring& pat
       !AskTag<char>(window, kIpcGetExtendedFileInfo, ansiPath, "artist", ansiTag))
     return {};
   return ui.FromAnsi(ansiTag);
+}
+
+bool GlobalHotkeys::Open(platform::WindowHandle window, const std::string& ownName) {
+  auto& windows = platform::Windows();
+  auto registered = [&](const char* name) {
+    return windows.SendMessage(window, kWmUser, reinterpret_cast<std::uintptr_t>(name),
+                               kIpcRegisterWinampIpcMessage);
+  };
+  add_ = registered("GenHotkeysAdd");
+  own_ = add_ == 0 ? 0 : registered(ownName.c_str());
+  if (own_ == 0) add_ = 0;
+  return add_ != 0;
+}
+
+bool GlobalHotkeys::Has(const std::string& id) const {
+  auto lower = [](std::string text) {
+    for (char& c : text)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+  };
+  return std::any_of(posted_.begin(), posted_.end(),
+                     [&](const std::unique_ptr<Posted>& posted) { return lower(posted->id) == lower(id); });
+}
+
+void GlobalHotkeys::Post(platform::WindowHandle window, const std::wstring& name, const std::string& id,
+                         std::uintptr_t number) {
+  if (add_ == 0) return;
+  auto posted = std::make_unique<Posted>(Posted{name, id, {}});
+  posted->entry = {reinterpret_cast<const char*>(posted->name.c_str()),
+                   kHotkeyUnicodeName,
+                   kWmUser,
+                   number,
+                   own_,
+                   posted->id.c_str(),
+                   0,
+                   {}};
+  const HotkeyEntry& entry = posted_.emplace_back(std::move(posted))->entry;
+  platform::Windows().PostMessage(window, kWmUser, reinterpret_cast<std::uintptr_t>(&entry), add_);
 }
 
 std::wstring GetIniDirectory(platform::WindowHandle window) {

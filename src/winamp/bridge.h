@@ -3,8 +3,11 @@
 // WinAmpWindowHandle): another program may own a window of Winamp's class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -70,6 +73,54 @@ std::wstring GetArtistTag(platform::WindowHandle winamp, const std::wstring& pat
 // Winamp's own settings folder as its main window `window` names it: the
 // wide answer, else the ANSI one (older players); empty when it names none.
 std::wstring GetIniDirectory(platform::WindowHandle window);
+
+// Winamp's Global Hotkeys plug-in lists the entries that other plug-ins post
+// to Winamp under the message number it registered as "GenHotkeysAdd", lets
+// the user give each a key, and sends the entry's message when it is pressed.
+inline constexpr std::intptr_t kIpcRegisterWinampIpcMessage = 65536;
+inline constexpr std::uint32_t kHotkeyUnicodeName = 0x100;  // `name` is a wchar_t*
+
+// An entry as the Global Hotkeys plug-in reads it.
+struct HotkeyEntry {
+  const char* name;
+  std::uint32_t flags;
+  unsigned message;  // sent, with the two values below, when its key is pressed
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+  const char* id;                 // keeps the user's key across sessions; unique, case-blind
+  platform::WindowHandle window;  // 0: Winamp's main window
+  int extended[6];
+};
+static_assert(sizeof(HotkeyEntry) == 5 * sizeof(void*) + 8 + 6 * sizeof(int));
+static_assert(offsetof(HotkeyEntry, wParam) == sizeof(void*) + 8);
+
+// The entries the plug-in has posted this session. Winamp reads an entry
+// when it handles the post, later than the post itself, so each entry and
+// its texts stay where they are until this object goes.
+class GlobalHotkeys {
+ public:
+  // Asks Winamp for the Global Hotkeys plug-in's message number and for one
+  // of the plug-in's own (`ownName`), which every entry's message carries in
+  // lParam; false when Winamp answers none (no Global Hotkeys plug-in).
+  bool Open(platform::WindowHandle winamp, const std::string& ownName);
+  bool IsOpen() const { return add_ != 0; }
+  std::intptr_t EntryMessage() const { return own_; }
+  // True when an entry with this id (compared case-blind) was posted.
+  bool Has(const std::string& id) const;
+  // Posts the entry `name` under `id`, whose key sends Winamp's main window
+  // WM_USER with `number` and EntryMessage().
+  void Post(platform::WindowHandle winamp, const std::wstring& name, const std::string& id,
+            std::uintptr_t number);
+
+ private:
+  struct Posted {
+    std::wstring name;
+    std::string id;
+    HotkeyEntry entry;
+  };
+  std::intptr_t add_ = 0, own_ = 0;
+  std::vector<std::unique_ptr<Posted>> posted_;  // each where it was made
+};
 
 // The bytes before the first NUL; throws vandrel::Error when there is none.
 std::string TrimAtNul(const std::string& text);

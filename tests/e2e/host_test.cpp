@@ -1,6 +1,7 @@
 // What a real Winamp does to a plug-in, end to end: a Unicode main window that
 // other plug-ins subclass before and after ours, held keys, another window of
-// Winamp's class; a first start with two wrappers, and shutdown with the dialog open.
+// Winamp's class; its Global Hotkeys plug-in; a first start with two wrappers, and
+// shutdown with the dialog open.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -85,6 +86,42 @@ TEST(Shortcuts, ThreeActiveProfilesActTheirWaysAClashIsToldAndQuitFreesEveryKey)
     EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, letter)) << letter << " still held";
     UnregisterHotKey(nullptr, 1);
   }
+}
+
+TEST(GlobalHotkeys, TheEntriesAreListedAndAProfilesEntryActsWithItsSettings) {
+  TempFolder music, keep;
+  PluginSession session;
+  ProfileText keeping{0, true, keep.path()};
+  const std::string one = music.File("One.mp3"), two = music.File("Two.mp3");
+  ASSERT_TRUE(session.Start({one, two, music.File("Three.mp3")},
+                            SettingsFile(ProfileText{}) + ProfileSection("keep", keeping)));
+  std::vector<StandinHotkey> entries;
+  ASSERT_TRUE(WaitUntil([&] { return (entries = session.standin().State().hotkeys).size() >= 4; }));
+  const std::pair<std::string, std::string> expected[] = {{"Vandrel_working", "dispose of the playing song"},
+                                                          {"Vandrel_profile_test", "test"},
+                                                          {"Vandrel_profile_keep", "keep"},
+                                                          {"Vandrel_undo", "undo the last disposal"}};
+  ASSERT_EQ(entries.size(), 4u);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].id, expected[i].first);
+    EXPECT_EQ(entries[i].name, "Vandrel: " + expected[i].second);
+    EXPECT_EQ(entries[i].flags, 0x100u) << "a wide name";
+    EXPECT_EQ(entries[i].window, 0u) << "Winamp's window";
+  }
+
+  // As Global Hotkeys does when the user's key is pressed: keep's entry
+  // moves, the working one deletes.
+  for (int entry : {2, 0}) {
+    ASSERT_TRUE(session.standin().ClearLog() && session.standin().SendHotkey(entry));
+    ASSERT_TRUE(WaitUntil([&] {
+      const StandinState state = session.standin().State();
+      return !state.handling && !state.log.empty() && state.log.back() == "Play";
+    }));
+    EXPECT_EQ(session.Commands(), (std::vector<std::string>{"Stop", "Next", "Play"}));
+  }
+  EXPECT_TRUE(FileExists(keep.Path("One.mp3")));
+  EXPECT_FALSE(FileExists(two) || FileExists(keep.Path("Two.mp3")));
+  EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
 TEST(PluginPair, AFirstStartAsksForSettingsASecondWrapperIsRefusedAndShutdownClosesTheDialog) {

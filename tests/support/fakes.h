@@ -102,9 +102,22 @@ class FakeWindows : public platform::WindowSystem {
   std::wstring moduleFileName = L"C:\\Plugins\\vandrel.dll";
 
   // Delivers a message through the window's current procedure.
-  std::intptr_t Deliver(unsigned message, std::uintptr_t wParam) {
-    return CallWindowProc(proc, kWinamp, message, wParam, 0);
+  std::intptr_t Deliver(unsigned message, std::uintptr_t wParam, std::intptr_t lParam = 0) {
+    return CallWindowProc(proc, kWinamp, message, wParam, lParam);
   }
+  // Winamp's IPC numbers registered by name (Global Hotkeys' only while present); the posts.
+  bool globalHotkeys = true;
+  std::vector<std::string> ipcNames;
+  struct Post {
+    unsigned message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+  std::vector<Post> posts;
+  // The keys held, the clock, and the hotkeys taken out of the queue (modifiers, then keys).
+  std::vector<unsigned> held;
+  std::uint32_t tick = 1000;
+  std::vector<std::vector<unsigned>> discarded;
 
   platform::ProcAddress GetWindowProc(platform::WindowHandle) override { return proc; }
   void SetWindowProc(platform::WindowHandle, platform::ProcAddress p) override { proc = p; }
@@ -134,6 +147,18 @@ class FakeWindows : public platform::WindowSystem {
   void UnregisterHotKey(platform::WindowHandle, std::int32_t id) override { registered.erase(id); }
   void KeepModuleLoaded() override {}
   void DiscardQueuedHotKeys(platform::WindowHandle, std::int32_t) override {}
+  std::vector<unsigned> HeldKeys() override { return held; }
+  unsigned KeyRepeatWait() override { return 500; }
+  void DiscardQueuedKeyPresses(unsigned modifiers, const std::vector<unsigned>& keys) override {
+    discarded.push_back({modifiers});
+    discarded.back().insert(discarded.back().end(), keys.begin(), keys.end());
+  }
+  std::uint32_t TickCount() override { return tick; }
+  bool PostMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override {
+    if (w == kWinamp) posts.push_back({message, wParam, lParam});
+    return w == kWinamp;
+  }
   std::intptr_t SendMessage(platform::WindowHandle w, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     const auto count = static_cast<std::int32_t>(playlist.size());
@@ -174,6 +199,12 @@ class FakeWindows : public platform::WindowSystem {
                             : Tag(*reinterpret_cast<const TagQuery<char>*>(wParam), lParam);
     }
     if (message != 0x400) return 0;
+    if (lParam == 65536) {
+      const std::string name = reinterpret_cast<const char*>(wParam);
+      if (name == "GenHotkeysAdd" && !globalHotkeys) return 0;
+      ipcNames.push_back(name);
+      return 65536 + static_cast<std::intptr_t>(ipcNames.size());
+    }
     if (lParam == 101) playlist.clear();
     if (lParam == 124) return count;
     if (lParam == 125) return position;

@@ -1,6 +1,8 @@
 // The plug-in object, its hotkey and hook, and the reading of Winamp's playlist.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "core/vandrel.h"
@@ -8,6 +10,7 @@
 #include "settings/profile.h"
 #include "settings/values.h"
 #include "support/fakes.h"
+#include "winamp/bridge.h"
 
 namespace vandrel {
 namespace {
@@ -371,6 +374,125 @@ TEST_F(CoreTest, ActiveProfilesKeepTheirShortcutsBesideTheWorkingOneAndActWithTh
   plugin_.IZekWinAmpGenPlugin_Quit();
   EXPECT_TRUE(windows.registered.empty());
   EXPECT_EQ(windows.atomsDeleted.size(), static_cast<std::size_t>(windows.atomsAdded));
+}
+
+// What a post to the Global Hotkeys plug-in carried, read when every post is made.
+std::wstring Posted(const FakeWindows::Post& post) {
+  const auto& e = *reinterpret_cast<const winamp::HotkeyEntry*>(post.wParam);
+  const auto* id = reinterpret_cast<const unsigned char*>(e.id);
+  const bool zeros = std::all_of(std::begin(e.extended), std::end(e.extended), [](int x) { return x == 0; });
+  return std::to_wstring(post.message) + L" " + std::to_wstring(post.lParam) + L" " +
+         reinterpret_cast<const wchar_t*>(e.name) + L"|" + std::to_wstring(e.flags) + L" " +
+         std::to_wstring(e.message) + L" " + std::to_wstring(e.wParam) + L" " + std::to_wstring(e.lParam) +
+         L" " + std::wstring(id, id + std::strlen(e.id)) + L" " + std::to_wstring(e.window) +
+         (zeros ? L"" : L" extended");
+}
+
+TEST_F(CoreTest, GlobalHotkeysEntriesArePostedOnceEachAndActAsTheirShortcuts) {
+  const std::wstring work = L"[iniConfig]\r\nLastUsed=work\r\n" + Section(L"work", 11, 3, L"", false) +
+                            Section(L"keep", 12, 3, L"D:\\Keep", false) +
+                            Section(L"caf\u00E9", 0, 8, L"", false);
+  Start(work);
+  EXPECT_EQ(windows.ipcNames, (std::vector<std::string>{"GenHotkeysAdd", "Vandrel_GlobalHotkey"}));
+  profile.SetText(kIni, work + Section(L"later", 0, 8, L"", false));
+  plugin_.RefreshShortcuts(true);  // as after Save: the new profile only
+  plugin_.RefreshShortcuts(true);
+  plugin_.IZekWinAmpGenPlugin_Quit();
+  Start();
+  Texts posted;
+  for (const FakeWindows::Post& post : windows.posts) posted.push_back(Posted(post));
+  ASSERT_EQ(posted.size(), 6u) << "each id once a session";
+  const std::uintptr_t first = reinterpret_cast<const winamp::HotkeyEntry*>(windows.posts[0].wParam)->wParam;
+  const std::wstring names[] = {L"Vandrel: dispose of the playing song|256 1024 $ 65538 Vandrel_working 0",
+                                L"Vandrel: work|256 1024 $ 65538 Vandrel_profile_work 0",
+                                L"Vandrel: keep|256 1024 $ 65538 Vandrel_profile_keep 0",
+                                L"Vandrel: caf\u00E9|256 1024 $ 65538 Vandrel_profile_caf\u00C3\u00A9 0",
+                                L"Vandrel: undo the last disposal|256 1024 $ 65538 Vandrel_undo 0",
+                                L"Vandrel: later|256 1024 $ 65538 Vandrel_profile_later 0"};
+  for (std::size_t i = 0; i < posted.size(); ++i) {
+    std::wstring expected = L"1024 65537 " + names[i];
+    expected.replace(expected.find(L'$'), 1, std::to_wstring(first + i));
+    EXPECT_EQ(posted[i], expected);
+  }
+
+  // Each entry's message acts as its shortcut; Winamp's own messages pass on.
+  auto press = [&](std::size_t entry) { return windows.Deliver(0x400, first + entry, 65538); };
+  files.AddFolder(L"D:\\Keep");
+  for (const wchar_t* song : {L"C:\\a.mp3", L"C:\\b.mp3"}) files.AddFile(song);
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3"};
+  EXPECT_EQ(press(0), 0);
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3")) << "the working settings delete";
+  windows.position = 1;
+  EXPECT_EQ(press(2), 0);
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\b.mp3")) << "keep's saved settings move, though not always active";
+  EXPECT_EQ(windows.Deliver(0x400, first + 2, 125), FakeWindows::kWinampResult);
+  EXPECT_EQ(windows.Deliver(0x400, first + 2, 65537), FakeWindows::kWinampResult);
+  EXPECT_EQ(press(4), 0);
+  EXPECT_TRUE(files.IsFile(L"C:\\b.mp3")) << "undone";
+
+  // A profile gone since the start: its entry does nothing and says so once.
+  profile.SetText(kIni, L"[iniConfig]\r\nLastUsed=work\r\n" + Section(L"work", 11, 3, L"", false));
+  ui.shown.clear();
+  press(2);
+  press(2);
+  EXPECT_EQ(ui.Texts(), Texts{L"The Global Hotkeys entry \"Vandrel: keep\" does nothing: there are no saved "
+                              L"settings named \"keep\" any more."});
+  EXPECT_EQ(ui.shown[0].title, L"Vandrel");
+  EXPECT_TRUE(files.IsFile(L"C:\\b.mp3"));
+
+  // Without a Global Hotkeys plug-in nothing is posted.
+  windows.globalHotkeys = false;
+  windows.posts.clear();
+  second_.IZekWinAmpGenPlugin_Quit();
+  plugin_.IZekWinAmpGenPlugin_Quit();
+  second_.IZekWinAmpGenPlugin_Initialize(wrapper);
+  EXPECT_TRUE(windows.posts.empty());
+}
+
+TEST_F(CoreTest, AnEntrysRepeatsWhileItsKeysAreHeldAndPressesDuringAnActionFollowTheShortcutsRules) {
+  Start(L"[iniConfig]\r\nLastUsed=work\r\n" + Section(L"work", 0, 3, L"", false) +
+        Section(L"keep", 0, 3, L"D:\\Keep", false));
+  const std::uintptr_t first = reinterpret_cast<const winamp::HotkeyEntry*>(windows.posts[0].wParam)->wParam;
+  files.AddFolder(L"D:\\Keep");
+  for (const wchar_t* song : {L"C:\\a.mp3", L"C:\\b.mp3", L"C:\\c.mp3", L"C:\\d.mp3"}) files.AddFile(song);
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3", "C:\\d.mp3"};
+  auto gone = [&] {
+    int count = 0;
+    for (const std::string& song : windows.playlist)
+      count += !files.IsFile(std::wstring(song.begin(), song.end()));
+    return count;
+  };
+  auto press = [&](std::size_t entry) {
+    windows.position = gone();  // the next song still there
+    windows.Deliver(0x400, first + entry, 65538);
+  };
+
+  windows.held = {0x11, 0xA2, 0x12, 'K'};  // Ctrl (and its left key), Alt, K
+  press(0);
+  EXPECT_EQ(windows.discarded, (std::vector<std::vector<unsigned>>{{3, 'K'}})) << "its queued presses";
+  for (int repeat = 0; repeat < 3; ++repeat, windows.tick += 700) press(0);
+  EXPECT_EQ(gone(), 1) << "repeats of the held keys";
+  windows.held = {0x11, 0x12};
+  windows.tick += 30;
+  press(0);
+  windows.held = {0x11, 0x12, 'K'};
+  windows.tick += 30;
+  press(0);
+  windows.tick += 2000;
+  press(0);
+  EXPECT_EQ(gone(), 3) << "pressed again: after a release, and long after";
+
+  // While an action's box is up its own entry is swallowed, another's waits.
+  windows.held.clear();
+  files.failing[L"RemoveFile c:\\d.mp3"] = 5;
+  ui.onBox = [&] {
+    ui.onBox = nullptr;
+    press(0);
+    press(2);
+  };
+  press(0);
+  EXPECT_TRUE(files.IsFile(L"D:\\Keep\\d.mp3"));
+  EXPECT_EQ(ui.shown.size(), 1u);
 }
 
 TEST_F(CoreTest, SettingsPathKeyNumbersAndCleanNames) {

@@ -266,13 +266,32 @@ TEST_F(PairTest, FailuresReachTheCallerWithTheirNumberAndText) {
 }
 
 // The sweep takes that hotkey's messages only: another hotkey's press, queued
-// between them, is still there afterwards.
-TEST_F(PairTest, TheSweepForRepeatsKeepsOtherHotkeysPresses) {
+// between them, is still there afterwards. The sweep for a combination's
+// presses (whoever registered it) keeps the other combinations'; the held
+// keys are the keyboard's.
+TEST_F(PairTest, TheSweepsForRepeatsKeepOtherHotkeysPressesAndHeldKeysAreSeen) {
+  auto& windows = platform::win32::Win32Windows();
   for (WPARAM id : {5, 7, 5, 9, 5}) PostMessageW(winamp, WM_HOTKEY, id, 0);
-  platform::win32::Win32Windows().DiscardQueuedHotKeys(reinterpret_cast<platform::WindowHandle>(winamp), 5);
-  std::vector<WPARAM> left;
-  for (MSG m; PeekMessageW(&m, winamp, WM_HOTKEY, WM_HOTKEY, PM_REMOVE);) left.push_back(m.wParam);
-  EXPECT_EQ(left, (std::vector<WPARAM>{7, 9}));
+  windows.DiscardQueuedHotKeys(reinterpret_cast<platform::WindowHandle>(winamp), 5);
+  for (LPARAM keys : {MAKELPARAM(3, 'K'), MAKELPARAM(2, 'K'), MAKELPARAM(3, 'L'), MAKELPARAM(3, 'K')})
+    PostMessageW(winamp, WM_HOTKEY, 1, keys);
+  windows.DiscardQueuedKeyPresses(MOD_CONTROL | MOD_ALT, {'K', 'J'});
+  std::vector<LPARAM> left;
+  for (MSG m; PeekMessageW(&m, winamp, WM_HOTKEY, WM_HOTKEY, PM_REMOVE);)
+    left.push_back(m.wParam * 0x1000000 + m.lParam);
+  EXPECT_EQ(left, (std::vector<LPARAM>{0x7000000, 0x9000000, 0x1000000 + MAKELPARAM(2, 'K'),
+                                       0x1000000 + MAKELPARAM(3, 'L')}));
+
+  INPUT key{};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = VK_F24;
+  ASSERT_EQ(SendInput(1, &key, sizeof key), 1u);
+  const std::vector<unsigned> held = windows.HeldKeys();
+  key.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &key, sizeof key);
+  EXPECT_NE(std::find(held.begin(), held.end(), VK_F24), held.end());
+  const std::vector<unsigned> released = windows.HeldKeys();
+  EXPECT_EQ(std::find(released.begin(), released.end(), VK_F24), released.end());
 }
 
 // A profile with fewer than five entries ends Initialize after the hook is in

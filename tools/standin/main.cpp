@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hotkeys.h"
 #include "player.h"
 #include "plugins.h"
 #include "standin_protocol.h"
@@ -23,6 +24,7 @@ namespace {
 struct App {
   Player player;
   Plugins plugins;
+  GlobalHotkeys hotkeys;
   UINT control_message = 0;
   bool ready = false;
   bool closed = false;
@@ -70,6 +72,7 @@ std::string StateText(const App& app) {
   for (const std::string& command : player.log()) text += "command " + command + "\n";
   for (const std::string& plugin : app.plugins.Describe()) text += "plugin " + plugin + "\n";
   for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
+  for (const std::string& hotkey : app.hotkeys.Describe()) text += "hotkey " + hotkey + "\n";
   // Whether a plug-in has put its own procedure in front of the window's.
   const bool hooked = app.window != nullptr && IsWindow(app.window) &&
                       GetWindowLongPtrW(app.window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc);
@@ -142,6 +145,8 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
       break;
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
+    case kSendHotkey:
+      return app.hotkeys.Send(static_cast<size_t>(arg), window) ? 1 : 0;
     case kShutdown:
       Close(app);
       PostMessageW(window, app.control_message, kFinish, 0);
@@ -187,6 +192,12 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
   if (message == app.control_message && message != 0) return OnControl(app, window, wparam, lparam);
   switch (message) {
     case WM_USER: {
+      if (lparam == kIpcRegisterWinampIpcMessage)
+        return app.hotkeys.Register(reinterpret_cast<const char*>(wparam));
+      if (app.hotkeys.IsAdd(lparam)) {
+        app.hotkeys.Add(wparam);
+        return 1;
+      }
       const LONGLONG start = Counter();
       const LRESULT answer = app.player.OnIpc(wparam, lparam);
       // Of the queries only clearing the playlist changes what is shown.
@@ -327,7 +338,8 @@ int Run(HINSTANCE instance) {
       app.own_handling = 0;
     }
     TranslateMessage(&msg);
-    app.handling_hotkey = msg.message == WM_HOTKEY;
+    app.handling_hotkey =
+        msg.message == WM_HOTKEY || (msg.message == app.control_message && msg.wParam == kSendHotkey);
     DispatchMessageW(&msg);
     app.handling_hotkey = false;
   }

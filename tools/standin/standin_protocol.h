@@ -21,6 +21,9 @@
 //                         arrives meanwhile waits in the queue.
 //   kOpenConfig   (post)  calls config() of plug-in number lParam; config()
 //                         usually runs a modal dialog, so never send this.
+//   kSendHotkey   (post)  the Global Hotkeys entry number lParam (from 0, in
+//                         the order posted) is pressed: its message is sent to
+//                         its window, or to the main window when it names none.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
 //                         quit(), then (from a fresh message) FreeLibrary of
 //                         each, a probe message sent through the main
@@ -43,7 +46,10 @@
 //                        window's own
 //   unicode 0|1          1 while the main window is a Unicode window whose
 //                        title (it holds Chinese characters) reads back whole
-//   handling 0|1         1 while a WM_HOTKEY taken by the message loop is
+//   hotkey ID\tFLAGS\tMSG\tWPARAM\tLPARAM\tWND\tNAME
+//                        one line per entry posted to the Global Hotkeys
+//                        plug-in, in order, numbers in decimal, NAME in UTF-8
+//   handling 0|1         1 while a WM_HOTKEY (or kSendHotkey) taken by the message loop is
 //                        still being handled (a query can be answered from
 //                        inside the handler, whenever it looks at the queue)
 //   timing H P F O       performance-counter readings: the message loop
@@ -56,7 +62,10 @@
 // IPC_GETPLAYLISTFILE <wParam>, IPC_GETPLAYLISTFILEW <wParam>,
 // IPC_USES_RECYCLEBIN, IPC_GET_SHUFFLE, IPC_DELETE <wParam>, IPC_GETINIDIRECTORYW,
 // IPC_GETINIDIRECTORY, IPC_GET_EXTENDED_FILE_INFOW <file>, IPC_GET_EXTENDED_FILE_INFO
-// <file>, IPC <code> <wParam> for other WM_USER codes.
+// <file>, IPC <code> <wParam> for other WM_USER codes. The Global Hotkeys
+// plug-in's part is not logged: IPC_REGISTER_WINAMP_IPCMESSAGE (65536) hands out
+// a number per name, "GenHotkeysAdd" the first, and what is posted under that
+// number is shown as "hotkey" lines.
 //
 // Tags come from the file named by /tags= (tags.h): the artist of each file
 // listed there; other files and other metadata names are answered with 0.
@@ -94,6 +103,7 @@ enum Control : std::uintptr_t {
   kSetReleaseDelay = 11,
   kSetShuffle = 12,
   kBusy = 13,
+  kSendHotkey = 14,
 };
 
 // The main window's title, outside every ANSI code page.
@@ -121,6 +131,7 @@ inline constexpr unsigned kIpcUsesRecycleBin = 651;
 inline constexpr unsigned kIpcSetPlaylistPos = 121;
 inline constexpr unsigned kIpcGetWnd = 260;  // wParam 1: the playlist editor
 inline constexpr unsigned kIpcChangeCurrentFileW = 1245;
+inline constexpr unsigned kIpcRegisterWinampIpcMessage = 65536;
 // The playlist editor's window: class "Winamp PE", WM_USER with the command
 // in wParam and its value in lParam; an insert comes as WM_COPYDATA.
 inline constexpr unsigned kIpcPeGetCurIndex = 100;

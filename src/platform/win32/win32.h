@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #undef SendMessage
+#undef PostMessage
 #undef MessageBox
 #undef FormatMessage
 #undef CallWindowProc

@@ -114,10 +114,49 @@ class Win32WindowSystem final : public WindowSystem {
     }
     for (const MSG& other : others) PostMessageW(other.hwnd, other.message, other.wParam, other.lParam);
   }
+  std::vector<unsigned> HeldKeys() override {
+    std::vector<unsigned> held;
+    for (unsigned key = VK_BACK; key < 0xFF; ++key) {
+      if (key == VK_MBUTTON || key == VK_XBUTTON1 || key == VK_XBUTTON2) continue;
+      if (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) held.push_back(key);
+    }
+    return held;
+  }
+  unsigned KeyRepeatWait() override {
+    // The delay setting counts quarter seconds from 0 (250 ms); the speed
+    // setting runs from 0 (about 2.5 repeats a second) to 31 (about 30).
+    UINT delay = 1;
+    DWORD speed = 31;
+    SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+    SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
+    const unsigned interval = 400 - std::min<DWORD>(speed, 31) * 367 / 31;
+    return std::max(250 * (std::min<UINT>(delay, 3) + 1), interval);
+  }
+  void DiscardQueuedKeyPresses(unsigned modifiers, const std::vector<unsigned>& keys) override {
+    std::vector<MSG> others;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+      const unsigned pressed = LOWORD(message.lParam) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN);
+      if (pressed != modifiers || std::find(keys.begin(), keys.end(), HIWORD(message.lParam)) == keys.end())
+        others.push_back(message);
+    }
+    for (const MSG& other : others) {
+      if (other.hwnd == nullptr) {
+        PostThreadMessageW(GetCurrentThreadId(), other.message, other.wParam, other.lParam);
+      } else {
+        PostMessageW(other.hwnd, other.message, other.wParam, other.lParam);
+      }
+    }
+  }
+  std::uint32_t TickCount() override { return GetTickCount(); }
   std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     if (window == 0) return 0;
     return ::SendMessageA(H(window), message, wParam, lParam);
+  }
+  bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override {
+    return window != 0 && ::PostMessageW(H(window), message, wParam, lParam) != FALSE;
   }
   std::uint32_t GetWindowProcessId(WindowHandle window) override {
     DWORD processId = 0;

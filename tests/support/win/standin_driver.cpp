@@ -41,6 +41,13 @@ StandinState ParseState(const std::string& text) {
       (key == "entry" ? s.playlist : key == "command" ? s.log : s.failed).push_back(value);
     if (key == "plugin")
       s.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
+    if (key == "hotkey") {
+      std::istringstream fields(value);
+      StandinHotkey& h = s.hotkeys.emplace_back();
+      std::getline(fields, h.id, '\t');
+      fields >> h.flags >> h.message >> h.wParam >> h.lParam >> h.window;
+      std::getline(fields.ignore(1), h.name);
+    }
     if (key == "timing")
       std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency >> s.own_handling;
   }
@@ -75,6 +82,15 @@ HWND FindMessageBox(const std::string& title, DWORD timeout_ms) {
       },
       timeout_ms);
   return box;
+}
+
+std::string NoticeText(DWORD timeout_ms) {
+  HWND notice = nullptr;
+  WaitUntil([&] { return (notice = FindWindowA("VandrelNotice", nullptr)) != nullptr; }, timeout_ms);
+  if (!notice || GetForegroundWindow() == notice) return "<no notice, or it took the focus>";
+  char text[512] = {};
+  GetWindowTextA(notice, text, sizeof text);
+  return text;
 }
 
 std::string MessageBoxText(HWND box) {
@@ -194,6 +210,9 @@ bool Standin::SetShuffle(bool on) const { return Send(standin::kSetShuffle, on ?
 
 bool Standin::OpenConfig(int index) const {
   return window_ != nullptr && PostMessageA(window_, control_message_, standin::kOpenConfig, index);
+}
+bool Standin::SendHotkey(int index) const {
+  return PostMessageA(window_, control_message_, standin::kSendHotkey, index);
 }
 bool Standin::Busy(DWORD ms) const { return PostMessageA(window_, control_message_, standin::kBusy, ms); }
 

@@ -16,6 +16,12 @@ struct StandinPlugin {
   std::string file, description;  // gen_x.dll, and the description its struct holds now
 };
 
+// An entry posted to the stand-in's Global Hotkeys plug-in, as it copied it.
+struct StandinHotkey {
+  std::string id, name;  // the name in UTF-8
+  unsigned long long flags = 0, message = 0, wParam = 0, lParam = 0, window = 0;
+};
+
 struct StandinState {
   bool ready = false;     // plug-ins loaded and their init() returned
   bool unicode = false;   // the main window is Unicode and its title reads back whole
@@ -27,6 +33,7 @@ struct StandinState {
   std::vector<std::string> log;  // "Play", "Stop", "Next", "IPC_GETPLAYLISTFILE <n>", ... in order
   std::vector<StandinPlugin> plugins;
   std::vector<std::string> failed;  // "gen_x.dll|reason"
+  std::vector<StandinHotkey> hotkeys;
   // Performance-counter readings of the last hotkey taken and Play received,
   // and the ticks the player spent on its own handling in between.
   long long hotkey_taken = 0, play_received = 0, counter_frequency = 1, own_handling = 0;
@@ -59,6 +66,7 @@ class Standin {
   bool SetShuffle(bool on) const;
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
+  bool SendHotkey(int index) const;      // posted: the entry's message may show a box
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.
   int Shutdown(DWORD timeout_ms = 30000);
