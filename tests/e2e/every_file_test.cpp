@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "../../tools/standin/standin_protocol.h"
 #include "support/win/plugin_session.h"
 
@@ -91,6 +93,41 @@ TEST(Journal, EachPressIsALineAndAJournalThatCannotBeWrittenStopsNoPressAndIsTol
   ASSERT_TRUE(session.Press('K'));
   EXPECT_FALSE(FileExists(two));
   EXPECT_EQ(FindMessageBox("Vandrel", 500), nullptr) << "said once";
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+TEST(Undo, TheUndoKeyBringsRecycledSongsBackNewestFirstAndNamesADeleteForGoodUntilAskedAgain) {
+  TempFolder music;
+  PluginSession session;
+  const std::string a = music.File("a.mp3", "song a"), b = music.File("b.mp3", "song b"),
+                    c = music.File("c.mp3", "song c");
+  ProfileText removing;
+  removing.playlistEntry = 1;
+  ASSERT_TRUE(session.Start({a, b, c}, SettingsFile(removing) + "UndoKey=26\r\nUndoModifiers=3\r\n"));
+  ASSERT_TRUE(session.standin().SetRecycleBin(true));
+  ASSERT_TRUE(session.Press('K'));
+  EXPECT_EQ(NoticeText(), "Deleted (Recycle Bin): a.mp3");
+  ASSERT_TRUE(session.Press('K'));
+  ASSERT_TRUE(session.standin().SetRecycleBin(false));
+  ASSERT_TRUE(session.Press('K', "Stop"));
+  ASSERT_TRUE(WaitUntil([&] { return session.standin().State().playlist.empty(); }));
+  const std::string journal = session.Ini().substr(0, session.Ini().rfind('\\') + 1) + "vandrel-journal.txt";
+  auto undo = [&](const std::function<bool()>& done) {
+    return PressKeys({VK_CONTROL, VK_MENU}, 'Z') && WaitUntil(done);
+  };
+  ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+  EXPECT_NE(Answer(FindMessageBox("Vandrel")).find(c + "?\r\n\r\nIt was deleted for good"),
+            std::string::npos);
+  ASSERT_TRUE(undo([&] { return ReadWholeFile(journal).find("undone\t" + c) != std::string::npos; }));
+  // Each undo ends with its notice.
+  auto putBack = [&](const std::string& name) {
+    return [&, name] { return NoticeText(0) == "Put back: " + name && !session.standin().State().handling; };
+  };
+  ASSERT_TRUE(undo(putBack("b.mp3")));
+  EXPECT_TRUE(FileExists(b) && !FileExists(a) && !FileExists(c)) << "the newest first";
+  ASSERT_TRUE(undo(putBack("a.mp3")));
+  EXPECT_EQ(ReadWholeFile(a) + ReadWholeFile(b), "song asong b") << "back from the Recycle Bin";
+  EXPECT_TRUE(WaitUntil([&] { return session.standin().State().playlist == Commands{a, b}; }));
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 

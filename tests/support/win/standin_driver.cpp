@@ -207,6 +207,7 @@ StandinState Standin::State() const {
 bool Standin::SetPosition(int position) const { return Send(standin::kSetPosition, position); }
 bool Standin::ClearLog() const { return Send(standin::kClearLog, 0); }
 bool Standin::SetShuffle(bool on) const { return Send(standin::kSetShuffle, on ? 1 : 0); }
+bool Standin::SetRecycleBin(bool on) const { return Send(standin::kSetRecycleBin, on ? 1 : 0); }
 
 bool Standin::OpenConfig(int index) const {
   return window_ != nullptr && PostMessageA(window_, control_message_, standin::kOpenConfig, index);

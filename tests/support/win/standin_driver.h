@@ -64,6 +64,7 @@ class Standin {
   bool SetPosition(int position) const;
   bool ClearLog() const;
   bool SetShuffle(bool on) const;
+  bool SetRecycleBin(bool on) const;  // what IPC_USES_RECYCLEBIN answers
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
   bool SendHotkey(int index) const;      // posted: the entry's message may show a box
