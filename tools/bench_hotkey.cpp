@@ -42,7 +42,8 @@ std::string Name(int i) {
 // Next, the queries), which is not the plug-in's.
 std::vector<double> RunPlugin(const std::string& ini, int presses, TempFolder& music,
                               std::vector<double>& own, char letter = 'K',
-                              const std::vector<WORD>& held = {VK_LWIN}) {
+                              const std::vector<WORD>& held = {VK_LWIN}, std::vector<double>* whole = nullptr,
+                              std::vector<double>* undos = nullptr, bool noJournal = false) {
   std::vector<std::string> entries;
   for (int i = 0; i < kPlaylist; ++i) {
     entries.push_back(i <= presses ? music.File(Name(i), "x") : music.Path(Name(i)));
@@ -54,6 +55,8 @@ std::vector<double> RunPlugin(const std::string& ini, int presses, TempFolder& m
 
   TempFolder plugins;
   PreparePluginsFolder(plugins.path(), ini);
+  // A folder in the journal's place: no line can be written (said once, in a box the benchmark answers).
+  if (noJournal) CreateDirectoryA(plugins.Path("vandrel-journal.txt").c_str(), nullptr);
   Standin standin;
   StandinOptions options;
   options.m3u = m3u;
@@ -85,6 +88,28 @@ std::vector<double> RunPlugin(const std::string& ini, int presses, TempFolder& m
     const double ms = 1000.0 / static_cast<double>(state.counter_frequency);
     times.push_back(static_cast<double>(state.play_received - state.hotkey_taken) * ms);
     own.push_back(static_cast<double>(state.own_handling) * ms);
+    // The whole press: until its handler returned, the journal's line included.
+    if (whole) {
+      WaitUntil([&] {
+        if (HWND box = FindMessageBox("Vandrel", 0)) Answer(box);
+        return (state = standin.State()).hotkey_done > state.hotkey_taken;
+      });
+      whole->push_back(static_cast<double>(state.hotkey_done - state.hotkey_taken) * ms);
+    }
+  }
+  // Then as many undos by the undo shortcut (Ctrl+Alt+Z), newest first.
+  for (int i = 0; undos && i < presses; ++i) {
+    StandinState state = standin.State();
+    const long long before = state.hotkey_done;
+    PressKeys({VK_CONTROL, VK_MENU}, 'Z');
+    Sleep(40);
+    if (!WaitUntil([&] { return (state = standin.State()).hotkey_done != before && !state.handling; })) {
+      std::printf("undo %d: not handled\n", i);
+      break;
+    }
+    // Less the player's own handling of the plug-in's questions, as for the presses.
+    undos->push_back(static_cast<double>(state.hotkey_done - state.hotkey_taken - state.own_handling) *
+                     1000.0 / static_cast<double>(state.counter_frequency));
   }
   standin.Shutdown();
   return times;
@@ -116,6 +141,25 @@ std::vector<double> BareMove(int count, TempFolder& folder, const std::string& t
   return times;
 }
 
+// A moved file put back by hand: moved to its old place, its artist and letter folders removed.
+std::vector<double> BareMoveBack(int count, TempFolder& folder, const std::string& target) {
+  std::vector<double> times;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = Name(i), letter = target + "\\a",
+                      artist = letter + "\\" + name.substr(0, name.find(" - "));
+    CreateDirectoryA(letter.c_str(), nullptr);
+    CreateDirectoryA(artist.c_str(), nullptr);
+    const std::string moved = artist + "\\" + name;
+    WriteWholeFile(moved, "x");
+    double start = Now();
+    MoveFileExA(moved.c_str(), folder.Path(name).c_str(), MOVEFILE_COPY_ALLOWED);
+    RemoveDirectoryA(artist.c_str());
+    RemoveDirectoryA(letter.c_str());
+    times.push_back(Now() - start);
+  }
+  return times;
+}
+
 void Report(const char* what, const std::vector<double>& plugin, const std::vector<double>& own,
             const std::vector<double>& bare) {
   std::vector<double> withoutPlayer;
@@ -139,10 +183,22 @@ int main(int argc, char** argv) {
   TempFolder deleteMusic;
   ProfileText deleting;
   std::vector<double> deleteOwn, moveOwn;
-  std::vector<double> deleteTimes = RunPlugin(SettingsFile(deleting), presses, deleteMusic, deleteOwn);
+  std::vector<double> deleteWhole;
+  // Without notices: a window's making is the display's work, not the journal's.
+  std::vector<double> deleteTimes = RunPlugin(SettingsFile(deleting) + "Notify=0\r\n", presses, deleteMusic,
+                                              deleteOwn, 'K', {VK_LWIN}, &deleteWhole);
   TempFolder bareFolder;
   std::vector<double> bareDelete = BareDelete(presses, bareFolder);
   Report("delete", deleteTimes, deleteOwn, bareDelete);
+  // The same presses where no journal line can be written.
+  TempFolder bareJournalMusic;
+  std::vector<double> bareJournalOwn, bareJournalWhole;
+  RunPlugin(SettingsFile(deleting) + "Notify=0\r\n", presses, bareJournalMusic, bareJournalOwn, 'K',
+            {VK_LWIN}, &bareJournalWhole, nullptr, true);
+  const double with = Median(deleteWhole), without = Median(bareJournalWhole);
+  std::printf(
+      "journal: whole press median %7.3f ms with the journal, %7.3f ms without; ratio %.3f (%s 1.2)\n", with,
+      without, with / without, with <= 1.2 * without ? "within" : "OVER");
 
   TempFolder moveMusic, target, bareMoveFolder, bareTarget;
   ProfileText moving;
@@ -153,6 +209,19 @@ int main(int argc, char** argv) {
   std::vector<double> moveTimes = RunPlugin(SettingsFile(moving), presses, moveMusic, moveOwn);
   std::vector<double> bareMove = BareMove(presses, bareMoveFolder, bareTarget.path());
   Report("move", moveTimes, moveOwn, bareMove);
+
+  // Undo of a move by the undo shortcut, against the same move back done bare
+  // (without the notice, whose window is the display's work).
+  TempFolder undoMusic, undoTarget, bareBackFolder, bareBackTarget;
+  moving.savingPlace = undoTarget.path();
+  std::vector<double> undoOwn, undos;
+  RunPlugin(SettingsFile(moving) + "UndoKey=26\r\nUndoModifiers=3\r\nNotify=0\r\n", presses, undoMusic,
+            undoOwn, 'K', {VK_LWIN}, nullptr, &undos);
+  const double undo = Median(undos),
+               back = Median(BareMoveBack(presses, bareBackFolder, bareBackTarget.path()));
+  std::printf(
+      "undo: %zu undos of a move, median %7.3f ms; the bare move back %7.3f ms; ratio %.3f (%s 1.5)\n",
+      undos.size(), undo, back, undo / back, undo <= 1.5 * back ? "within" : "OVER");
 
   // The same delete through an always-active profile's shortcut: the only one
   // of one, then the last of ten.
@@ -170,6 +239,6 @@ int main(int argc, char** argv) {
 
   bool ok = static_cast<int>(deleteTimes.size()) == presses &&
             static_cast<int>(moveTimes.size()) == presses && static_cast<int>(one.size()) == presses &&
-            static_cast<int>(ten.size()) == presses;
+            static_cast<int>(ten.size()) == presses && static_cast<int>(undos.size()) == presses;
   return ok ? 0 : 1;
 }

@@ -116,12 +116,13 @@ void Vandrel::Undo(bool confirm) {
     }
   } else {
     if (confirm && !Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
-    if (!disposal::FileExists(last.newPath)) {
+    // A move never replaces a file: why one failed is looked into only then.
+    const platform::OpResult back = files.MoveFile(last.newPath, last.path);
+    if (!back.ok() && !disposal::FileExists(last.newPath)) {
       Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
       return;
     }
-    if (PlaceTaken(last)) return;
-    const platform::OpResult back = files.MoveFile(last.newPath, last.path);
+    if (!back.ok() && PlaceTaken(last)) return;
     if (!back.ok()) {
       Tell(L"Could not move the file back\r\n" + last.newPath + L"\r\nto\r\n" + last.path + L"\r\n\r\n" +
                back.Reason(),

@@ -37,6 +37,7 @@ struct App {
   LONGLONG hotkey_taken = 0;
   LONGLONG play_received = 0;
   LONGLONG own_handling = 0;
+  LONGLONG hotkey_done = 0;      // the last WM_HOTKEY's handler returned
   bool handling_hotkey = false;  // a WM_HOTKEY is being dispatched
 };
 
@@ -85,7 +86,8 @@ std::string StateText(const App& app) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   text += "timing " + std::to_string(app.hotkey_taken) + " " + std::to_string(app.play_received) + " " +
-          std::to_string(frequency.QuadPart) + " " + std::to_string(app.own_handling) + "\n";
+          std::to_string(frequency.QuadPart) + " " + std::to_string(app.own_handling) + " " +
+          std::to_string(app.hotkey_done) + "\n";
   return text;
 }
 
@@ -341,6 +343,7 @@ int Run(HINSTANCE instance) {
     app.handling_hotkey =
         msg.message == WM_HOTKEY || (msg.message == app.control_message && msg.wParam == kSendHotkey);
     DispatchMessageW(&msg);
+    if (msg.message == WM_HOTKEY) app.hotkey_done = Counter();
     app.handling_hotkey = false;
   }
   Close(app);

@@ -52,10 +52,11 @@
 //   handling 0|1         1 while a WM_HOTKEY (or kSendHotkey) taken by the message loop is
 //                        still being handled (a query can be answered from
 //                        inside the handler, whenever it looks at the queue)
-//   timing H P F O       performance-counter readings: the message loop
+//   timing H P F O D     performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
-//                        the counter's frequency, and the ticks the player
-//                        spent handling messages in between
+//                        the counter's frequency, the ticks the player
+//                        spent handling messages in between, and the last
+//                        WM_HOTKEY's handler returning
 //
 // Command names: Play, Pause, Stop, Next, StartOfPlaylist, Command <id> for
 // other WM_COMMAND ids; IPC_GETLISTPOS, IPC_GETLISTLENGTH,

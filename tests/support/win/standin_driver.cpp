@@ -49,7 +49,8 @@ StandinState ParseState(const std::string& text) {
       std::getline(fields.ignore(1), h.name);
     }
     if (key == "timing")
-      std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency >> s.own_handling;
+      std::istringstream(value) >> s.hotkey_taken >> s.play_received >> s.counter_frequency >>
+          s.own_handling >> s.hotkey_done;
   }
   return s;
 }

@@ -37,6 +37,7 @@ struct StandinState {
   // Performance-counter readings of the last hotkey taken and Play received,
   // and the ticks the player spent on its own handling in between.
   long long hotkey_taken = 0, play_received = 0, counter_frequency = 1, own_handling = 0;
+  long long hotkey_done = 0;  // its handler returned
 };
 
 struct StandinOptions {
@@ -64,7 +65,7 @@ class Standin {
   bool SetPosition(int position) const;
   bool ClearLog() const;
   bool SetShuffle(bool on) const;
-  bool SetRecycleBin(bool on) const;  // what IPC_USES_RECYCLEBIN answers
+  bool SetRecycleBin(bool on) const;     // what IPC_USES_RECYCLEBIN answers
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
   bool SendHotkey(int index) const;      // posted: the entry's message may show a box
