@@ -27,6 +27,10 @@ const FontSpec kVerdana{L"Verdana", 8.25, false};
 const FontSpec kVerdanaBold{L"Verdana", 8.25, true};
 const FontSpec kVerdanaLargeBold{L"Verdana", 9.75, true};
 
+// The modifier boxes' keys, in the boxes' order: Ctrl, Alt, Shift, Win.
+constexpr std::int32_t kModifierBits[] = {hotkey::kModControl, hotkey::kModAlt, hotkey::kModShift,
+                                          hotkey::kModWin};
+
 // The playlist-entry choices, in the order of their numbers.
 constexpr const wchar_t* kPlaylistEntryChoices[] = {L"Leave it", L"Remove it",
                                                     L"Remove it, or follow a moved file"};
@@ -256,37 +260,33 @@ void FrmConfig::OpeningSequence() {
   ConfigDialogOpen() = true;
 }
 
-void FrmConfig::ShowModifiers(std::int32_t modifiers) {
+void FrmConfig::ShowModifiers(std::int32_t modifiers, bool undo) {
   platform::Form& f = *form_;
-  f.SetChecked(c_.chkCtrl, (modifiers & hotkey::kModControl) != 0);
-  f.SetChecked(c_.chkAlt, (modifiers & hotkey::kModAlt) != 0);
-  f.SetChecked(c_.chkShift, (modifiers & hotkey::kModShift) != 0);
-  f.SetChecked(c_.chkWin, (modifiers & hotkey::kModWin) != 0);
+  const auto boxes = ModifierBoxes(undo);
+  for (int i = 0; i < 4; ++i) f.SetChecked(boxes[i], (modifiers & kModifierBits[i]) != 0);
 }
 
-std::int32_t FrmConfig::CheckedModifiers() {
+std::int32_t FrmConfig::CheckedModifiers(bool undo) {
   platform::Form& f = *form_;
-  return (f.Checked(c_.chkCtrl) ? hotkey::kModControl : 0) | (f.Checked(c_.chkAlt) ? hotkey::kModAlt : 0) |
-         (f.Checked(c_.chkShift) ? hotkey::kModShift : 0) | (f.Checked(c_.chkWin) ? hotkey::kModWin : 0);
+  const auto boxes = ModifierBoxes(undo);
+  std::int32_t modifiers = 0;
+  for (int i = 0; i < 4; ++i) modifiers |= f.Checked(boxes[i]) ? kModifierBits[i] : 0;
+  return modifiers;
+}
+
+std::array<platform::ControlId, 4> FrmConfig::ModifierBoxes(bool undo) const {
+  if (undo) return {c_.chkUndoCtrl, c_.chkUndoAlt, c_.chkUndoShift, c_.chkUndoWin};
+  return {c_.chkCtrl, c_.chkAlt, c_.chkShift, c_.chkWin};
 }
 
 void FrmConfig::ShowUndoShortcut() {
-  platform::Form& f = *form_;
-  const std::int32_t modifiers = plugin_->UndoModifiers();
-  f.SetChecked(c_.chkUndoCtrl, (modifiers & hotkey::kModControl) != 0);
-  f.SetChecked(c_.chkUndoAlt, (modifiers & hotkey::kModAlt) != 0);
-  f.SetChecked(c_.chkUndoShift, (modifiers & hotkey::kModShift) != 0);
-  f.SetChecked(c_.chkUndoWin, (modifiers & hotkey::kModWin) != 0);
-  f.Select(c_.cmbUndoKey, plugin_->UndoKey());
+  ShowModifiers(plugin_->UndoModifiers(), true);
+  form_->Select(c_.cmbUndoKey, plugin_->UndoKey());
 }
 
 void FrmConfig::SetUndoKey_Click() {
-  platform::Form& f = *form_;
-  const std::int32_t key = std::max(f.SelectedIndex(c_.cmbUndoKey), 0);
-  const std::int32_t modifiers = (f.Checked(c_.chkUndoCtrl) ? hotkey::kModControl : 0) |
-                                 (f.Checked(c_.chkUndoAlt) ? hotkey::kModAlt : 0) |
-                                 (f.Checked(c_.chkUndoShift) ? hotkey::kModShift : 0) |
-                                 (f.Checked(c_.chkUndoWin) ? hotkey::kModWin : 0);
+  const std::int32_t key = std::max(form_->SelectedIndex(c_.cmbUndoKey), 0);
+  const std::int32_t modifiers = CheckedModifiers(true);
   if (key != 0 && modifiers == 0) {
     ShowBox(L"Tick at least one of Ctrl, Alt, Shift and Win for the undo shortcut.",
             platform::Icon::Exclamation);

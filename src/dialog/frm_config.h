@@ -2,6 +2,8 @@
 // runs the opening sequence and handles one event per control.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,8 +81,10 @@ class FrmConfig : public platform::FormEvents {
   // Runs a handler; what it throws is told to the user and goes no further.
   void Guarded(const std::function<void()>& handler);
   // The hotkey's modifier boxes: shown from, and read as, the modifier bits.
-  void ShowModifiers(std::int32_t modifiers);
-  std::int32_t CheckedModifiers();
+  // With `undo`, the undo shortcut's boxes.
+  void ShowModifiers(std::int32_t modifiers, bool undo = false);
+  std::int32_t CheckedModifiers(bool undo = false);
+  std::array<platform::ControlId, 4> ModifierBoxes(bool undo) const;
   // The undo shortcut's boxes, as the plug-in has it.
   void ShowUndoShortcut();
   // Shows under the profile list what the profile `name` does (nothing for

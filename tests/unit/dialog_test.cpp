@@ -141,6 +141,27 @@ TEST_F(DialogTest, TheControlsEvents) {
             L"defined - either moves all files or deletes all files!");
 }
 
+TEST_F(DialogTest, TheUndoGroupSetsTheUndoShortcutAndTheNoticesAndShowsThemOnOpening) {
+  profile.SetText(kIni, kSample);
+  FakeForm& f = Open();
+  EXPECT_TRUE(f.SelectedIndex(c().cmbUndoKey) == 0 && f.Checked(c().chkNotify));
+  f.Pick(c().cmbUndoKey, 26);
+  f.Click(c().setUndoKey);
+  EXPECT_EQ(ui.Texts().back(), L"Tick at least one of Ctrl, Alt, Shift and Win for the undo shortcut.");
+  f.SetChecked(c().chkUndoCtrl, true);
+  f.SetChecked(c().chkUndoShift, true);
+  f.Click(c().setUndoKey);
+  EXPECT_EQ(ui.Texts().back(), L"Undo's shortcut is now Ctrl+Shift+Z.");
+  EXPECT_TRUE(plugin.UndoModifiers() == 6 && plugin.UndoKey() == 26);
+  f.SetChecked(c().chkNotify, false);
+  f.Click(c().chkNotify);
+  EXPECT_FALSE(plugin.notify());
+  FakeForm& again = Open();
+  EXPECT_EQ(again.SelectedIndex(c().cmbUndoKey), 26);
+  EXPECT_TRUE(again.Checked(c().chkUndoShift) && !again.Checked(c().chkUndoAlt) &&
+              !again.Checked(c().chkNotify));
+}
+
 TEST_F(DialogTest, EveryWayOfClosingClearsConfigDialogOpen) {
   FakeForm& f = Open();
   f.Click(c().closeDialog);
