@@ -309,7 +309,7 @@ TEST(Dialog, UndoLastPutsAMovedSongItsFoldersAndItsEntryBack) {
   ASSERT_TRUE(session.standin().OpenConfig(0) && dialog.WaitOpen(session.standin().window()));
   EXPECT_EQ(Answer(dialog.Click(item::UndoLast)),
             "Undo the move of\r\n" + a + "\r\nto\r\n" + target.Path("a\\a.mp3") + "?");
-  EXPECT_EQ(NoticeText(), "Put back: a.mp3");
+  EXPECT_EQ(NoticeText(5000, "Put back: a.mp3"), "Put back: a.mp3");
   ASSERT_TRUE(dialog.Finish());
   EXPECT_TRUE(FileExists(a) && !FileExists(target.Path("a")));
   EXPECT_EQ(session.standin().State().playlist, (Lines{a, b}));

@@ -106,7 +106,7 @@ TEST(Undo, TheUndoKeyBringsRecycledSongsBackNewestFirstAndNamesADeleteForGoodUnt
   ASSERT_TRUE(session.Start({a, b, c}, SettingsFile(removing) + "UndoKey=26\r\nUndoModifiers=3\r\n"));
   ASSERT_TRUE(session.standin().SetRecycleBin(true));
   ASSERT_TRUE(session.Press('K'));
-  EXPECT_EQ(NoticeText(), "Deleted (Recycle Bin): a.mp3");
+  EXPECT_EQ(NoticeText(5000, "Deleted (Recycle Bin): a.mp3"), "Deleted (Recycle Bin): a.mp3");
   ASSERT_TRUE(session.Press('K'));
   ASSERT_TRUE(session.standin().SetRecycleBin(false));
   ASSERT_TRUE(session.Press('K', "Stop"));
@@ -118,6 +118,7 @@ TEST(Undo, TheUndoKeyBringsRecycledSongsBackNewestFirstAndNamesADeleteForGoodUnt
   ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
   EXPECT_NE(Answer(FindMessageBox("Vandrel")).find(c + "?\r\n\r\nIt was deleted for good"),
             std::string::npos);
+  ASSERT_TRUE(WaitUntil([&] { return !session.standin().State().handling; })) << "the first undo has ended";
   ASSERT_TRUE(undo([&] { return ReadWholeFile(journal).find("undone\t" + c) != std::string::npos; }));
   // Each undo ends with its notice.
   auto putBack = [&](const std::string& name) {

@@ -16,8 +16,9 @@ inline bool PressWinKey(char letter) { return PressKeys({VK_LWIN}, letter); }
 // A visible message box of any process titled exactly `title`, or nullptr.
 HWND FindMessageBox(const std::string& title, DWORD timeout_ms = 20000);
 std::string MessageBoxText(HWND box);
-// The text of the notice on screen, once one is up (it must not have the focus).
-std::string NoticeText(DWORD timeout_ms = 5000);
+// The text of the notice on screen, once one is up (it must not have the
+// focus); with `awaited`, once it says that (an older one may still be up).
+std::string NoticeText(DWORD timeout_ms = 5000, const std::string& awaited = "");
 bool ClickButton(HWND box, int id);               // posted; returns at once
 std::string Answer(HWND box, int button = IDOK);  // clicks, waits until gone; the box's text
 

@@ -85,12 +85,18 @@ HWND FindMessageBox(const std::string& title, DWORD timeout_ms) {
   return box;
 }
 
-std::string NoticeText(DWORD timeout_ms) {
-  HWND notice = nullptr;
-  WaitUntil([&] { return (notice = FindWindowA("VandrelNotice", nullptr)) != nullptr; }, timeout_ms);
-  if (!notice || GetForegroundWindow() == notice) return "<no notice, or it took the focus>";
-  char text[512] = {};
-  GetWindowTextA(notice, text, sizeof text);
+std::string NoticeText(DWORD timeout_ms, const std::string& awaited) {
+  std::string text = "<no notice, or it took the focus>";
+  WaitUntil(
+      [&] {
+        HWND notice = FindWindowA("VandrelNotice", nullptr);
+        if (!notice || GetForegroundWindow() == notice) return false;
+        char shown[512] = {};
+        GetWindowTextA(notice, shown, sizeof shown);
+        text = shown;
+        return awaited.empty() || text == awaited;
+      },
+      timeout_ms);
   return text;
 }
 
