@@ -419,10 +419,9 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
                                    [&](const settings::Profile& profile) { return sameKeys(profile, undo); });
   const bool undoFree =
       undoKey_ != 0 && !(undoKey_ == key_ && undoModifiers_ == modifiers_) && holder == wanted.end();
-  const auto undoKeys = [&] {
-    return std::pair{static_cast<unsigned>(64 + undoKey_), static_cast<unsigned>(undoModifiers_)};
-  };
-  if (!undoFree || !hotkey::UndoHotKeyIs(undoKeys().first, undoKeys().second)) hotkey::DropUndoHotKey(window);
+  const auto undoKey = static_cast<unsigned>(64 + undoKey_),
+             undoModifiers = static_cast<unsigned>(undoModifiers_);
+  if (!undoFree || !hotkey::UndoHotKeyIs(undoKey, undoModifiers)) hotkey::DropUndoHotKey(window);
   if (undoKey_ != 0 && !undoFree) {
     const std::wstring shortcut = hotkey::LetterShortcutName(undoModifiers_, undoKey_);
     refuse(undo,
@@ -457,9 +456,9 @@ void Vandrel::RefreshShortcuts(bool tellClashes) {
              true);
     }
   }
-  if (undoFree && !hotkey::UndoHotKeyIs(undoKeys().first, undoKeys().second)) {
+  if (undoFree && !hotkey::UndoHotKeyIs(undoKey, undoModifiers)) {
     platform::OpResult failure;
-    if (hotkey::SetUndoHotKey(window, undoKeys().first, undoKeys().second, &failure) != 0) {
+    if (hotkey::SetUndoHotKey(window, undoKey, undoModifiers, &failure) != 0) {
       refuse(undo,
              RegistrationFailed(L" for undo", hotkey::LetterShortcutName(undoModifiers_, undoKey_), failure),
              true);

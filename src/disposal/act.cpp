@@ -61,16 +61,20 @@ bool IsDrivePath(const std::wstring& song) {
 // good, a delete refused because the file is read-only clears that attribute
 // alone (nothing else stops a delete) and tries again; when the delete fails
 // after all, the attribute is put back. A file the shell reports recycled
-// that the Recycle Bin does not hold (`copies` items came from its path
-// before) was destroyed: it is said, and counted as deleted for good.
+// that the Recycle Bin does not hold (it held `items` before) was destroyed:
+// it is said, and counted as deleted for good.
 // What was done: "recycled" or "deleted".
-std::wstring DeleteSong(const std::wstring& song, bool intoBin, std::uint32_t copies) {
+std::wstring DeleteSong(const std::wstring& song, bool intoBin, std::uint64_t items) {
   auto& files = platform::Files();
   const std::wstring what = L"Could not delete the file\r\n" + song;
   if (intoBin) {
     ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
-    std::uint32_t after = 0;
-    if (files.RecycledCopies(song, after).ok() && after > copies) return L"recycled";
+    // One item more is the song. Else the Recycle Bin may have let an old
+    // item go to make room: only then is every item looked at.
+    std::uint64_t after = 0;
+    std::uint32_t copies = 0;
+    if (files.RecycleBinItems(song, after).ok() && after > items) return L"recycled";
+    if (files.RecycledCopies(song, copies).ok() && copies > 0) return L"recycled";
     ShowInformation(L"The file\r\n" + song +
                     L"\r\nwas deleted for good: Windows reported it moved into the Recycle Bin, but the "
                     L"Recycle Bin does not hold it.");
@@ -121,9 +125,9 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   // user says first whether it goes for good.
   auto& files = platform::Files();
   bool intoBin = !move && winamp::UsesRecycleBin(host.WinAmpWindowHandle());
-  std::uint32_t copies = 0;
+  std::uint64_t items = 0;
   if (intoBin) {
-    const platform::OpResult bin = files.RecycledCopies(song, copies);
+    const platform::OpResult bin = files.RecycleBinItems(song, items);
     if (!bin.ok()) {
       if (platform::Ui().MessageBox(
               L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: delete it for good?\r\n\r\n" +
@@ -139,7 +143,7 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
 
   ActOutcome outcome = ActOutcome::Disposed;
   if (!move) {
-    const std::wstring what = DeleteSong(song, intoBin, copies);
+    const std::wstring what = DeleteSong(song, intoBin, items);
     if (done) *done = {what, L""};
   } else {
     std::wstring destination = BuildDestinationPath(song, target, sorting, artistFolder, artistTag);

@@ -139,8 +139,11 @@ class FileSystem {
   // Moves the file into the Recycle Bin: silent, no confirmation, no box of
   // its own on failure.
   virtual OpResult RecycleFile(const std::wstring& path) = 0;
-  // How many items of the Recycle Bin of the file's drive were deleted from
-  // `path`; fails where that drive has no Recycle Bin that can be read.
+  // How many items the Recycle Bin of the file's drive holds; fails where
+  // that drive has no Recycle Bin that can be read. A quick count.
+  virtual OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) = 0;
+  // How many of them were deleted from `path` (a look at every item); fails
+  // as RecycleBinItems does.
   virtual OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) = 0;
   // Puts the newest of them back at `path`, with the Recycle Bin's own
   // Restore command, as Explorer does; fails when the file is not back.

@@ -269,6 +269,7 @@ class FakeFiles : public platform::FileSystem {
   wchar_t currentDrive = L'c';
   std::vector<std::pair<std::wstring, std::string>> bin;  // the Recycle Bin, oldest first
   bool noBin = false;                                     // the drive has no Recycle Bin that can be read
+  bool binFull = false;                                   // each recycled file makes the oldest item go
   bool binDestroys = false;  // a recycled file is gone for good, as where the bin cannot be written
 
   static std::wstring Key(const std::wstring& path) {
@@ -330,9 +331,14 @@ class FakeFiles : public platform::FileSystem {
   }
   platform::OpResult RecycleFile(const std::wstring& path) override {
     auto r = Check(L"RecycleFile " + Key(path));
+    if (r.ok() && binFull && !bin.empty()) bin.erase(bin.begin());  // its oldest item goes to make room
     if (r.ok() && !binDestroys) bin.emplace_back(Key(path), files[Key(path)]);
     if (r.ok()) files.erase(Key(path));
     return r;
+  }
+  platform::OpResult RecycleBinItems(const std::wstring&, std::uint64_t& items) override {
+    items = bin.size();
+    return noBin ? Fail(2) : platform::OpResult{};
   }
   platform::OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
     count = static_cast<std::uint32_t>(

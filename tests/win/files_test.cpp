@@ -116,12 +116,16 @@ TEST_F(FilesWineTest, TheRecycleBinCountsTheCopiesOfAPathAndRestoresOne) {
   const std::wstring path = W(name);
   std::uint32_t before = 0, after = 0;  // earlier runs may have left copies
   ASSERT_TRUE(Files().RecycledCopies(path, before).ok());
+  std::uint64_t items = 0, itemsAfter = 0;
+  ASSERT_TRUE(Files().RecycleBinItems(path, items).ok());
   for (const char* content : {"older", "newer"}) {
     testing::WriteWholeFile(name, content);
     ASSERT_TRUE(Files().RecycleFile(path).ok());
   }
   ASSERT_TRUE(Files().RecycledCopies(path, after).ok());
   EXPECT_EQ(after, before + 2);
+  ASSERT_TRUE(Files().RecycleBinItems(path, itemsAfter).ok());
+  EXPECT_EQ(itemsAfter, items + 2);
   EXPECT_TRUE(Files().RestoreRecycled(path).ok());
   // Wine's Recycle Bin tells no deletion times: which copy comes back is its choice.
   const std::string back = ReadWholeFile(name);

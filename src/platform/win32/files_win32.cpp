@@ -195,6 +195,9 @@ class Win32FileSystem final : public FileSystem {
     return ShellOperationResult(code, operation.fAnyOperationsAborted != FALSE);
   }
 
+  OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) override {
+    return win32::RecycleBinItems(path, items);
+  }
   OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
     return win32::RecycledCopies(path, count);
   }

@@ -103,7 +103,7 @@ class Notice {
 };
 
 // The one notice on screen; a newer one replaces it.
-std::unique_ptr<Notice>& Current() {
+std::unique_ptr<Notice>& Shown() {
   static std::unique_ptr<Notice> notice;
   return notice;
 }
@@ -142,7 +142,7 @@ LRESULT CALLBACK Notice::Proc(HWND window, UINT message, WPARAM wParam, LPARAM l
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
         // Its time is up, or a click dismissed it.
-        if (notice && Current().get() == notice) Current().reset();
+        if (notice && Shown().get() == notice) Shown().reset();
         return 0;
       default:
         break;
@@ -155,10 +155,10 @@ LRESULT CALLBACK Notice::Proc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) {
-  Current().reset();
-  Current() = std::make_unique<Notice>(text, reinterpret_cast<HWND>(winamp), milliseconds);
+  Shown().reset();
+  Shown() = std::make_unique<Notice>(text, reinterpret_cast<HWND>(winamp), milliseconds);
 }
 
-void HideNotice() { Current().reset(); }
+void HideNotice() { Shown().reset(); }
 
 }  // namespace vandrel::platform::win32

@@ -165,13 +165,9 @@ class RecycleBin {
     }
     folder_ = TrimmedSeparator(path.substr(0, cut + 1));
     name_ = path.substr(cut + 1);
-    // Fails where the drive has no Recycle Bin or it cannot be read (under
-    // Wine: a Trash folder that cannot be made).
-    SHQUERYRBINFO info = {};
-    info.cbSize = sizeof info;
-    const std::wstring root = path.substr(0, 2) + L"\\";
-    HRESULT hr = SHQueryRecycleBinW(root.c_str(), &info);
-    if (FAILED(hr)) return FromHresult(hr);
+    std::uint64_t items = 0;
+    if (OpResult usable = RecycleBinItems(path, items); !usable.ok()) return usable;
+    HRESULT hr;
     Com<IShellFolder> desktop;
     if (FAILED(hr = SHGetDesktopFolder(desktop.put()))) return FromHresult(hr);
     ItemList binList;
@@ -254,6 +250,20 @@ class RecycleBin {
 };
 
 }  // namespace
+
+OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) {
+  items = 0;
+  if (path.size() < 2 || path[1] != L':') return Failed(ERROR_INVALID_NAME, L"The path names no drive.");
+  // Fails where the drive has no Recycle Bin or it cannot be read (under
+  // Wine: a Trash folder that cannot be made).
+  SHQUERYRBINFO info = {};
+  info.cbSize = sizeof info;
+  const std::wstring root = path.substr(0, 2) + L"\\";
+  const HRESULT hr = SHQueryRecycleBinW(root.c_str(), &info);
+  if (FAILED(hr)) return FromHresult(hr);
+  items = static_cast<std::uint64_t>(info.i64NumItems);
+  return {};
+}
 
 OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) {
   count = 0;

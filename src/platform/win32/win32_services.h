@@ -26,8 +26,9 @@ OpResult CopyThenDelete(const std::wstring& from, const std::wstring& to);
 // What SHFileOperationW's result and its "aborted" flag mean for
 // FileSystem::RecycleFile.
 OpResult ShellOperationResult(int code, bool aborted);
-// The Recycle Bin items deleted from `path`, as FileSystem::RecycledCopies
-// counts them, and the newest of them put back (FileSystem::RestoreRecycled).
+// The Recycle Bin's items (FileSystem::RecycleBinItems), those deleted from
+// `path` (RecycledCopies), and the newest of them put back (RestoreRecycled).
+OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items);
 OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count);
 OpResult RestoreRecycled(const std::wstring& path);
 
