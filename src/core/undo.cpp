@@ -84,7 +84,7 @@ void Vandrel::Undo(bool confirm) {
     return;
   }
   const journal::Line& last = *line;
-  const disposal::Disposal undone{L"undone", last.newPath};
+  const disposal::Disposal undone{L"undone", last.newPath, L""};
   if (last.what == L"deleted") {
     // Nothing brings it back: said, and stepped past only when asked again.
     const std::wstring why = L"Undo the delete of\r\n" + last.path +
@@ -107,7 +107,10 @@ void Vandrel::Undo(bool confirm) {
         !Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\nIt comes back from the Recycle Bin."))
       return;
     if (PlaceTaken(last)) return;
-    const platform::OpResult back = files.RestoreRecycled(last.path);
+    // Where the journal names the Recycle Bin's item, it comes back without a
+    // search; older lines name none.
+    const platform::OpResult back = last.newPath.empty() ? files.RestoreRecycled(last.path)
+                                                         : files.RestoreRecycledItem(last.newPath, last.path);
     if (!back.ok()) {
       Tell(L"Nothing was changed: the Recycle Bin could not put back\r\n" + last.path + L"\r\n\r\n" +
                back.Reason(),

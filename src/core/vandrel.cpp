@@ -523,21 +523,15 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
 }
 
 void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-                      std::int32_t index, bool batched) {
-  // The whole-playlist run's lines are written a few hundred at a time: one
-  // write per file would cost about as much as the files' own operations.
-  constexpr int kBatchLines = 256;
-  journalPending_ +=
-      journal::Format({platform::Files().LocalTime(), done.what, song, done.movedTo, profile, index});
-  if (!batched || ++journalPendingLines_ >= kBatchLines) FlushJournal();
-}
-
-void Vandrel::FlushJournal() {
-  if (journalPending_.empty()) return;
+                      std::int32_t index, bool keepOpen) {
   const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
-  const platform::OpResult written = journal::AppendLines(path, journalPending_);
-  journalPending_.clear();
-  journalPendingLines_ = 0;
+  if (journalOpen_ && journalOpen_->path() != path) journalOpen_.reset();
+  journal::Writer once(path);
+  if (keepOpen && !journalOpen_) journalOpen_ = std::make_unique<journal::Writer>(path);
+  journal::Writer& writer = keepOpen ? *journalOpen_ : once;
+  const platform::OpResult written =
+      writer.Write({platform::Files().LocalTime(), done.what, song,
+                    done.binItem.empty() ? done.movedTo : done.binItem, profile, index});
   if (written.ok() || std::exchange(journalFailureTold_, true)) return;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +
@@ -545,6 +539,8 @@ void Vandrel::FlushJournal() {
           L"Winamp starts again.",
       kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
 }
+
+void Vandrel::FlushJournal() { journalOpen_.reset(); }
 
 void Vandrel::OnHotKey() {
   Guarded([&] { Act(); });

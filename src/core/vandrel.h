@@ -12,6 +12,7 @@
 #include "dialog/plugin.h"
 #include "disposal/act.h"
 #include "hotkey/hook.h"
+#include "journal/journal.h"
 #include "settings/profile.h"
 #include "winamp/bridge.h"
 
@@ -39,11 +40,13 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // A press's disposal: journalled, and told by a notice.
   void Recorded(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
                 std::int32_t index);
-  // Appends the disposal to the journal; the first failure of a session is
-  // told, the disposal stands either way.
+  // Writes the disposal's line into the journal before anything else is
+  // touched; the first failure of a session is told, the disposal stands
+  // either way. `keepOpen` (the whole-playlist run) leaves the file open
+  // for the next line, until FlushJournal.
   void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-               std::int32_t index, bool batched = false);
-  // Writes the lines the whole-playlist run has gathered.
+               std::int32_t index, bool keepOpen = false);
+  // Lets go of the journal the whole-playlist run kept open.
   void FlushJournal() override;
   // Takes back the newest disposal of the journal not yet taken back, once
   // the user has confirmed what it is (undo.cpp).
@@ -121,9 +124,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::int32_t undoKey_ = 0;  // none
   std::int32_t undoModifiers_ = 0;
   bool notify_ = true;
-  std::string stepPast_;        // the delete for good the undo shortcut has named once
-  std::string journalPending_;  // the run's lines not yet written
-  int journalPendingLines_ = 0;
+  std::string stepPast_;                          // the delete for good the undo shortcut has named once
+  std::unique_ptr<journal::Writer> journalOpen_;  // kept open by the whole-playlist run
   winamp::GlobalHotkeys globalHotkeys_;
   std::set<std::wstring> goneEntriesTold_;  // entries whose profile is gone, by profile
 };

@@ -61,24 +61,20 @@ bool IsDrivePath(const std::wstring& song) {
 // good, a delete refused because the file is read-only clears that attribute
 // alone (nothing else stops a delete) and tries again; when the delete fails
 // after all, the attribute is put back. A file the shell reports recycled
-// that the Recycle Bin does not hold (it held `items` before) was destroyed:
-// it is said, and counted as deleted for good.
-// What was done: "recycled" or "deleted".
-std::wstring DeleteSong(const std::wstring& song, bool intoBin, std::uint64_t items) {
+// but destroyed instead is said, and counted as deleted for good.
+// What was done: "recycled" (with where the Recycle Bin keeps it, when
+// known) or "deleted".
+Disposal DeleteSong(const std::wstring& song, bool intoBin) {
   auto& files = platform::Files();
   const std::wstring what = L"Could not delete the file\r\n" + song;
   if (intoBin) {
-    ThrowIfFailed(Retried([&] { return files.RecycleFile(song); }), what);
-    // One item more is the song. Else the Recycle Bin may have let an old
-    // item go to make room: only then is every item looked at.
-    std::uint64_t after = 0;
-    std::uint32_t copies = 0;
-    if (files.RecycleBinItems(song, after).ok() && after > items) return L"recycled";
-    if (files.RecycledCopies(song, copies).ok() && copies > 0) return L"recycled";
+    platform::InRecycleBin done;
+    ThrowIfFailed(Retried([&] { return files.RecycleFile(song, done); }), what);
+    if (!done.destroyed) return {L"recycled", L"", done.item};
     ShowInformation(L"The file\r\n" + song +
                     L"\r\nwas deleted for good: Windows reported it moved into the Recycle Bin, but the "
                     L"Recycle Bin does not hold it.");
-    return L"deleted";
+    return {L"deleted", L"", L""};
   }
   platform::OpResult removed = Retried([&] { return files.RemoveFile(song); });
   std::uint32_t attributes = 0;
@@ -90,7 +86,7 @@ std::wstring DeleteSong(const std::wstring& song, bool intoBin, std::uint64_t it
     if (!removed.ok()) files.SetFileAttributes(song, attributes);
   }
   ThrowIfFailed(removed, what);
-  return L"deleted";
+  return {L"deleted", L"", L""};
 }
 
 }  // namespace
@@ -125,9 +121,8 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   // user says first whether it goes for good.
   auto& files = platform::Files();
   bool intoBin = !move && winamp::UsesRecycleBin(host.WinAmpWindowHandle());
-  std::uint64_t items = 0;
   if (intoBin) {
-    const platform::OpResult bin = files.RecycleBinItems(song, items);
+    const platform::OpResult bin = files.RecycleBinTakes(song);
     if (!bin.ok()) {
       if (platform::Ui().MessageBox(
               L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: delete it for good?\r\n\r\n" +
@@ -143,8 +138,8 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
 
   ActOutcome outcome = ActOutcome::Disposed;
   if (!move) {
-    const std::wstring what = DeleteSong(song, intoBin, items);
-    if (done) *done = {what, L""};
+    const Disposal deleted = DeleteSong(song, intoBin);
+    if (done) *done = deleted;
   } else {
     std::wstring destination = BuildDestinationPath(song, target, sorting, artistFolder, artistTag);
     if (destination.empty()) {
@@ -153,7 +148,7 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     } else if (destination != song && !FileExists(destination)) {
       ThrowIfFailed(Retried([&] { return files.MoveFile(song, destination); }),
                     L"Could not move the file\r\n" + song + L"\r\nto\r\n" + destination);
-      if (done) *done = {L"moved", destination};
+      if (done) *done = {L"moved", destination, L""};
     } else {
       outcome = ActOutcome::MoveSkipped;
     }

@@ -12,6 +12,7 @@ namespace vandrel::disposal {
 struct Disposal {
   std::wstring what;     // "deleted" (for good), "recycled" or "moved"
   std::wstring movedTo;  // the new path after a move
+  std::wstring binItem;  // after a recycle: where the Recycle Bin keeps the file, when known
 };
 
 // What the action reads from the plug-in at the moment it runs.

@@ -157,23 +157,26 @@ std::optional<Line> NewestUndoable(const std::string& text) {
   return open.back();
 }
 
-platform::OpResult Append(const std::wstring& path, const Line& line) {
-  return AppendLines(path, Format(line));
-}
+platform::OpResult Append(const std::wstring& path, const Line& line) { return Writer(path).Write(line); }
 
-platform::OpResult AppendLines(const std::wstring& path, const std::string& lines) {
+platform::OpResult Writer::Write(const Line& line) {
   auto& files = platform::Files();
+  platform::OpResult result;
+  if (!file_) file_ = files.OpenForAppend(path_, result);
+  if (!file_) return result;
   std::uint64_t size = 0;
-  platform::OpResult result = files.AppendBytes(path, lines, size);
+  result = file_->Append(Format(line), size);
   if (!result.ok() || size < kMostBytes) return result;
+  // Rewritten whole, so the file is let go of first; opened again at the next line.
+  file_.reset();
   std::string all;
-  result = files.ReadAllBytes(path, all);
+  result = files.ReadAllBytes(path_, all);
   if (!result.ok() || all.size() <= kKeptBytes) return result;
   // From the first line that starts within the newest kKeptBytes.
   std::size_t from = all.size() - kKeptBytes;
   from = all.find('\n', from - 1);
   from = from == std::string::npos ? all.size() : from + 1;
-  return files.ReplaceAllBytes(path, all.substr(from));
+  return files.ReplaceAllBytes(path_, all.substr(from));
 }
 
 }  // namespace vandrel::journal

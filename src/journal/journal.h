@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -37,11 +39,25 @@ std::string Format(const Line& line);
 // index that is no number, bytes that are not UTF-8.
 std::optional<Line> Parse(const std::string& text);
 
-// Appends the line. When the file reaches kMostBytes, it is rewritten in one
-// step with only its newest whole lines, a quarter below the limit.
+// The journal file, open while lines come one after another (the
+// whole-playlist run): each line is written as it comes, so a process killed
+// at any moment leaves every line written before. When the file reaches
+// kMostBytes, it is rewritten in one step with only its newest whole lines, a
+// quarter below the limit. Closed with its owner, or by Close.
+class Writer {
+ public:
+  explicit Writer(std::wstring path) : path_(std::move(path)) {}
+  platform::OpResult Write(const Line& line);
+  void Close() { file_.reset(); }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+  std::unique_ptr<platform::AppendFile> file_;
+};
+
+// Appends one line: the file is opened, written and closed.
 platform::OpResult Append(const std::wstring& path, const Line& line);
-// The same for whole lines already formatted.
-platform::OpResult AppendLines(const std::wstring& path, const std::string& lines);
 
 // The newest disposal of the journal's text that no later "undone" line has
 // taken back (an "undone" line takes back the newest earlier disposal of the

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ struct OpResult {
   bool ok() const { return code == 0; }
   // The system's reason, or "Error <code>." when it gave none.
   std::wstring Reason() const { return message.empty() ? L"Error " + std::to_wstring(code) + L"." : message; }
+};
+
+// What became of a file sent to the Recycle Bin.
+struct InRecycleBin {
+  bool destroyed = false;  // the shell reported success but removed the file for good
+  std::wstring item;       // where the Recycle Bin keeps it; empty when not known
 };
 
 // Windows, hotkeys, Winamp's messages and memory.
@@ -118,6 +125,16 @@ class UserInterface {
   WindowHandle boxOwner_ = 0;
 };
 
+// A file kept open for adding bytes at its end; closed with its owner. What
+// Append has written is the system's at once: a process killed after it
+// loses none of it.
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  // `size` receives the file's size afterwards.
+  virtual OpResult Append(const std::string& bytes, std::uint64_t& size) = 0;
+};
+
 // The file system as the disposal action and the settings file use it.
 class FileSystem {
  public:
@@ -136,17 +153,24 @@ class FileSystem {
   // Sets them; 0 means none.
   virtual OpResult SetFileAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual OpResult RemoveFile(const std::wstring& path) = 0;
+  // Whether the Recycle Bin of the file's drive takes the file: fails, with
+  // the reason, where the drive has none, it is turned off or cannot be
+  // written, or the file is bigger than it holds. What it knows of a drive is
+  // found once a session; the file's own size is read each time. Never looks
+  // at the items the Recycle Bin holds.
+  virtual OpResult RecycleBinTakes(const std::wstring& path) = 0;
   // Moves the file into the Recycle Bin: silent, no confirmation, no box of
-  // its own on failure.
-  virtual OpResult RecycleFile(const std::wstring& path) = 0;
-  // How many items the Recycle Bin of the file's drive holds; fails where
-  // that drive has no Recycle Bin that can be read. A quick count.
-  virtual OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) = 0;
-  // How many of them were deleted from `path` (a look at every item); fails
-  // as RecycleBinItems does.
-  virtual OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) = 0;
-  // Puts the newest of them back at `path`, with the Recycle Bin's own
-  // Restore command, as Explorer does; fails when the file is not back.
+  // its own on failure. `done` tells, at the cost of this one file, where
+  // the Recycle Bin keeps it (a file in its own folder), or that the shell
+  // reported success but destroyed the file instead.
+  virtual OpResult RecycleFile(const std::wstring& path, InRecycleBin& done) = 0;
+  // Puts the Recycle Bin's `item` back at `path` (never over a file there)
+  // and takes its record out of the Recycle Bin.
+  virtual OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path) = 0;
+  // Where the item is not known: the newest of the Recycle Bin's items
+  // deleted from `path`, found by looking through them, put back with the
+  // Recycle Bin's own Restore command, as Explorer does; fails when the file
+  // is not back.
   virtual OpResult RestoreRecycled(const std::wstring& path) = 0;
   // Moves a file, across volumes too (copy and delete); never replaces an
   // existing destination; a failed copy leaves the source where it was.
@@ -157,9 +181,9 @@ class FileSystem {
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
   // Removes a folder; fails when it is not empty.
   virtual OpResult RemoveFolder(const std::wstring& path) = 0;
-  // Adds the bytes at the end of the file, which is created when missing;
-  // `size` receives the file's size afterwards.
-  virtual OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) = 0;
+  // Opens the file for AppendFile::Append, created when missing; null, with
+  // `result` telling why, when it cannot be opened.
+  virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path, OpResult& result) = 0;
   // The local time, to the second, as ISO 8601: "2026-12-07T11:27:03".
   virtual std::string LocalTime() = 0;
   // Waits (Sleep): the retry of a file another program still holds.

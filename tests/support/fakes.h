@@ -267,10 +267,15 @@ class FakeFiles : public platform::FileSystem {
   std::map<std::wstring, int> timeNumbers;  // path -> the time query's number
   std::vector<std::wstring> log;            // every change, e.g. L"MoveFile c:\\a.mp3 d:\\a.mp3"
   wchar_t currentDrive = L'c';
-  std::vector<std::pair<std::wstring, std::string>> bin;  // the Recycle Bin, oldest first
-  bool noBin = false;                                     // the drive has no Recycle Bin that can be read
-  bool binFull = false;                                   // each recycled file makes the oldest item go
+  struct BinItem {
+    std::wstring from;  // the key it was deleted from
+    std::string contents;
+    std::wstring item;  // where the Recycle Bin keeps it
+  };
+  std::vector<BinItem> bin;  // the Recycle Bin, oldest first
+  bool noBin = false;        // the drive has no Recycle Bin that takes files
   bool binDestroys = false;  // a recycled file is gone for good, as where the bin cannot be written
+  int recycled = 0;          // items the Recycle Bin has made, for their names
 
   static std::wstring Key(const std::wstring& path) {
     std::wstring key;
@@ -329,29 +334,21 @@ class FakeFiles : public platform::FileSystem {
     if (r.ok()) attributes[Key(path)] = value;
     return r;
   }
-  platform::OpResult RecycleFile(const std::wstring& path) override {
+  platform::OpResult RecycleBinTakes(const std::wstring&) override {
+    return noBin ? Fail(50) : platform::OpResult{};
+  }
+  platform::OpResult RecycleFile(const std::wstring& path, platform::InRecycleBin& done) override {
     auto r = Check(L"RecycleFile " + Key(path));
-    if (r.ok() && binFull && !bin.empty()) bin.erase(bin.begin());  // its oldest item goes to make room
-    if (r.ok() && !binDestroys) bin.emplace_back(Key(path), files[Key(path)]);
+    done = {binDestroys, binDestroys ? L"" : L"c:\\$recycle.bin\\$r" + std::to_wstring(++recycled)};
+    if (r.ok() && !binDestroys) bin.push_back({Key(path), files[Key(path)], done.item});
     if (r.ok()) files.erase(Key(path));
     return r;
   }
-  platform::OpResult RecycleBinItems(const std::wstring&, std::uint64_t& items) override {
-    items = bin.size();
-    return noBin ? Fail(2) : platform::OpResult{};
-  }
-  platform::OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
-    count = static_cast<std::uint32_t>(
-        std::count_if(bin.begin(), bin.end(), [&](auto& b) { return b.first == Key(path); }));
-    return noBin ? Fail(2) : platform::OpResult{};
+  platform::OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path) override {
+    return Restore(L"RestoreRecycledItem " + item, path, [&](auto& b) { return b.item == item; });
   }
   platform::OpResult RestoreRecycled(const std::wstring& path) override {
-    auto r = Check(L"RestoreRecycled " + Key(path));
-    auto it = std::find_if(bin.rbegin(), bin.rend(), [&](auto& b) { return b.first == Key(path); });
-    if (!r.ok() || it == bin.rend()) return r.ok() ? Fail(2) : r;
-    files[it->first] = it->second;
-    bin.erase(std::next(it).base());
-    return r;
+    return Restore(L"RestoreRecycled " + Key(path), path, [&](auto& b) { return b.from == Key(path); });
   }
   void Sleep(unsigned ms) override {
     slept += ms;
@@ -384,12 +381,23 @@ class FakeFiles : public platform::FileSystem {
     folders.erase(k);
     return {};
   }
-  platform::OpResult AppendBytes(const std::wstring& path, const std::string& bytes,
-                                 std::uint64_t& size) override {
-    if (auto r = Check(L"AppendBytes " + Key(path)); !r.ok()) return r;
-    if (IsFolder(path) || !IsFolder(Parent(Key(path)))) return Fail(3);
-    size = (files[Key(path)] += bytes).size();
-    return {};
+  // Each write fails while "Append <path>" is failing.
+  struct Appending : platform::AppendFile {
+    Appending(FakeFiles& files, std::wstring key) : files(files), key(std::move(key)) {}
+    platform::OpResult Append(const std::string& bytes, std::uint64_t& size) override {
+      if (auto r = files.Check(L"Append " + key); !r.ok()) return r;
+      size = (files.files[key] += bytes).size();
+      return {};
+    }
+    FakeFiles& files;
+    std::wstring key;
+  };
+  std::unique_ptr<platform::AppendFile> OpenForAppend(const std::wstring& path,
+                                                      platform::OpResult& result) override {
+    result = IsFolder(path) || !IsFolder(Parent(Key(path))) ? Fail(3) : platform::OpResult{};
+    if (!result.ok()) return nullptr;
+    files[Key(path)];
+    return std::make_unique<Appending>(*this, Key(path));
   }
   std::string LocalTime() override { return now; }
   platform::OpResult ReadAllBytes(const std::wstring& path, std::string& bytes) override {
@@ -404,6 +412,15 @@ class FakeFiles : public platform::FileSystem {
   }
 
  private:
+  template <typename Match>
+  platform::OpResult Restore(const std::wstring& what, const std::wstring& path, Match match) {
+    auto r = Check(what);
+    auto it = std::find_if(bin.rbegin(), bin.rend(), match);
+    if (!r.ok() || it == bin.rend()) return r.ok() ? Fail(2) : r;
+    files[Key(path)] = it->contents;
+    bin.erase(std::next(it).base());
+    return r;
+  }
   static platform::OpResult Fail(std::uint32_t code) {
     return {code, L"System error " + std::to_wstring(code)};
   }

@@ -53,14 +53,16 @@ TEST_F(EveryFileWin, RecycleBinReceivesTheFileSilentlyUnlessItIsHeld) {
   std::wstring trash = L"Z:" + std::wstring(xdg) + L"/Trash/files/";
   for (wchar_t& c : trash) c = c == L'/' ? L'\\' : c;
   const std::wstring name = kName + L" " + std::to_wstring(GetTickCount()) + L".mp3", song = File(name);
-  EXPECT_TRUE(platform::Files().RecycleFile(song).ok());
+  platform::InRecycleBin done;
+  EXPECT_TRUE(platform::Files().RecycleFile(song, done).ok());
+  EXPECT_EQ(done.item.substr(done.item.size() - name.size()), name);
   EXPECT_EQ(GetFileAttributesW(song.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(GetFileAttributesW((trash + name).c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileW((trash + name).c_str());
 
   File(name);
   HANDLE held = CreateFileW(song.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_FALSE(platform::Files().RecycleFile(song).ok());
+  EXPECT_FALSE(platform::Files().RecycleFile(song, done).ok());
   CloseHandle(held);
   EXPECT_NE(GetFileAttributesW(song.c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileW(song.c_str());

@@ -45,11 +45,18 @@ class FilesWineTest : public ::testing::Test {
 TEST_F(FilesWineTest, AppendingCreatesGrowsAndRefusesAFolderAndTheLocalTimeIsIso8601) {
   const std::wstring path = W(folder_.Path("journal.txt"));
   std::uint64_t size = 0;
-  ASSERT_TRUE(Files().AppendBytes(path, "one\r\n", size).ok());
-  ASSERT_TRUE(Files().AppendBytes(path, "two\r\n", size).ok());
-  EXPECT_EQ(size, 10u);
-  EXPECT_EQ(testing::ReadWholeFile(folder_.Path("journal.txt")), "one\r\ntwo\r\n");
-  EXPECT_FALSE(Files().AppendBytes(W(folder_.Folder("sub")), "x", size).ok());
+  platform::OpResult opened;
+  for (const char* line : {"one\r\n", "two\r\n"}) {
+    auto file = Files().OpenForAppend(path, opened);
+    ASSERT_TRUE(file && opened.ok());
+    ASSERT_TRUE(file->Append(line, size).ok());
+    ASSERT_TRUE(file->Append(line, size).ok());
+    // Written while the file is still open: a process killed now loses nothing.
+    EXPECT_EQ(testing::ReadWholeFile(folder_.Path("journal.txt")).size(), size);
+  }
+  EXPECT_EQ(size, 20u);
+  EXPECT_EQ(testing::ReadWholeFile(folder_.Path("journal.txt")), "one\r\none\r\ntwo\r\ntwo\r\n");
+  EXPECT_FALSE(Files().OpenForAppend(W(folder_.Folder("sub")), opened) || opened.ok());
   const std::string now = Files().LocalTime();
   ASSERT_EQ(now.size(), 19u) << now;
   for (std::size_t i = 0; i < now.size(); ++i)
@@ -111,28 +118,41 @@ TEST_F(FilesWineTest, MovesNeverReplaceAndWorkAcrossVolumes) {
 
 // A player holds the file without sharing (or sharing only reading): nothing
 // deletes, moves or rewrites it, and no copy is left anywhere.
-TEST_F(FilesWineTest, TheRecycleBinCountsTheCopiesOfAPathAndRestoresOne) {
+// Wine's Recycle Bin: the item each delete made is named without a look at
+// the others, also when an earlier delete of the same name holds the plain
+// one; it comes back to its place, never over a file there.
+TEST_F(FilesWineTest, TheRecycleBinNamesTheItemOfEachDeleteAndPutsItBack) {
   const std::string name = folder_.Path("\xC4rzte - Junge.mp3");
   const std::wstring path = W(name);
-  std::uint32_t before = 0, after = 0;  // earlier runs may have left copies
-  ASSERT_TRUE(Files().RecycledCopies(path, before).ok());
-  std::uint64_t items = 0, itemsAfter = 0;
-  ASSERT_TRUE(Files().RecycleBinItems(path, items).ok());
-  for (const char* content : {"older", "newer"}) {
-    testing::WriteWholeFile(name, content);
-    ASSERT_TRUE(Files().RecycleFile(path).ok());
-  }
-  ASSERT_TRUE(Files().RecycledCopies(path, after).ok());
-  EXPECT_EQ(after, before + 2);
-  ASSERT_TRUE(Files().RecycleBinItems(path, itemsAfter).ok());
-  EXPECT_EQ(itemsAfter, items + 2);
-  EXPECT_TRUE(Files().RestoreRecycled(path).ok());
-  // Wine's Recycle Bin tells no deletion times: which copy comes back is its choice.
-  const std::string back = ReadWholeFile(name);
-  EXPECT_TRUE(back == "newer" || back == "older") << back;
-  Files().RecycledCopies(path, after);
-  EXPECT_EQ(after, before + 1);
+  ASSERT_TRUE(Files().RecycleBinTakes(path).ok());
+  platform::InRecycleBin older, newer;
+  testing::WriteWholeFile(name, "older");
+  ASSERT_TRUE(Files().RecycleFile(path, older).ok());
+  testing::WriteWholeFile(name, "newer");
+  ASSERT_TRUE(Files().RecycleFile(path, newer).ok());
+  ASSERT_FALSE(older.destroyed || newer.destroyed || older.item.empty() || newer.item.empty());
+  EXPECT_NE(older.item, newer.item);
+  testing::WriteWholeFile(name, "there");
+  EXPECT_FALSE(Files().RestoreRecycledItem(newer.item, path).ok()) << "never over a file";
+  DeleteFileW(path.c_str());
+  ASSERT_TRUE(Files().RestoreRecycledItem(newer.item, path).ok());
+  EXPECT_EQ(ReadWholeFile(name), "newer");
+  EXPECT_EQ(Files().RestoreRecycledItem(newer.item, path).code, 2u) << "taken out of the Recycle Bin";
+  DeleteFileW(path.c_str());
+  // Without a known item the Recycle Bin is looked through: the one left.
+  ASSERT_TRUE(Files().RestoreRecycled(path).ok());
+  EXPECT_EQ(ReadWholeFile(name), "older");
   EXPECT_EQ(Files().RestoreRecycled(W(folder_.Path("never.mp3"))).code, 2u);
+
+  // Windows's own rule for a drive: its type, turned off, its size limit.
+  using platform::win32::DriveBinTakes;
+  EXPECT_TRUE(DriveBinTakes(L"C:", DRIVE_FIXED, false, 0, 1ull << 40).ok());
+  EXPECT_TRUE(DriveBinTakes(L"C:", DRIVE_FIXED, false, 10, 10ull << 20).ok());
+  EXPECT_EQ(DriveBinTakes(L"C:", DRIVE_FIXED, false, 10, (10ull << 20) + 1).code, 223u);
+  EXPECT_FALSE(DriveBinTakes(L"C:", DRIVE_FIXED, true, 0, 1).ok());
+  for (UINT type : {DRIVE_REMOVABLE, DRIVE_REMOTE, DRIVE_CDROM, DRIVE_UNKNOWN})
+    EXPECT_NE(DriveBinTakes(L"E:", type, false, 0, 1).message.find(L"E: has no Recycle Bin"),
+              std::wstring::npos);
 }
 
 TEST_F(FilesWineTest, AHeldFileStaysWhereAndAsItWas) {

@@ -1,5 +1,6 @@
 // The file system through the wide Win32 file functions, so names outside the
 // ANSI code page work.
+#include <memory>
 #include <string>
 
 #include "platform/win32/win32.h"
@@ -144,6 +145,36 @@ bool DeleteSource(const std::wstring& source) {
   return false;
 }
 
+OpResult WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote, nullptr)) {
+      return Result(FALSE);
+    }
+    if (wrote == 0) return Failure(ERROR_WRITE_FAULT);
+    done += wrote;
+  }
+  return {};
+}
+
+// The file, open for adding at its end, closed with its owner.
+class OpenAppendFile : public AppendFile {
+ public:
+  explicit OpenAppendFile(HANDLE handle) : file_(handle) {}
+  bool valid() const { return file_.valid(); }
+  OpResult Append(const std::string& bytes, std::uint64_t& size) override {
+    if (OpResult written = WriteAll(file_.get(), bytes); !written.ok()) return written;
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file_.get(), &length)) return Result(FALSE);
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    return {};
+  }
+
+ private:
+  FileHandle file_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   int FileModifiedTime(const std::wstring& path) override {
@@ -184,22 +215,12 @@ class Win32FileSystem final : public FileSystem {
 
   OpResult RemoveFile(const std::wstring& path) override { return Result(DeleteFileW(path.c_str())); }
 
-  OpResult RecycleFile(const std::wstring& path) override {
-    std::wstring from = path;
-    from.push_back(L'\0');  // the list of names ends with a second NUL
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    int code = SHFileOperationW(&operation);
-    return ShellOperationResult(code, operation.fAnyOperationsAborted != FALSE);
+  OpResult RecycleBinTakes(const std::wstring& path) override { return win32::RecycleBinTakes(path); }
+  OpResult RecycleFile(const std::wstring& path, InRecycleBin& done) override {
+    return RecycleIntoBin(path, done);
   }
-
-  OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) override {
-    return win32::RecycleBinItems(path, items);
-  }
-  OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) override {
-    return win32::RecycledCopies(path, count);
+  OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path) override {
+    return win32::RestoreRecycledItem(item, path);
   }
   OpResult RestoreRecycled(const std::wstring& path) override { return win32::RestoreRecycled(path); }
 
@@ -240,15 +261,12 @@ class Win32FileSystem final : public FileSystem {
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
   OpResult RemoveFolder(const std::wstring& path) override { return Result(RemoveDirectoryW(path.c_str())); }
-  OpResult AppendBytes(const std::wstring& path, const std::string& bytes, std::uint64_t& size) override {
-    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return Result(FALSE);
-    if (OpResult written = WriteAll(file.get(), bytes); !written.ok()) return written;
-    LARGE_INTEGER length{};
-    if (!GetFileSizeEx(file.get(), &length)) return Result(FALSE);
-    size = static_cast<std::uint64_t>(length.QuadPart);
-    return file.Close() ? OpResult{} : Result(FALSE);
+  std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path, OpResult& result) override {
+    auto file =
+        std::make_unique<OpenAppendFile>(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    result = file->valid() ? OpResult{} : Result(FALSE);
+    return file->valid() ? std::move(file) : nullptr;
   }
   std::string LocalTime() override {
     SYSTEMTIME now{};
@@ -273,18 +291,6 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
-  static OpResult WriteAll(HANDLE file, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD wrote = 0;
-      if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &wrote, nullptr)) {
-        return Result(FALSE);
-      }
-      if (wrote == 0) return Failure(ERROR_WRITE_FAULT);
-      done += wrote;
-    }
-    return {};
-  }
   static OpResult WriteTemp(const wchar_t* temp, const std::string& bytes) {
     FileHandle file(
         CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -339,5 +345,7 @@ FileSystem& Win32Files() {
 }
 
 OpResult ResultOf(bool ok) { return Result(ok ? TRUE : FALSE); }
+
+OpResult ResultOfCode(std::uint32_t code) { return Failure(code); }
 
 }  // namespace vandrel::platform::win32

@@ -8,30 +8,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/win32_services.h"
 
 namespace vandrel::platform::win32 {
 
 namespace {
-
-// An interface pointer released with its owner.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  ~Com() {
-    if (p_) p_->Release();
-  }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T* operator->() const { return p_; }
-  T** put() { return &p_; }
-  void** put_void() { return reinterpret_cast<void**>(&p_); }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 // An item list the shell allocated.
 class ItemList {
@@ -68,20 +50,6 @@ class PopupMenu {
 
  private:
   HMENU menu_;
-};
-
-// COM for the calling thread, left as it was found.
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT hr_;
 };
 
 OpResult Failed(DWORD code, const std::wstring& text) { return {code, text}; }
@@ -165,8 +133,6 @@ class RecycleBin {
     }
     folder_ = TrimmedSeparator(path.substr(0, cut + 1));
     name_ = path.substr(cut + 1);
-    std::uint64_t items = 0;
-    if (OpResult usable = RecycleBinItems(path, items); !usable.ok()) return usable;
     HRESULT hr;
     Com<IShellFolder> desktop;
     if (FAILED(hr = SHGetDesktopFolder(desktop.put()))) return FromHresult(hr);
@@ -250,28 +216,6 @@ class RecycleBin {
 };
 
 }  // namespace
-
-OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items) {
-  items = 0;
-  if (path.size() < 2 || path[1] != L':') return Failed(ERROR_INVALID_NAME, L"The path names no drive.");
-  // Fails where the drive has no Recycle Bin or it cannot be read (under
-  // Wine: a Trash folder that cannot be made).
-  SHQUERYRBINFO info = {};
-  info.cbSize = sizeof info;
-  const std::wstring root = path.substr(0, 2) + L"\\";
-  const HRESULT hr = SHQueryRecycleBinW(root.c_str(), &info);
-  if (FAILED(hr)) return FromHresult(hr);
-  items = static_cast<std::uint64_t>(info.i64NumItems);
-  return {};
-}
-
-OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count) {
-  count = 0;
-  RecycleBin bin;
-  OpResult opened = bin.Open(path);
-  if (!opened.ok()) return opened;
-  return bin.Find(count, nullptr);
-}
 
 OpResult RestoreRecycled(const std::wstring& path) {
   RecycleBin bin;

@@ -18,6 +18,13 @@ inline constexpr int kToolkitItemBase = 100;
 // The result of a Win32 call that reported `ok`: on failure the last error
 // code and the system's text for it.
 OpResult ResultOf(bool ok);
+// A failure with the system's code and its text.
+OpResult ResultOfCode(std::uint32_t code);
+// Windows's rule for a drive's Recycle Bin (RecycleBinTakes off Wine): the
+// drive's type (GetDriveType), whether its Recycle Bin is turned off, its
+// size limit (0: none known) and the file's size.
+OpResult DriveBinTakes(const std::wstring& drive, unsigned type, bool off, std::uint64_t capacityMb,
+                       std::uint64_t size);
 
 // A move across volumes, as FileSystem::MoveFile makes it: a copy (never over
 // an existing file), then the source deleted; when that fails, the copy goes
@@ -26,10 +33,11 @@ OpResult CopyThenDelete(const std::wstring& from, const std::wstring& to);
 // What SHFileOperationW's result and its "aborted" flag mean for
 // FileSystem::RecycleFile.
 OpResult ShellOperationResult(int code, bool aborted);
-// The Recycle Bin's items (FileSystem::RecycleBinItems), those deleted from
-// `path` (RecycledCopies), and the newest of them put back (RestoreRecycled).
-OpResult RecycleBinItems(const std::wstring& path, std::uint64_t& items);
-OpResult RecycledCopies(const std::wstring& path, std::uint32_t& count);
+// The Recycle Bin (FileSystem's RecycleBinTakes, RecycleFile,
+// RestoreRecycledItem and RestoreRecycled).
+OpResult RecycleBinTakes(const std::wstring& path);
+OpResult RecycleIntoBin(const std::wstring& path, InRecycleBin& done);
+OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path);
 OpResult RestoreRecycled(const std::wstring& path);
 
 // The notice window (Toolkit::ShowNotice), of the window class kNoticeClass.
