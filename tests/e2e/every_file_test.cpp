@@ -132,6 +132,77 @@ TEST(Undo, TheUndoKeyBringsRecycledSongsBackNewestFirstAndNamesADeleteForGoodUnt
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
+// A Recycle Bin of the test's own for the stand-in started while it lives
+// (Wine's Trash under $XDG_DATA_HOME), holding `items` items as Wine makes
+// them; `usable` false: a plain file where the Trash folder should be.
+class OwnRecycleBin {
+ public:
+  OwnRecycleBin(int items, bool usable = true) : data_("Z:\\tmp") {
+    const std::string trash = data_.Path("Trash");
+    if (!usable) WriteWholeFile(trash, "");
+    for (int i = 0; usable && i < items; ++i) {
+      const std::string name = "old " + std::to_string(i) + ".mp3";
+      data_.File("Trash\\files\\" + name, "old");
+      data_.File("Trash\\info\\" + name + ".trashinfo",
+                 "[Trash Info]\nPath=/tmp/" + name + "\nDeletionDate=2026-01-01T00:00:00\n");
+    }
+    GetEnvironmentVariableA("XDG_DATA_HOME", saved_, sizeof saved_);
+    std::string unix = data_.path().substr(2);
+    for (char& c : unix) c = c == '\\' ? '/' : c;
+    SetEnvironmentVariableA("XDG_DATA_HOME", unix.c_str());
+  }
+  ~OwnRecycleBin() { SetEnvironmentVariableA("XDG_DATA_HOME", saved_); }
+  std::string Path(const std::string& name) const { return data_.Path("Trash\\" + name); }
+
+ private:
+  TempFolder data_;
+  char saved_[MAX_PATH] = "";
+};
+
+TEST(RecycleBin, AFullOneTakesTheSongAndGivesItBackOneThatCannotIsAskedFirstOneThatDestroysIsTold) {
+  TempFolder music;
+  const std::string a = music.File("a.mp3", "song a"), b = music.File("b.mp3", "song b");
+  {
+    OwnRecycleBin bin(3000);
+    PluginSession session;
+    ASSERT_TRUE(session.Start({a, b}, SettingsFile({}) + "UndoKey=26\r\nUndoModifiers=3\r\n"));
+    ASSERT_TRUE(session.standin().SetRecycleBin(true));
+    ASSERT_TRUE(session.Press('K'));
+    EXPECT_EQ(ReadWholeFile(bin.Path("files\\a.mp3")), "song a");
+    const std::string journal =
+        session.Ini().substr(0, session.Ini().rfind('\\') + 1) + "vandrel-journal.txt";
+    EXPECT_NE(ReadWholeFile(journal).find("\trecycled\t" + a + "\t" + bin.Path("files\\a.mp3") + "\t"),
+              std::string::npos)
+        << ReadWholeFile(journal);
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(a) && !session.standin().State().handling; }))
+        << MessageBoxText(FindMessageBox("Vandrel", 0));
+    EXPECT_FALSE(FileExists(bin.Path("info\\a.mp3.trashinfo"))) << "its record goes with it";
+    // The Trash's files folder gone after Wine found it: Wine deletes for good
+    // and reports success.
+    ASSERT_TRUE(MoveFileA(bin.Path("files").c_str(), bin.Path("files.away").c_str()) &&
+                WriteWholeFile(bin.Path("files"), ""));
+    ASSERT_TRUE(PressWinKey('K'));
+    EXPECT_NE(Answer(FindMessageBox("Vandrel")).find(b + "\r\nwas deleted for good"), std::string::npos);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadWholeFile(journal).find("\tdeleted\t" + b + "\t") != std::string::npos; }));
+    EXPECT_FALSE(FileExists(b));
+    EXPECT_EQ(session.standin().Shutdown(), 0);
+  }
+  OwnRecycleBin none(0, false);
+  PluginSession session;
+  ASSERT_TRUE(session.Start({a}, SettingsFile({})));
+  ASSERT_TRUE(session.standin().SetRecycleBin(true) && session.standin().ClearLog());
+  ASSERT_TRUE(PressWinKey('K'));
+  EXPECT_NE(Answer(FindMessageBox("Vandrel"), IDCANCEL)
+                .find(a + "\r\ncannot go to the Recycle Bin: delete it for good?"),
+            std::string::npos);
+  ASSERT_TRUE(WaitUntil([&] { return !session.standin().State().handling; }));
+  EXPECT_EQ(ReadWholeFile(a), "song a");
+  EXPECT_EQ(session.Commands(), Commands{}) << "Winamp plays on";
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
 TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFileName) {
   TempFolder music, target;
   const struct {

@@ -60,7 +60,20 @@ struct Trash {
   OpResult usable;
 };
 
+// A Unix folder as Windows programs name it (Z:\home\...), as Wine's own
+// wine_get_dos_file_name gives it; else through Wine's \\?\unix prefix.
 std::wstring UnixFolder(std::wstring unix) {
+  using DosName = WCHAR*(CDECL*)(LPCSTR);
+  const auto dosName = reinterpret_cast<DosName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  char bytes[MAX_PATH * 4] = "";
+  if (dosName && WideCharToMultiByte(CP_UTF8, 0, unix.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr) > 0) {
+    if (WCHAR* dos = dosName(bytes)) {
+      std::wstring name = dos;
+      HeapFree(GetProcessHeap(), 0, dos);
+      return name;
+    }
+  }
   for (wchar_t& c : unix) c = c == L'/' ? L'\\' : c;
   return L"\\\\?\\unix" + unix;
 }

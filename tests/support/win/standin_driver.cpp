@@ -234,6 +234,12 @@ int Standin::Shutdown(DWORD timeout_ms) {
   return static_cast<int>(code);
 }
 
+bool Standin::Kill() {
+  window_ = nullptr;
+  return process_ != nullptr && TerminateProcess(process_, 9) &&
+         WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0;
+}
+
 bool PreparePluginsFolder(const std::string& folder, const std::string& ini_text) {
   CreateDirectoryA(folder.c_str(), nullptr);
   for (const char* name : {"vandrel.dll", "gen_vandrel.dll"})

@@ -72,6 +72,8 @@ class Standin {
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.
   int Shutdown(DWORD timeout_ms = 30000);
+  // Ends the process at once, as a crash or a power cut would.
+  bool Kill();
 
  private:
   bool Send(WPARAM control, LPARAM arg, LRESULT* answer = nullptr) const;
