@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "../../tools/standin/standin_protocol.h"
+#include "support/win/own_recycle_bin.h"
 #include "support/win/plugin_session.h"
 
 namespace vandrel::testing {
@@ -131,33 +132,6 @@ TEST(Undo, TheUndoKeyBringsRecycledSongsBackNewestFirstAndNamesADeleteForGoodUnt
   EXPECT_TRUE(WaitUntil([&] { return session.standin().State().playlist == Commands{a, b}; }));
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
-
-// A Recycle Bin of the test's own for the stand-in started while it lives
-// (Wine's Trash under $XDG_DATA_HOME), holding `items` items as Wine makes
-// them; `usable` false: a plain file where the Trash folder should be.
-class OwnRecycleBin {
- public:
-  OwnRecycleBin(int items, bool usable = true) : data_("Z:\\tmp") {
-    const std::string trash = data_.Path("Trash");
-    if (!usable) WriteWholeFile(trash, "");
-    for (int i = 0; usable && i < items; ++i) {
-      const std::string name = "old " + std::to_string(i) + ".mp3";
-      data_.File("Trash\\files\\" + name, "old");
-      data_.File("Trash\\info\\" + name + ".trashinfo",
-                 "[Trash Info]\nPath=/tmp/" + name + "\nDeletionDate=2026-01-01T00:00:00\n");
-    }
-    GetEnvironmentVariableA("XDG_DATA_HOME", saved_, sizeof saved_);
-    std::string unix = data_.path().substr(2);
-    for (char& c : unix) c = c == '\\' ? '/' : c;
-    SetEnvironmentVariableA("XDG_DATA_HOME", unix.c_str());
-  }
-  ~OwnRecycleBin() { SetEnvironmentVariableA("XDG_DATA_HOME", saved_); }
-  std::string Path(const std::string& name) const { return data_.Path("Trash\\" + name); }
-
- private:
-  TempFolder data_;
-  char saved_[MAX_PATH] = "";
-};
 
 TEST(RecycleBin, AFullOneTakesTheSongAndGivesItBackOneThatCannotIsAskedFirstOneThatDestroysIsTold) {
   TempFolder music;
