@@ -139,8 +139,14 @@ TEST_F(FilesWineTest, TheRecycleBinNamesTheItemOfEachDeleteAndPutsItBack) {
   EXPECT_EQ(ReadWholeFile(name), "newer");
   EXPECT_EQ(Files().RestoreRecycledItem(newer.item, path).code, 2u) << "taken out of the Recycle Bin";
   DeleteFileW(path.c_str());
-  // Without a known item the Recycle Bin is looked through: the one left.
+  // Without a known item: the newest deleted from there, found among the
+  // records of its name, then through the shell's look at every item.
+  testing::WriteWholeFile(name, "newest");
+  ASSERT_TRUE(Files().RecycleFile(path, newer).ok());
   ASSERT_TRUE(Files().RestoreRecycled(path).ok());
+  EXPECT_EQ(ReadWholeFile(name), "newest");
+  DeleteFileW(path.c_str());
+  ASSERT_TRUE(platform::win32::RestoreRecycled(path).ok());
   EXPECT_EQ(ReadWholeFile(name), "older");
   EXPECT_EQ(Files().RestoreRecycled(W(folder_.Path("never.mp3"))).code, 2u);
 

@@ -222,7 +222,7 @@ class Win32FileSystem final : public FileSystem {
   OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path) override {
     return win32::RestoreRecycledItem(item, path);
   }
-  OpResult RestoreRecycled(const std::wstring& path) override { return win32::RestoreRecycled(path); }
+  OpResult RestoreRecycled(const std::wstring& path) override { return RestoreRecycledFrom(path); }
 
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 

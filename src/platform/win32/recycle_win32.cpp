@@ -7,6 +7,8 @@
 // freedesktop.org Trash of the user's Unix home (Trash\files holds the files,
 // Trash\info a NAME.trashinfo record for each) and offers no IFileOperation:
 // there the record of the one file is looked for by its name.
+#include <cctype>
+#include <cstdint>
 #include <cwctype>
 #include <map>
 #include <optional>
@@ -27,6 +29,23 @@ namespace vandrel::platform::win32 {
 namespace {
 
 OpResult Failed(DWORD code, const std::wstring& text) { return {code, text}; }
+
+// A file or search handle, closed with its owner.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle, bool search = false) : handle_(handle), search_(search) {}
+  ~Handle() {
+    if (valid()) search_ ? FindClose(handle_) : CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+  bool search_;
+};
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -67,7 +86,8 @@ std::wstring UnixFolder(std::wstring unix) {
   const auto dosName = reinterpret_cast<DosName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
   char bytes[MAX_PATH * 4] = "";
-  if (dosName && WideCharToMultiByte(CP_UTF8, 0, unix.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr) > 0) {
+  if (dosName &&
+      WideCharToMultiByte(CP_UTF8, 0, unix.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr) > 0) {
     if (WCHAR* dos = dosName(bytes)) {
       std::wstring name = dos;
       HeapFree(GetProcessHeap(), 0, dos);
@@ -106,12 +126,11 @@ Trash FindTrash() {
   CreateDirectoryW(trash.info.c_str(), nullptr);
   // A record that can be made and removed: the Trash takes files.
   const std::wstring probe = trash.info + L"\\vandrel-probe-" + std::to_wstring(GetCurrentProcessId());
-  const HANDLE written = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  const DWORD code = GetLastError();
-  if (written != INVALID_HANDLE_VALUE) CloseHandle(written);
-  if (!IsFolder(trash.files) || written == INVALID_HANDLE_VALUE) {
-    trash.usable = Failed(written == INVALID_HANDLE_VALUE && code != 0 ? code : ERROR_CANNOT_MAKE,
+  const Handle written(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  const DWORD code = written.valid() ? ERROR_CANNOT_MAKE : GetLastError();
+  if (!IsFolder(trash.files) || !written.valid()) {
+    trash.usable = Failed(code != 0 ? code : ERROR_CANNOT_MAKE,
                           L"The Recycle Bin's folder\r\n" + root + L"\r\ncannot be written.");
   }
   return trash;
@@ -127,50 +146,119 @@ const Trash& WineTrash() {
 std::set<std::wstring> RecordsNamed(const Trash& trash, const std::wstring& name) {
   std::set<std::wstring> records;
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((trash.info + L"\\" + name + L"-*.trashinfo").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return records;
-  do {
+  const Handle search(FindFirstFileW((trash.info + L"\\" + name + L"-*.trashinfo").c_str(), &found), true);
+  for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found) != FALSE)
     records.insert(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
   return records;
 }
 
-// Notes the Trash's records of the file's name before the delete and tells
-// afterwards which one the delete made: the item beside that record, or
-// none when the file was destroyed.
+// The Trash's item deleted from `path` most lately, found among the records
+// named after the file (NAME.trashinfo, NAME-xxxxxxxx.trashinfo) by the
+// original place each names; empty when there is none.
+// The original place a Trash record names: its Path= line, the bytes
+// outside plain ASCII as %XX.
+std::string OriginalPlace(const std::string& record) {
+  std::string from;
+  for (std::size_t line = 0; line < record.size();) {
+    std::size_t end = record.find('\n', line);
+    if (end == std::string::npos) end = record.size();
+    for (std::size_t i = line + 5; record.compare(line, 5, "Path=") == 0 && i < end; ++i) {
+      const auto hex = [&](std::size_t at) { return std::isxdigit(static_cast<unsigned char>(record[at])); };
+      if (record[i] == '%' && i + 2 < end && hex(i + 1) && hex(i + 2)) {
+        from += static_cast<char>(std::stoi(record.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        from += record[i];
+      }
+    }
+    line = end + 1;
+  }
+  return from;
+}
+
+std::wstring TrashItemFrom(const Trash& trash, const std::wstring& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  if (!name) return {};
+  const std::string original = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  std::set<std::wstring> records = RecordsNamed(trash, NameOf(path));
+  records.insert(NameOf(path) + L".trashinfo");
+  std::wstring newest;
+  std::uint64_t newestAt = 0;
+  for (const std::wstring& record : records) {
+    Handle file(CreateFileW((trash.info + L"\\" + record).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) continue;
+    std::string text(4096, '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
+    text.resize(read);
+    // When it was written: the moment of the delete, finer than its DeletionDate.
+    FILETIME written = {};
+    GetFileTime(file.get(), nullptr, nullptr, &written);
+    const std::uint64_t at =
+        (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    constexpr std::size_t kSuffix = sizeof ".trashinfo" - 1;
+    const std::wstring item = trash.files + L"\\" + record.substr(0, record.size() - kSuffix);
+    if (OriginalPlace(text) == original && (newest.empty() || at >= newestAt) && Exists(item)) {
+      newest = item;
+      newestAt = at;
+    }
+  }
+  return newest;
+}
+
+// A file as the Trash keeps it: its size and last write, which a move into
+// the Trash keeps (a rename, or a copy across file systems).
+struct Stamp {
+  bool there = false;
+  std::uint64_t size = 0, written = 0;
+  bool operator==(const Stamp&) const = default;
+};
+
+Stamp StampOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
+  return {true, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+          (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+              data.ftLastWriteTime.dwLowDateTime};
+}
+
+// Notes the song before the delete and finds afterwards the Trash's item
+// that is the song: files\NAME with its record, or where Wine found that
+// taken, files\NAME-xxxxxxxx. Only names that exist are looked up in the
+// common case: under Wine a name that is not there costs a read of the
+// whole folder, which may hold thousands of items.
 class TrashLook {
  public:
   TrashLook(const Trash& trash, const std::wstring& path)
-      : trash_(trash), name_(NameOf(path)), plainTaken_(Exists(Plain())) {
-    if (plainTaken_) before_ = RecordsNamed(trash_, name_);
-  }
+      : trash_(trash), name_(NameOf(path)), song_(StampOf(path)) {}
   InRecycleBin After() const {
     InRecycleBin done;
-    std::wstring record;
-    if (!plainTaken_ && Exists(Plain())) {
-      record = name_ + L".trashinfo";
-    } else if (plainTaken_) {
-      for (const std::wstring& now : RecordsNamed(trash_, name_))
-        if (before_.count(now) == 0) record = now;
+    if (Ours(name_)) {
+      done.item = trash_.files + L"\\" + name_;
+      return done;
     }
     constexpr std::size_t kSuffix = sizeof ".trashinfo" - 1;
-    const std::wstring item =
-        record.empty() ? std::wstring() : trash_.files + L"\\" + record.substr(0, record.size() - kSuffix);
-    if (item.empty() || !Exists(item)) {
-      done.destroyed = true;
-    } else {
-      done.item = item;
+    for (const std::wstring& record : RecordsNamed(trash_, name_)) {
+      const std::wstring stem = record.substr(0, record.size() - kSuffix);
+      if (Ours(stem)) done.item = trash_.files + L"\\" + stem;
     }
+    done.destroyed = done.item.empty();
     return done;
   }
 
  private:
-  std::wstring Plain() const { return trash_.info + L"\\" + name_ + L".trashinfo"; }
+  bool Ours(const std::wstring& name) const {
+    return song_.there && StampOf(trash_.files + L"\\" + name) == song_ &&
+           Exists(trash_.info + L"\\" + name + L".trashinfo");
+  }
   const Trash& trash_;
   std::wstring name_;
-  bool plainTaken_;
-  std::set<std::wstring> before_;
+  Stamp song_;
 };
 
 // Tells what became of the item IFileOperation deleted.
@@ -360,6 +448,13 @@ OpResult RecycleIntoBin(const std::wstring& path, InRecycleBin& done) {
   // Where the Wine Trash cannot be written, the shell removes the file for good.
   if (UnderWine()) done = trash ? trash->After() : InRecycleBin{true, L""};
   return {};
+}
+
+OpResult RestoreRecycledFrom(const std::wstring& path) {
+  if (!UnderWine() || !WineTrash().usable.ok()) return RestoreRecycled(path);
+  const std::wstring item = TrashItemFrom(WineTrash(), path);
+  if (item.empty()) return Failed(ERROR_FILE_NOT_FOUND, L"The Recycle Bin holds no file deleted from there.");
+  return RestoreRecycledItem(item, path);
 }
 
 OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path) {

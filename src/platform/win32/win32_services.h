@@ -38,6 +38,9 @@ OpResult ShellOperationResult(int code, bool aborted);
 OpResult RecycleBinTakes(const std::wstring& path);
 OpResult RecycleIntoBin(const std::wstring& path, InRecycleBin& done);
 OpResult RestoreRecycledItem(const std::wstring& item, const std::wstring& path);
+// RestoreRecycled: under Wine among the Trash's records of the file's name
+// alone; elsewhere a look through the Recycle Bin (RestoreRecycled).
+OpResult RestoreRecycledFrom(const std::wstring& path);
 OpResult RestoreRecycled(const std::wstring& path);
 
 // The notice window (Toolkit::ShowNotice), of the window class kNoticeClass.

@@ -17,18 +17,22 @@ class OwnRecycleBin {
   explicit OwnRecycleBin(int items, bool usable = true) : data_("Z:\\tmp") {
     const std::string trash = data_.Path("Trash");
     if (!usable) WriteWholeFile(trash, "");
-    for (int i = 0; usable && i < items; ++i) {
-      const std::string name = "old " + std::to_string(i) + ".mp3";
-      data_.File("Trash\\files\\" + name, "old");
-      data_.File("Trash\\info\\" + name + ".trashinfo",
-                 "[Trash Info]\nPath=/tmp/" + name + "\nDeletionDate=2026-01-01T00:00:00\n");
-    }
+    if (usable) Fill(items);
     GetEnvironmentVariableA("XDG_DATA_HOME", saved_, sizeof saved_);
     std::string unix = data_.path().substr(2);
     for (char& c : unix) c = c == '\\' ? '/' : c;
     SetEnvironmentVariableA("XDG_DATA_HOME", unix.c_str());
   }
   ~OwnRecycleBin() { SetEnvironmentVariableA("XDG_DATA_HOME", saved_); }
+  // Adds `items` items, "old N.mp3" deleted from /tmp.
+  void Fill(int items) {
+    for (int i = 0; i < items; ++i) {
+      const std::string name = "old " + std::to_string(i) + ".mp3";
+      data_.File("Trash\\files\\" + name, "old");
+      data_.File("Trash\\info\\" + name + ".trashinfo",
+                 "[Trash Info]\nPath=/tmp/" + name + "\nDeletionDate=2026-01-01T00:00:00\n");
+    }
+  }
   std::string Path(const std::string& name) const { return data_.Path("Trash\\" + name); }
 
  private:
