@@ -10,6 +10,7 @@
 
 #include "dialog/plugin.h"
 #include "platform/toolkit.h"
+#include "settings/profile.h"
 
 namespace vandrel::dialog {
 
@@ -34,20 +35,27 @@ class FrmConfig : public platform::FormEvents {
 
   platform::Form& form() { return *form_; }
 
-  // The controls, as the toolkit numbers them.
+  // The controls, as the toolkit numbers them: the strip of tabs and its
+  // pages, then each page's controls, then Close, on every page.
   struct Controls {
-    platform::ControlId shortcutGroup = 0, shortcutText = 0, letterLabel = 0, cmbKey = 0;
-    platform::ControlId chkCtrl = 0, chkAlt = 0, chkShift = 0, chkWin = 0;
+    platform::ControlId tabs = 0, firstPage = 0, profilePage = 0, undoPage = 0;
+    // The first page.
     platform::ControlId settingsGroup = 0, profileList = 0, loadSettings = 0, deleteSettings = 0,
-                        saveAsGroup = 0, saveAS = 0, saveSettings = 0;
+                        saveAsGroup = 0, saveAS = 0, saveSettings = 0, profileSummary = 0;
+    platform::ControlId shortcutGroup = 0, shortcutText = 0, cmbKey = 0;
+    platform::ControlId chkCtrl = 0, chkAlt = 0, chkShift = 0, chkWin = 0;
     platform::ControlId actionGroup = 0, chkmoveToFolder = 0, chkSortingOption = 0, chkCreateArtistFolder = 0;
     platform::ControlId locationGroup = 0, driveSelector = 0, folderList = 0, txtnewfolder = 0, newFolder = 0;
-    platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0, closeGroup = 0, closeDialog = 0;
-    platform::ControlId chkAlwaysActive = 0, profileSummary = 0, playlistEntryLabel = 0, cmbPlaylistEntry = 0;
-    platform::ControlId undoGroup = 0, undoLast = 0;
+    platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0;
+    // The profile's other settings.
+    platform::ControlId activeGroup = 0, chkAlwaysActive = 0, artistGroup = 0, chkArtistFromTags = 0,
+                        playlistGroup = 0, playlistEntryLabel = 0, cmbPlaylistEntry = 0, profileNote = 0;
+    // Undo, notices and the journal.
+    platform::ControlId undoGroup = 0, undoLast = 0, undoKeyLabel = 0;
     platform::ControlId chkUndoCtrl = 0, chkUndoAlt = 0, chkUndoShift = 0, chkUndoWin = 0, cmbUndoKey = 0,
-                        setUndoKey = 0, chkNotify = 0;
-    platform::ControlId chkArtistFromTags = 0;
+                        setUndoKey = 0;
+    platform::ControlId noticeGroup = 0, chkNotify = 0, journalGroup = 0, journalList = 0, openJournal = 0;
+    platform::ControlId closeGroup = 0, closeDialog = 0;
   };
   const Controls& controls() const { return c_; }
 
@@ -62,7 +70,8 @@ class FrmConfig : public platform::FormEvents {
   void cmdSort_Click();       // whole playlist
   void PlaylistHelp_Click();  // "?"
   void CloseDialog_Click();
-  void SetUndoKey_Click();  // "Use for undo"
+  void SetUndoKey_Click();   // "Use for undo"
+  void OpenJournal_Click();  // "Open in editor"
   void Form_Unload();
 
   void RunWholePlaylist();
@@ -77,6 +86,13 @@ class FrmConfig : public platform::FormEvents {
 
  private:
   void CreateControls();
+  // The pages share one description of a profile's values: each shows its
+  // part of one and puts its controls' values into one.
+  void CollectFirstPage(settings::Profile& profile);
+  void ShowProfilePage(const settings::Profile& profile);
+  void CollectProfilePage(settings::Profile& profile);
+  // The journal's last lines, on the undo page.
+  void ShowJournal();
   void OpeningSequence();
   // Runs a handler; what it throws is told to the user and goes no further.
   void Guarded(const std::function<void()>& handler);

@@ -110,18 +110,18 @@ void FrmConfig::LoadSettings_Click() {
     plugin_->SetcreateArtistFolder(value);
     f.SetChecked(c_.chkCreateArtistFolder, value);
   }
-  f.SetChecked(c_.chkAlwaysActive, at(settings::kAlwaysActivePosition) &&
-                                       settings::ProfileBoolean(values[settings::kAlwaysActivePosition]));
-  // A profile without the entry leaves the playlist alone, as before it existed.
-  std::int32_t entryMode = settings::kLeaveEntry;
-  if (std::wstring bad = settings::ProfilePlaylistEntry(name, keys, values, entryMode); !bad.empty()) {
+  // The later entries, each as a profile without it has it.
+  settings::Profile later;
+  later.alwaysActive = at(settings::kAlwaysActivePosition) &&
+                       settings::ProfileBoolean(values[settings::kAlwaysActivePosition]);
+  if (std::wstring bad = settings::ProfilePlaylistEntry(name, keys, values, later.playlistEntry);
+      !bad.empty()) {
     notes.push_back(bad);
   }
-  plugin_->SetplaylistEntry(entryMode);
-  f.Select(c_.cmbPlaylistEntry, entryMode);
-  const bool fromTags = settings::ProfileArtistFromTags(keys, values);
-  plugin_->SetartistFromTags(fromTags);
-  f.SetChecked(c_.chkArtistFromTags, fromTags);
+  later.artistFromTags = settings::ProfileArtistFromTags(keys, values);
+  plugin_->SetplaylistEntry(later.playlistEntry);
+  plugin_->SetartistFromTags(later.artistFromTags);
+  ShowProfilePage(later);
 
   if (!notes.empty()) {
     std::wstring text;
@@ -141,8 +141,13 @@ void FrmConfig::SaveSettings_Click() {
     ShowBox(L"Please enter a name for this setting", platform::Icon::Information);
     return;
   }
-  const std::int32_t modifiers = CheckedModifiers();
-  if (f.SelectedIndex(c_.cmbKey) > 0 && modifiers == 0) {
+  // Every page's part of the profile.
+  settings::Profile profile;
+  profile.name = name;
+  CollectFirstPage(profile);
+  CollectProfilePage(profile);
+  const std::int32_t key = profile.key, modifiers = profile.modifiers;
+  if (key > 0 && modifiers == 0) {
     ShowBox(L"Tick at least one of Ctrl, Alt, Shift and Win for the hotkey (Ctrl and Alt, for example).",
             platform::Icon::Information);
     return;
@@ -151,7 +156,7 @@ void FrmConfig::SaveSettings_Click() {
   // The settings file holds 8-bit text in the system's ANSI code page: a
   // folder that does not survive the trip would come back as another path
   // ('?' in place of what the code page lacks), so it is not saved at all.
-  const std::wstring folder = f.FolderPath(c_.folderList);
+  const std::wstring& folder = profile.savingPlace;
   auto& ui = platform::Ui();
   if (ui.FromAnsi(ui.ToAnsi(folder)) != folder) {
     ShowBox(L"The settings were not saved: the folder\r\n" + folder +
@@ -171,9 +176,8 @@ void FrmConfig::SaveSettings_Click() {
   }
 
   // Two active profiles with one shortcut: the one higher in the list keeps it.
-  const std::int32_t key = f.SelectedIndex(c_.cmbKey);
   bool warned = false;
-  if (f.Checked(c_.chkAlwaysActive) && key > 0) {
+  if (profile.alwaysActive && key > 0) {
     for (const settings::Profile& other : settings::ReadActiveProfiles()) {
       if (other.key != key || other.modifiers != modifiers || platform::Ui().Lower(other.name) == name) {
         continue;
@@ -189,17 +193,9 @@ void FrmConfig::SaveSettings_Click() {
     }
   }
 
-  auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
-  std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {std::to_wstring(key),
-                                      flag(c_.chkmoveToFolder),
-                                      folder,
-                                      flag(c_.chkSortingOption),
-                                      flag(c_.chkCreateArtistFolder),
-                                      std::to_wstring(modifiers),
-                                      flag(c_.chkAlwaysActive),
-                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))),
-                                      flag(c_.chkArtistFromTags)};
+  const std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
+  const auto entries = settings::ProfileValues(profile);
+  const std::vector<std::wstring> values(entries.begin(), entries.end());
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

@@ -120,6 +120,8 @@ class UserInterface {
   // the settings file hold it. Embedded NULs are kept.
   virtual std::wstring FromAnsi(const std::string& bytes) = 0;
   virtual std::string ToAnsi(const std::wstring& text) = 0;
+  // Opens the text file `path` in the user's editor for it, returning at once.
+  virtual OpResult OpenInEditor(const std::wstring& path) = 0;
 
  private:
   WindowHandle boxOwner_ = 0;

@@ -28,6 +28,8 @@ enum class ControlKind {
   Button,         // a push button
   DriveSelector,  // a drop-down of the machine's drives
   FolderList,     // the current folder, the folders above it and its sub-folders
+  Tabs,           // a strip of tabs, one for each page it holds
+  Page,           // a page of a strip of tabs (its parent), captioned on its tab
 };
 
 struct Rgb {
@@ -42,11 +44,17 @@ struct FontSpec {
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
+// A page holds controls as a group does; only the chosen page of a strip of
+// tabs shows its controls (and lets Tab reach them). The first page is chosen
+// at first; Select on the strip chooses another, as does the user with a
+// click on a tab, the arrow keys on the strip or Ctrl+Tab and Ctrl+Shift+Tab
+// anywhere in the form. A page's place is relative to its strip's.
 struct ControlSpec {
   ControlKind kind = ControlKind::Label;
-  ControlId parent = kClientArea;  // the client area or a group
+  ControlId parent = kClientArea;  // the client area, a group or a page; for a page its strip
   // Relative to the parent, in pixels at 96 dots per inch: the form scales
-  // them, and the fonts, with the display.
+  // them, and the fonts, with the display (and again when the form moves to a
+  // monitor with other scaling).
   int x = 0, y = 0, width = 0, height = 0;
   std::wstring caption;
   std::optional<FontSpec> font;   // none: the system's dialog font
@@ -70,7 +78,8 @@ struct FormSpec {
 class FormEvents {
  public:
   virtual ~FormEvents() = default;
-  // A button or a check box was clicked (a check box has ticked itself).
+  // A button or a check box was clicked (a check box has ticked itself), or
+  // the user chose another page of a strip of tabs.
   virtual void OnClick(ControlId control) = 0;
   // A mouse button was released over a list or a folder list.
   virtual void OnMouseUp(ControlId control) = 0;
@@ -111,7 +120,8 @@ class Form {
   virtual std::wstring Text(ControlId control) = 0;
   virtual void SetText(ControlId control, const std::wstring& text) = 0;
 
-  // Lists and drop-downs. Indexes count from 0; -1 is "no entry".
+  // Lists and drop-downs (and a strip of tabs: its pages, by SelectedIndex,
+  // Select and ItemCount). Indexes count from 0; -1 is "no entry".
   virtual void AddItem(ControlId control, const std::wstring& text) = 0;
   virtual void RemoveItem(ControlId control, int index) = 0;
   virtual void ClearItems(ControlId control) = 0;

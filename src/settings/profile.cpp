@@ -64,6 +64,19 @@ std::int32_t ProfileModifiers(const std::vector<std::wstring>& keys,
   }
 }
 
+std::array<std::wstring, kProfileKeys.size()> ProfileValues(const Profile& p) {
+  auto flag = [](bool on) { return std::wstring(on ? L"1" : L"0"); };
+  return {std::to_wstring(p.key),
+          flag(p.moveToFolder),
+          p.savingPlace,
+          flag(p.sortingOption),
+          flag(p.createArtistFolder),
+          std::to_wstring(p.modifiers),
+          flag(p.alwaysActive),
+          std::to_wstring(p.playlistEntry),
+          flag(p.artistFromTags)};
+}
+
 bool ReadProfile(const std::wstring& name, Profile& profile) {
   std::vector<std::wstring> keys, values;
   if (!SettingsIni().ReadSection(name, keys, values)) return false;

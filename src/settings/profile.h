@@ -70,6 +70,9 @@ struct Profile {
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 
+// The profile's values as the settings file holds them, in kProfileKeys' order.
+std::array<std::wstring, kProfileKeys.size()> ProfileValues(const Profile& profile);
+
 // The profile `name` of the settings file named by SettingsIni(); false when
 // its section cannot be read or holds fewer than the first five entries.
 bool ReadProfile(const std::wstring& name, Profile& profile);

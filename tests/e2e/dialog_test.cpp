@@ -16,10 +16,10 @@ using Lines = std::vector<std::string>;
 
 // Item ids of the dialog's controls: kToolkitItemBase + the order it adds them.
 namespace item {
-constexpr int Profiles = 102, Load = 103, Delete = 104, SaveAs = 106, Save = 107, Key = 111,
-              MoveToFolder = 113, Sorting = 114, Artist = 115, Drive = 117, Folders = 118,
-              NewFolderName = 119, NewFolder = 120, WholePlaylist = 122, Close = 125, Ctrl = 126, Alt = 127,
-              Win = 129, UndoLast = 135;
+constexpr int Profiles = 106, Load = 107, Delete = 108, SaveAs = 110, Save = 111, Ctrl = 115, Alt = 116,
+              Win = 118, Key = 119, MoveToFolder = 121, Sorting = 122, Artist = 123, Drive = 125,
+              Folders = 126, NewFolderName = 127, NewFolder = 128, WholePlaylist = 130, ArtistFromTags = 135,
+              PlaylistEntry = 138, UndoLast = 141, Close = 155;
 }  // namespace item
 
 // Actions sent and handled: the dialog answers each sent action through Handled, in order.
@@ -120,7 +120,9 @@ class ConfigDialog {
 
  private:
   HWND Item(int item) const { return GetDlgItem(window_, item); }
-  bool Combo(int item) const { return item == item::Key || item == item::Drive; }
+  bool Combo(int item) const {
+    return item == item::Key || item == item::Drive || item == item::PlaylistEntry;
+  }
   HWND Deliver(UINT message, WPARAM wParam, LPARAM lParam, HWND target) {
     // Sent with a callback rather than waited on: a handler that shows a box
     // would otherwise keep this thread from answering it.
@@ -185,14 +187,26 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.Click(item::NewFolder), nullptr);
   EXPECT_EQ(dialog.Folder(), kept + "\\mysongs");
 
-  // Two profiles saved under cleaned names, the second in the drive's root.
+  // Two profiles saved under cleaned names, the first with values on every
+  // page (loaded back into the controls), the second in the drive's root.
   dialog.Type(item::SaveAs, "Rock Mix");
   dialog.Choose(item::Key, 11);
   dialog.Tick(item::Win, false);
   dialog.Tick(item::Ctrl, true);
   dialog.Tick(item::Alt, true);
   dialog.Tick(item::Artist, true);
+  dialog.Choose(item::PlaylistEntry, 2);
+  dialog.Tick(item::ArtistFromTags, true);
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
+  dialog.Choose(item::PlaylistEntry, 0);
+  dialog.Tick(item::ArtistFromTags, false);
+  dialog.Tick(item::Sorting, false);
+  EXPECT_EQ(dialog.Click(item::Load), nullptr);
+  EXPECT_EQ(session.Description(), "Vandrel [Ctrl+Alt+K]");
+  EXPECT_TRUE(dialog.Selected(item::PlaylistEntry) == 2 && dialog.Checked(item::ArtistFromTags) &&
+              dialog.Checked(item::Sorting));
+  dialog.Choose(item::PlaylistEntry, 0);
+  dialog.Tick(item::ArtistFromTags, false);
   EXPECT_EQ(dialog.ClickEntry(item::Folders, 0), nullptr);
   EXPECT_EQ(dialog.Folder(), "C:\\");
   dialog.Type(item::SaveAs, "trash");
@@ -203,7 +217,7 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
   // As the dialog saves them: with the later entries, off.
   const std::string rockmix = ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) +
-                              "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n";
+                              "alwaysActive=0\r\nplaylistEntry=2\r\nartistFromTags=1\r\n";
   const std::string trash = ProfileSection("trash", {20, false, "C:\\", false, false, 3}) +
                             "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n";
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";

@@ -52,7 +52,9 @@ class FakeForm : public platform::Form {
   }
 
   platform::ControlId AddControl(const platform::ControlSpec& spec) override {
+    if (spec.kind == platform::ControlKind::Page) At(spec.parent).items.push_back(spec.caption);
     controls.emplace_back().text = spec.caption;
+    if (spec.kind == platform::ControlKind::Tabs) controls.back().selected = 0;  // its first page
     return static_cast<platform::ControlId>(controls.size());
   }
   platform::WindowHandle Handle() override { return open ? 0x5150 : 0; }

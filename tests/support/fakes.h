@@ -55,6 +55,11 @@ class FakeUi : public platform::UserInterface {
     for (wchar_t c : text) out += c <= 0xFF ? static_cast<char>(c) : '?';
     return out;
   }
+  std::vector<std::wstring> edited;  // files opened in the editor
+  platform::OpResult OpenInEditor(const std::wstring& path) override {
+    edited.push_back(path);
+    return {};
+  }
   std::vector<std::wstring> Texts() const {
     std::vector<std::wstring> texts;
     for (const ShownBox& box : shown) texts.push_back(box.text);

@@ -7,6 +7,7 @@
 #include "dialog/config.h"
 #include "dialog/frm_config.h"
 #include "hotkey/hook.h"
+#include "journal/journal.h"
 #include "settings/ini_class.h"
 #include "settings/profile.h"
 #include "support/fake_toolkit.h"
@@ -141,9 +142,19 @@ TEST_F(DialogTest, TheControlsEvents) {
             L"defined - either moves all files or deletes all files!");
 }
 
-TEST_F(DialogTest, TheUndoGroupSetsTheUndoShortcutAndTheNoticesAndShowsThemOnOpening) {
+TEST_F(DialogTest, TheUndoPageSetsTheUndoShortcutAndTheNoticesAndShowsThemAndTheJournalsLastLines) {
   profile.SetText(kIni, kSample);
+  std::string& journalText = files.files[L"c:\\plugins\\vandrel-journal.txt"];
+  for (int i = 0; i < 52; ++i)
+    journalText +=
+        journal::Format({"2026-12-07T10:31:05", L"moved", L"C:\\in\\" + std::to_wstring(i) + L".mp3",
+                         L"D:\\Keep\\a\\" + std::to_wstring(i) + L".mp3", L"p", i});
+  journalText += "not a line\r\n";
   FakeForm& f = Open();
+  EXPECT_EQ(f.ItemCount(c().journalList), 50);
+  EXPECT_EQ(f.SelectedText(c().journalList), L"2026-12-07 10:31:05  moved  51.mp3 to D:\\Keep\\a");
+  f.Click(c().openJournal);
+  EXPECT_EQ(ui.edited, Texts{L"C:\\Plugins\\vandrel-journal.txt"});
   EXPECT_TRUE(f.SelectedIndex(c().cmbUndoKey) == 0 && f.Checked(c().chkNotify));
   f.Pick(c().cmbUndoKey, 26);
   f.Click(c().setUndoKey);

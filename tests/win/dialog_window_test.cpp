@@ -1,11 +1,15 @@
 // The configuration dialog as a Windows user meets it: owned by Winamp's
-// window and centred on it, every text inside its control at 96 and 144 dots
-// per inch, and worked by the keyboard.
+// window and centred on it, every page laid out inside the dialog and the
+// dialog inside its screen at 96, 120, 144 and 192 dots per inch, and worked
+// by the keyboard.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "dialog/config.h"
@@ -15,6 +19,7 @@
 #include "support/win/desktop.h"
 #include "support/win/standin_driver.h"
 #include "support/win/stub_plugin.h"
+#include "support/win/temp_files.h"
 
 namespace vandrel {
 namespace {
@@ -40,13 +45,19 @@ HWND Item(int control) { return GetDlgItem(Dialog(), platform::win32::kToolkitIt
 int Focused() { return GetDlgCtrlID(GetFocus()) - platform::win32::kToolkitItemBase; }
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-// The Tab key's round, controls numbered by creation: the profile list (2) and the
-// Settings group, the modifiers, the letter and "keep active" (30), How to act
-// with the tag box (36) and its playlist-entry choice (33), the drive and folder
-// lists (18), the new folder, Automate with "?" (23), "Undo last" (35) with the
-// undo shortcut and the notices' box (43), Close (25).
-const std::vector<int> kReadingOrder = {2,  3,  4,  6,  7,  26, 27, 28, 29, 11, 30, 13, 14, 15, 36, 33,
-                                        17, 18, 19, 20, 22, 23, 35, 37, 38, 39, 40, 41, 42, 43, 25};
+int Page() { return static_cast<int>(SendMessageW(Item(1), TCM_GETCURSEL, 0, 0)); }
+
+// The Tab key's round on each page, controls numbered by creation: the strip
+// of tabs (1), then on the first page the profile list (6) and the Settings
+// group, the modifiers and the letter (19), How to act, the drive and folder
+// lists (26), the new folder, Automate with "?" (31); on the second "keep
+// active" (33), the tag box and the playlist-entry choice; on the third
+// "Undo last" (41), the undo shortcut, the notices' box, the journal and its
+// "Open in editor" (53); Close (55) on every page.
+const std::vector<std::vector<int>> kReadingOrder = {
+    {1, 6, 7, 8, 10, 11, 15, 16, 17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 30, 31, 55},
+    {1, 33, 35, 38, 55},
+    {1, 41, 43, 44, 45, 46, 47, 48, 50, 52, 53, 55}};
 
 class DialogWindow : public ::testing::Test {
  protected:
@@ -63,6 +74,12 @@ class DialogWindow : public ::testing::Test {
     settings::SettingsIni().SetFileName(L"C:\\dlg\\vandrel.ini");
   }
   ~DialogWindow() override { DestroyWindow(owner); }
+  // The scaling the programs of a run start with: none set (a run stopped
+  // part way may have left one).
+  static void SetUpTestSuite() {
+    if (!std::getenv("VANDREL_DPI_RUN"))
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+  }
 
   // Shows the dialog as Configure does while `steps` play; the last must close it.
   void Run(Steps steps) {
@@ -86,11 +103,12 @@ class DialogWindow : public ::testing::Test {
     RECT r{};
     GetClientRect(dialog, &r);
     EXPECT_EQ(r.right * 96 / Dpi(), 591) << "client size from the frame";
-    RECT save{};  // inside two groups, where the layout puts it
-    GetWindowRect(Item(7), &save);
+    EXPECT_LE(r.bottom * 96 / Dpi(), 440);
+    RECT save{};  // inside two groups, where the layout puts it, under the strip of tabs
+    GetWindowRect(Item(11), &save);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&save), 2);
     EXPECT_EQ(save.left * 96 / Dpi(), 8 + 168 + 8);
-    EXPECT_EQ(save.top * 96 / Dpi(), 8 + 80 + 48);
+    EXPECT_EQ(save.top * 96 / Dpi(), 28 + 8 + 80 + 48);
     GetWindowRect(dialog, &r);
     EXPECT_NEAR(Centre(r).x, Centre(around).x, 1);
     EXPECT_NEAR(Centre(r).y, Centre(around).y, 1);
@@ -106,19 +124,32 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   RECT winamp{};
   GetWindowRect(owner, &winamp);
   Steps steps = {[&] { ExpectPlaced(winamp); }};
-  for (int control : kReadingOrder)
-    steps.push_back([control] {
-      EXPECT_EQ(Focused(), control);
-      testing::PressKeys({}, VK_TAB);
-    });
+  // Each page walked with Tab from the strip round to it; Ctrl+Tab goes on.
+  for (int page = 0; page < 3; ++page) {
+    for (int control : kReadingOrder[page])
+      steps.push_back([control, page] {
+        EXPECT_EQ(Page(), page);
+        EXPECT_EQ(Focused(), control);
+        testing::PressKeys({}, VK_TAB);
+      });
+    steps.push_back([] { testing::PressKeys({VK_CONTROL}, VK_TAB); });
+  }
   steps.push_back([] {
-    EXPECT_EQ(Focused(), 2);
+    EXPECT_TRUE(Page() == 0 && Focused() == 1) << "from the last page to the first";
+    testing::PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(Page(), 2);
+    testing::PressKeys({VK_CONTROL}, VK_TAB);
+  });
+  steps.push_back([] {
+    EXPECT_EQ(Page(), 0);
     testing::PressKeys({VK_SHIFT}, VK_TAB);
   });
   // Arrows pick a profile without filling the name box; Enter loads it.
   steps.push_back([] {
-    EXPECT_EQ(Focused(), 25);
-    SetFocus(Item(2));
+    EXPECT_EQ(Focused(), 55);
+    SetFocus(Item(6));
     testing::PressKeys({}, VK_DOWN);
   });
   steps.push_back([] {
@@ -127,22 +158,22 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   });
   steps.push_back([] {
     EXPECT_EQ(Read("iniConfig", "LastUsed"), "trash");
-    SetFocus(Item(18));  // the folder list: the arrows pick, Enter opens
+    SetFocus(Item(26));  // the folder list: the arrows pick, Enter opens
     testing::PressKeys({}, VK_DOWN);
   });
   steps.push_back([] {
-    EXPECT_EQ(SendMessageW(Item(18), LB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(Item(26), LB_GETCOUNT, 0, 0), 4);
     testing::PressKeys({}, VK_RETURN);
   });
   steps.push_back([] {
-    EXPECT_EQ(SendMessageW(Item(18), LB_GETCOUNT, 0, 0), 3) << "C:\\, dlg, a";
-    SetFocus(Item(6));  // Enter in the name box saves
-    SetWindowTextW(Item(6), L"typed");
+    EXPECT_EQ(SendMessageW(Item(26), LB_GETCOUNT, 0, 0), 3) << "C:\\, dlg, a";
+    SetFocus(Item(10));  // Enter in the name box saves
+    SetWindowTextW(Item(10), L"typed");
     testing::PressKeys({}, VK_RETURN);
   });
   steps.push_back([] {
     EXPECT_EQ(Read("typed", "savingPlace"), "C:\\dlg\\a");
-    PostMessageW(Item(23), BM_CLICK, 0, 0);
+    PostMessageW(Item(31), BM_CLICK, 0, 0);
   });
   steps.push_back([] {  // a box over the dialog belongs to it
     HWND box = testing::FindMessageBox("Vandrel");
@@ -208,20 +239,45 @@ TEST_F(DialogWindow, TheNoticeNeverTakesTheFocusAndGoesWhenClickedReplacedOrItsT
   EXPECT_EQ(FindWindowW(platform::win32::kNoticeClass, nullptr), nullptr);
 }
 
-TEST_F(DialogWindow, EveryTextFitsItsControlAt96And144DotsPerInch) {
-  dialog::FrmConfig frm(&plugin);
-  ASSERT_TRUE(frm.Load(reinterpret_cast<platform::WindowHandle>(owner)));
-  HDC dc = GetDC(Dialog());
-  for (HWND c = GetWindow(Dialog(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    wchar_t text[256] = L"", kind[16] = L"";
+// The page shown: every control inside the dialog, over no other (a group
+// holds what lies inside it), its text inside it.
+void ExpectPageLaidOut() {
+  HWND dialog = Dialog();
+  RECT client{};
+  GetClientRect(dialog, &client);
+  struct Shown {
+    HWND window;
+    RECT at;
+    bool group;
+  };
+  std::vector<Shown> shown;
+  HDC dc = GetDC(dialog);
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongW(c, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) continue;
+    wchar_t text[256] = L"", kind[32] = L"";
     GetWindowTextW(c, text, 256);
-    GetClassNameW(c, kind, 16);
-    LONG style = GetWindowLongW(c, GWL_STYLE);
-    if (!*text || lstrcmpiW(kind, L"EDIT") == 0) continue;
-    RECT room{};
-    GetClientRect(c, &room);
+    GetClassNameW(c, kind, 32);
     const bool check = lstrcmpiW(kind, L"BUTTON") == 0 && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
     const bool group = lstrcmpiW(kind, L"BUTTON") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+    RECT at{}, inside{};
+    GetWindowRect(c, &at);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&at), 2);
+    EXPECT_TRUE(IntersectRect(&inside, &at, &client) && EqualRect(&inside, &at))
+        << GetDlgCtrlID(c) - platform::win32::kToolkitItemBase << " at " << at.left << "," << at.top << " to "
+        << at.right << "," << at.bottom << ", outside the dialog's " << client.right << "x" << client.bottom
+        << " at " << Dpi();
+    for (const auto& [other, there, otherGroup] : shown) {
+      RECT both{};
+      if (!IntersectRect(&both, &at, &there)) continue;
+      EXPECT_TRUE((group && EqualRect(&both, &there)) || (otherGroup && EqualRect(&both, &at)))
+          << GetDlgCtrlID(c) - platform::win32::kToolkitItemBase << " over "
+          << GetDlgCtrlID(other) - platform::win32::kToolkitItemBase << " at " << Dpi();
+    }
+    shown.push_back({c, at, group});
+    if (!*text || lstrcmpiW(kind, L"EDIT") == 0 || lstrcmpiW(kind, WC_TABCONTROLW) == 0) continue;
+    RECT room{};
+    GetClientRect(c, &room);
     room.right -= check                        ? GetSystemMetrics(SM_CXMENUCHECK) + 4
                   : group                      ? 16
                   : lstrcmpiW(kind, L"STATIC") ? 4
@@ -235,24 +291,97 @@ TEST_F(DialogWindow, EveryTextFitsItsControlAt96And144DotsPerInch) {
         << text << ": needs " << need.right << "x" << need.bottom << ", has " << room.right << "x"
         << room.bottom << " at " << Dpi();
   }
-  ReleaseDC(Dialog(), dc);
-  if (std::getenv("VANDREL_DPI_RUN")) {
-    EXPECT_EQ(Dpi(), 144);
+  ReleaseDC(dialog, dc);
+}
+
+// The screens the layout is checked on: the dots per inch, and the screen's
+// size (0: the X server's own, 1280 x 1024), made by a Wine desktop of that
+// size. The click on Close needs the desktop inside the X server's screen.
+// Wine keeps a desktop's size as the screen's for the programs after it, so
+// that one comes last and the X server's size is given back after it.
+struct Screen {
+  int dpi, width, height;
+};
+constexpr Screen kScreens[] = {{96, 0, 0}, {120, 0, 0}, {192, 0, 0}, {144, 1024, 768}};
+
+TEST_F(DialogWindow, EveryPageFitsTheDialogAndTheDialogItsScreen) {
+  if (const char* expected = std::getenv("VANDREL_DPI_RUN")) {
+    ASSERT_EQ(Dpi(), std::atoi(expected));
+    Steps steps;
+    for (int page = 0; page < 3; ++page) {
+      steps.push_back([page] {
+        EXPECT_EQ(Page(), page);
+        ExpectPageLaidOut();
+        testing::PressKeys({VK_CONTROL}, VK_TAB);
+      });
+    }
+    // Inside the work area of its monitor; where it cannot be, its top left is.
+    steps.push_back([] {
+      RECT r{}, inside{};
+      GetWindowRect(Dialog(), &r);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      GetMonitorInfoW(MonitorFromWindow(Dialog(), MONITOR_DEFAULTTONEAREST), &monitor);
+      const RECT& work = monitor.rcWork;
+      EXPECT_TRUE(PtInRect(&work, POINT{r.left, r.top}));
+      if (r.right - r.left <= work.right - work.left && r.bottom - r.top <= work.bottom - work.top) {
+        EXPECT_TRUE(IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r)) << "at " << Dpi();
+      }
+      // Close closes it by a click.
+      GetWindowRect(Item(55), &r);
+      SetCursorPos(Centre(r).x, Centre(r).y);
+      INPUT click[2] = {};
+      click[0].type = click[1].type = INPUT_MOUSE;
+      click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+      click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+      SendInput(2, click, sizeof(INPUT));
+    });
+    steps.insert(steps.end(), 3, [] {});  // time for the click
+    steps.push_back([] { dialog::UnloadConfig(); });
+    g_steps = std::move(steps);
+    UINT_PTR timer = SetTimer(nullptr, 0, 200, &NextStep);
+    dialog::ShowConfig(&plugin);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(g_steps.empty()) << "closed by the click on Close";
     return;
   }
 
-  // Again at 150% in a program of its own: the system reads the scaling when a program starts.
+  // Each screen in a program of its own: the system reads the scaling when a program starts.
   HKEY desktop = nullptr;
   RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &desktop);
-  DWORD dpi = 144;
-  RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
-  SetEnvironmentVariableW(L"VANDREL_DPI_RUN", L"1");
-  const int code = testing::RunProgram("\"" + testing::ProgramFolder() +
-                                       "win_dialog_window_test.exe\" --gtest_filter=*EveryTextFits*");
+  const std::string xScreen =
+      std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(GetSystemMetrics(SM_CYSCREEN));
+  for (const Screen& screen : kScreens) {
+    DWORD dpi = static_cast<DWORD>(screen.dpi);
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+    SetEnvironmentVariableA("VANDREL_DPI_RUN", std::to_string(screen.dpi).c_str());
+    const std::string report = "C:\\dlg\\layout-" + std::to_string(screen.dpi) + ".xml";
+    DeleteFileA(report.c_str());
+    std::string command =
+        "\"" + testing::ProgramFolder() +
+        "win_dialog_window_test.exe\" --gtest_filter=*FitsTheDialog* --gtest_output=xml:" + report;
+    if (screen.width)
+      command = "explorer.exe /desktop=vandrel" + std::to_string(screen.dpi) + "," +
+                std::to_string(screen.width) + "x" + std::to_string(screen.height) + " " + command;
+    testing::RunProgram(command);
+    std::string xml;
+    EXPECT_TRUE(testing::WaitUntil(
+        [&] {
+          return !(xml = testing::ReadWholeFile(report)).empty() &&
+                 xml.find("</testsuites>") != std::string::npos;
+        },
+        60000));
+    EXPECT_NE(xml.find("failures=\"0\""), std::string::npos) << "at " << screen.dpi << ":\n" << xml;
+  }
   RegDeleteValueW(desktop, L"LogPixels");
   RegCloseKey(desktop);
   SetEnvironmentVariableW(L"VANDREL_DPI_RUN", nullptr);
-  EXPECT_EQ(code, 0) << "at 144 dots per inch";
+  testing::RunProgram("explorer.exe /desktop=vandrel," + xScreen + " cmd.exe /c exit");
+  EXPECT_TRUE(testing::WaitUntil([&] {
+    return std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+               std::to_string(GetSystemMetrics(SM_CYSCREEN)) ==
+           xScreen;
+  }));
 }
 
 }  // namespace

@@ -108,6 +108,52 @@ wchar_t LowerLetter(wchar_t letter) {
   return letter >= L'A' && letter <= L'Z' ? static_cast<wchar_t>(letter - L'A' + L'a') : letter;
 }
 
+// Where Windows offers it (Windows 10 1607 on), the form's windows are made
+// per-monitor aware: the form scales itself for the monitor it is on, and
+// again when moved to one with other scaling (WM_DPICHANGED). Elsewhere the
+// form is what the program's own awareness makes it, scaled once for the
+// display as it opens.
+using DpiContext = HANDLE;  // DPI_AWARENESS_CONTEXT
+const DpiContext kPerMonitorAwareV2 = reinterpret_cast<DpiContext>(static_cast<INT_PTR>(-4));
+
+struct DpiFunctions {
+  DpiContext(WINAPI* setThreadContext)(DpiContext) = nullptr;
+  UINT(WINAPI* forWindow)(HWND) = nullptr;
+  BOOL(WINAPI* adjustRect)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+  DpiFunctions() {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    Load(user32, "SetThreadDpiAwarenessContext", setThreadContext);
+    Load(user32, "GetDpiForWindow", forWindow);
+    Load(user32, "AdjustWindowRectExForDpi", adjustRect);
+  }
+  template <typename F>
+  static void Load(HMODULE module, const char* name, F& function) {
+    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+};
+const DpiFunctions& Dpi() {
+  static const DpiFunctions functions;
+  return functions;
+}
+
+// The thread made per-monitor aware while windows of the form are made or
+// rescaled, and given back its own awareness afterwards.
+class PerMonitorAware {
+ public:
+  PerMonitorAware() {
+    if (Dpi().setThreadContext) saved_ = Dpi().setThreadContext(kPerMonitorAwareV2);
+  }
+  ~PerMonitorAware() {
+    if (saved_) Dpi().setThreadContext(saved_);
+  }
+  PerMonitorAware(const PerMonitorAware&) = delete;
+  PerMonitorAware& operator=(const PerMonitorAware&) = delete;
+
+ private:
+  DpiContext saved_ = nullptr;
+};
+
 bool DriveReady(wchar_t letter) {
   QuietErrors quiet;
   wchar_t root[] = {letter, L':', L'\\', L'\0'};
@@ -120,12 +166,16 @@ class Win32Form;
 struct Control {
   ControlKind kind = ControlKind::Label;
   HWND window = nullptr;
-  int left = 0, top = 0;  // in the form's client area
+  int x = 0, y = 0, width = 0, height = 0;  // in the form's client area, at 96 dots per inch
   int tabIndex = 0;
   int depth = 0;  // groups inside groups
   bool transparent = false;
   GdiObject brush;
+  std::optional<FontSpec> fontSpec;
   HFONT font = nullptr;
+  Control* page = nullptr;  // the page it lies on (itself for a page); none: every page
+  Control* tabs = nullptr;  // a page's strip
+  int pageIndex = 0;        // a page's place on its strip
   // Drive selector.
   std::vector<std::wstring> drives;
   // Folder list.
@@ -140,9 +190,12 @@ class Win32Form : public Form {
     // Layouts are given at 96 dots per inch and grow with the display's
     // scaling, as the fonts do.
     if (HDC screen = GetDC(nullptr)) {
-      dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+      dpi_ = systemDpi_ = GetDeviceCaps(screen, LOGPIXELSY);
       ReleaseDC(nullptr, screen);
     }
+    clientWidth_ = spec.clientWidth;
+    clientHeight_ = spec.clientHeight;
+    PerMonitorAware aware;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Form::FormProc;
@@ -154,13 +207,14 @@ class Win32Form : public Form {
 
     background_.reset(CreateSolidBrush(ToColorRef(spec.background)));
     // Not WS_CLIPCHILDREN: group boxes leave their inside to the form's background.
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT rect{0, 0, Scaled(spec.clientWidth), Scaled(spec.clientHeight)};
-    AdjustWindowRectEx(&rect, style, FALSE, WS_EX_CONTROLPARENT);
     HWND owner = reinterpret_cast<HWND>(spec.owner);
-    CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                    owner && IsWindow(owner) ? owner : nullptr, nullptr, instance_, this);
+    CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, spec.caption.c_str(), kStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 0, 0, owner && IsWindow(owner) ? owner : nullptr, nullptr, instance_,
+                    this);
+    if (!window_) return;
+    if (Dpi().forWindow) dpi_ = static_cast<int>(Dpi().forWindow(window_));
+    const SIZE size = FrameSize();
+    SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   ~Win32Form() override {
@@ -178,22 +232,34 @@ class Win32Form : public Form {
 
   ControlId AddControl(const ControlSpec& spec) override {
     if (!window_) return 0;
+    PerMonitorAware aware;
     auto control = std::make_unique<Control>();
     control->kind = spec.kind;
     control->tabIndex = spec.tabIndex;
     control->transparent = spec.transparent;
+    control->fontSpec = spec.font;
     if (Control* parent = Find(spec.parent)) {
-      control->left = parent->left;
-      control->top = parent->top;
+      control->x = parent->x;
+      control->y = parent->y;
       control->depth = parent->depth + 1;
+      control->page = parent->page;
+      if (spec.kind == ControlKind::Page && parent->kind == ControlKind::Tabs) {
+        control->tabs = parent;
+        control->pageIndex = static_cast<int>(SendMessageW(parent->window, TCM_GETITEMCOUNT, 0, 0));
+        control->page = control.get();
+      }
     }
-    control->left += Scaled(spec.x);
-    control->top += Scaled(spec.y);
+    if (spec.kind == ControlKind::Page && !control->tabs) return 0;
+    control->x += spec.x;
+    control->y += spec.y;
+    control->width = spec.width;
+    control->height = spec.height;
 
     const wchar_t* className = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    // Only the chosen page's controls are shown; a page itself never is.
+    const bool shown = spec.kind != ControlKind::Page && OnChosenPage(*control);
+    DWORD style = WS_CHILD | (shown ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    int height = Scaled(spec.height);
     switch (spec.kind) {
       case ControlKind::Group:
         className = L"BUTTON";
@@ -212,7 +278,13 @@ class Win32Form : public Form {
       case ControlKind::DriveSelector:
         className = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        height += Scaled(200);  // room for the list when it drops down
+        break;
+      case ControlKind::Tabs:
+        className = WC_TABCONTROLW;
+        style |= TCS_TABS | TCS_FOCUSONBUTTONDOWN | WS_TABSTOP;
+        break;
+      case ControlKind::Page:
+        style |= WS_DISABLED;
         break;
       case ControlKind::CheckBox:
         className = L"BUTTON";
@@ -230,13 +302,21 @@ class Win32Form : public Form {
     }
     const ControlId id = static_cast<ControlId>(controls_.size() + 1);
     std::wstring caption = spec.kind == ControlKind::TextBox ? std::wstring() : spec.caption;
+    const RECT at = Placed(*control);
     control->window = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, control->left, control->top, Scaled(spec.width), height,
+        exStyle, className, caption.c_str(), style, at.left, at.top, at.right - at.left, at.bottom - at.top,
         window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolkitItemBase + id)), instance_, nullptr);
     if (!control->window) return 0;
+    if (control->tabs) {
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = caption.data();
+      SendMessageW(control->tabs->window, TCM_INSERTITEMW, static_cast<WPARAM>(control->pageIndex),
+                   reinterpret_cast<LPARAM>(&item));
+    }
 
     if (spec.background) control->brush.reset(CreateSolidBrush(ToColorRef(*spec.background)));
-    control->font = spec.font ? Font(*spec.font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    control->font = Font(spec.font);
     SendMessageW(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), FALSE);
     if (spec.kind == ControlKind::List || spec.kind == ControlKind::FolderList) {
       SetWindowSubclass(control->window, &Win32Form::ListProc, kSubclassId,
@@ -274,6 +354,10 @@ class Win32Form : public Form {
         break;
       }
       if (got == -1) break;
+      if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
+          (message.hwnd == window_ || IsChild(window_, message.hwnd)) &&
+          NextPage(GetKeyState(VK_SHIFT) & 0x8000))
+        continue;
       if (!IsDialogMessageW(window_, &message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -319,7 +403,8 @@ class Win32Form : public Form {
   int ItemCount(ControlId id) override {
     Control* c = Find(id);
     if (!c) return 0;
-    return std::max(0, static_cast<int>(SendMessageW(c->window, Msg(*c, LB_GETCOUNT, CB_GETCOUNT), 0, 0)));
+    return std::max(0, static_cast<int>(SendMessageW(
+                           c->window, Msg(*c, LB_GETCOUNT, CB_GETCOUNT, TCM_GETITEMCOUNT), 0, 0)));
   }
   std::wstring ItemText(ControlId id, int index) override {
     Control* c = Find(id);
@@ -329,13 +414,17 @@ class Win32Form : public Form {
   int SelectedIndex(ControlId id) override {
     Control* c = Find(id);
     if (!c) return -1;
-    auto selected = static_cast<int>(SendMessageW(c->window, Msg(*c, LB_GETCURSEL, CB_GETCURSEL), 0, 0));
+    auto selected =
+        static_cast<int>(SendMessageW(c->window, Msg(*c, LB_GETCURSEL, CB_GETCURSEL, TCM_GETCURSEL), 0, 0));
     return selected < 0 ? -1 : selected;
   }
   bool Select(ControlId id, int index) override {
     Control* c = Find(id);
     if (!c || index < -1 || index >= ItemCount(id)) return false;
-    SendMessageW(c->window, Msg(*c, LB_SETCURSEL, CB_SETCURSEL), static_cast<WPARAM>(index), 0);
+    if (c->kind == ControlKind::Tabs && index < 0) return false;
+    SendMessageW(c->window, Msg(*c, LB_SETCURSEL, CB_SETCURSEL, TCM_SETCURSEL), static_cast<WPARAM>(index),
+                 0);
+    if (c->kind == ControlKind::Tabs) ShowChosenPage(*c);
     return true;
   }
 
@@ -453,6 +542,19 @@ class Win32Form : public Form {
           events_->OnDefaultAction(id);
         return 0;
       }
+      case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        Control* c = FindByWindow(header->hwndFrom);
+        if (c && c->kind == ControlKind::Tabs && header->code == TCN_SELCHANGE) PageChosen(*c);
+        break;
+      }
+      case WM_DPICHANGED: {
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        Rescale(HIWORD(wParam));
+        SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
       case WM_ACTIVATE:
         // Keep the keyboard on the control that had it (after a message box,
         // say), or on the first control when the form opens.
@@ -565,17 +667,107 @@ class Win32Form : public Form {
     }
   }
 
-  HFONT Font(const FontSpec& spec) {
-    auto key = std::make_tuple(spec.face, spec.points, spec.bold);
+  // The font at the form's scaling; none: the system's dialog font, grown
+  // from the display's scaling to the form's.
+  HFONT Font(const std::optional<FontSpec>& spec) {
+    auto key = spec ? std::make_tuple(spec->face, spec->points, spec->bold)
+                    : std::make_tuple(std::wstring(), 0.0, false);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
-    int height = -static_cast<int>(std::lround(spec.points * dpi_ / 72.0));
-    HFONT font = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
-    if (!font) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW logFont{};
+    HGDIOBJ system = GetStockObject(DEFAULT_GUI_FONT);
+    if (!spec && dpi_ == systemDpi_) return static_cast<HFONT>(system);
+    if (spec) {
+      logFont.lfHeight = -static_cast<LONG>(std::lround(spec->points * dpi_ / 72.0));
+      logFont.lfWeight = spec->bold ? FW_BOLD : FW_NORMAL;
+      logFont.lfCharSet = DEFAULT_CHARSET;
+      lstrcpynW(logFont.lfFaceName, spec->face.c_str(), LF_FACESIZE);
+    } else if (GetObjectW(system, sizeof logFont, &logFont)) {
+      logFont.lfHeight = MulDiv(logFont.lfHeight, dpi_, systemDpi_);
+    }
+    HFONT font = CreateFontIndirectW(&logFont);
+    if (!font) return static_cast<HFONT>(system);
     fonts_.emplace(key, GdiObject(font));
     return font;
+  }
+
+  // The window's outer size for the client area at the form's scaling.
+  SIZE FrameSize() const {
+    RECT rect{0, 0, Scaled(clientWidth_), Scaled(clientHeight_)};
+    if (Dpi().adjustRect && Dpi().forWindow)
+      Dpi().adjustRect(&rect, kStyle, FALSE, WS_EX_CONTROLPARENT, static_cast<UINT>(dpi_));
+    else
+      AdjustWindowRectEx(&rect, kStyle, FALSE, WS_EX_CONTROLPARENT);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+  }
+
+  // A control's place at the form's scaling. Edges are scaled, not sizes, so
+  // controls that meet at 96 dots per inch meet at every scaling.
+  RECT Placed(const Control& c) const {
+    RECT r{Scaled(c.x), Scaled(c.y), Scaled(c.x + c.width), Scaled(c.y + c.height)};
+    if (c.kind == ControlKind::DropDown || c.kind == ControlKind::DriveSelector)
+      r.bottom += Scaled(200);  // room for the list when it drops down
+    return r;
+  }
+
+  // The form at a new scaling: every control's place and font anew, and the
+  // old fonts released once no control uses them.
+  void Rescale(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    PerMonitorAware aware;
+    dpi_ = dpi;
+    auto old = std::move(fonts_);
+    fonts_.clear();
+    for (auto& c : controls_) {
+      const RECT at = Placed(*c);
+      SetWindowPos(c->window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      c->font = Font(c->fontSpec);
+      SendMessageW(c->window, WM_SETFONT, reinterpret_cast<WPARAM>(c->font), TRUE);
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+
+  // Whether the control lies on no page or on its strip's chosen page.
+  bool OnChosenPage(const Control& c) const {
+    if (!c.page) return true;
+    const Control& page = *c.page;
+    return static_cast<int>(SendMessageW(page.tabs->window, TCM_GETCURSEL, 0, 0)) == page.pageIndex;
+  }
+
+  // Shows the chosen page's controls and hides the other pages' of the strip;
+  // the keyboard leaves a control that went out of sight for the strip.
+  void ShowChosenPage(Control& tabs) {
+    HWND focus = GetFocus();
+    for (auto& c : controls_) {
+      if (!c->page || c->page->tabs != &tabs || c->kind == ControlKind::Page) continue;
+      const bool shown = OnChosenPage(*c);
+      if (!shown && focus == c->window) SetFocus(tabs.window);
+      ShowWindow(c->window, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+
+  void PageChosen(Control& tabs) {
+    ShowChosenPage(tabs);
+    if (events_ && !closing_) events_->OnClick(GetDlgCtrlID(tabs.window) - kToolkitItemBase);
+  }
+
+  // Ctrl+Tab (`back`: Ctrl+Shift+Tab): the next or previous page of the
+  // form's first strip of tabs, the keyboard on the strip; false without one.
+  bool NextPage(bool back) {
+    for (auto& c : controls_) {
+      if (c->kind != ControlKind::Tabs) continue;
+      const int count = static_cast<int>(SendMessageW(c->window, TCM_GETITEMCOUNT, 0, 0));
+      if (count < 2) return false;
+      const int chosen = static_cast<int>(SendMessageW(c->window, TCM_GETCURSEL, 0, 0));
+      SendMessageW(c->window, TCM_SETCURSEL, static_cast<WPARAM>((chosen + (back ? count - 1 : 1)) % count),
+                   0);
+      SetFocus(c->window);
+      PageChosen(*c);
+      return true;
+    }
+    return false;
   }
 
   // Lists the drives; shows `select` (a letter), or with 0 the drive shown before.
@@ -654,7 +846,8 @@ class Win32Form : public Form {
     return FullPath(std::wstring(buffer, length));
   }
 
-  static UINT Msg(const Control& c, UINT listMessage, UINT comboMessage) {
+  static UINT Msg(const Control& c, UINT listMessage, UINT comboMessage, UINT tabsMessage = 0) {
+    if (c.kind == ControlKind::Tabs) return tabsMessage;
     return c.kind == ControlKind::DropDown || c.kind == ControlKind::DriveSelector ? comboMessage
                                                                                    : listMessage;
   }
@@ -674,6 +867,7 @@ class Win32Form : public Form {
     return controls_[static_cast<std::size_t>(id - 1)].get();
   }
   Control* FindByWindow(HWND window) {
+    if (!window) return nullptr;
     for (auto& c : controls_) {
       if (c->window == window) return c.get();
     }
@@ -713,7 +907,10 @@ class Win32Form : public Form {
   HWND window_ = nullptr;
   HWND owner_ = nullptr;
   HWND lastFocus_ = nullptr;
+  static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   int dpi_ = 96;
+  int systemDpi_ = 96;
+  int clientWidth_ = 0, clientHeight_ = 0;  // at 96 dots per inch
   bool ownerDisabled_ = false;
   bool closing_ = false;
   GdiObject background_;

@@ -1,6 +1,8 @@
 // Windows, hotkeys and Winamp's window and memory, for real.
 #include "platform/win32/win32.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <exception>
 #include <vector>
@@ -250,6 +252,21 @@ class Win32UserInterface final : public UserInterface {
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
                         nullptr);
     return out;
+  }
+  // The file's "edit" verb where its kind has one, else its "open" verb;
+  // Notepad where the system knows neither.
+  OpResult OpenInEditor(const std::wstring& path) override {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return ResultOf(false);
+    auto run = [&](const wchar_t* verb, const wchar_t* file, const wchar_t* arguments) {
+      return reinterpret_cast<INT_PTR>(
+                 ShellExecuteW(nullptr, verb, file, arguments, nullptr, SW_SHOWNORMAL)) > 32;
+    };
+    const std::wstring quoted = L"\"" + path + L"\"";
+    if (run(L"edit", path.c_str(), nullptr) || run(L"open", path.c_str(), nullptr) ||
+        run(nullptr, L"notepad.exe", quoted.c_str()))
+      return {};
+    SetLastError(ERROR_NO_ASSOCIATION);
+    return ResultOf(false);
   }
 };
 
