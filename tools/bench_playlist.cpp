@@ -26,7 +26,7 @@ using namespace vandrel::testing;
 namespace {
 
 constexpr int kRounds = 2;
-constexpr int kWholePlaylistItem = 122;  // the toolkit's item id of "Perform whole Playlist"
+constexpr int kWholePlaylistItem = 130;  // the toolkit's item id of "Perform whole Playlist"
 
 // Each batch names its files apart (g_batch): where a name is already in the
 // Recycle Bin, Wine names the item at random and it is looked for among the
