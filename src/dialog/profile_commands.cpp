@@ -122,6 +122,7 @@ void FrmConfig::LoadSettings_Click() {
   const bool fromTags = settings::ProfileArtistFromTags(keys, values);
   plugin_->SetartistFromTags(fromTags);
   f.SetChecked(c_.chkArtistFromTags, fromTags);
+  plugin_->SetlibraryEntry(settings::ProfileLibraryEntry(keys, values));
 
   if (!notes.empty()) {
     std::wstring text;
@@ -191,15 +192,13 @@ void FrmConfig::SaveSettings_Click() {
 
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {std::to_wstring(key),
-                                      flag(c_.chkmoveToFolder),
-                                      folder,
-                                      flag(c_.chkSortingOption),
-                                      flag(c_.chkCreateArtistFolder),
-                                      std::to_wstring(modifiers),
-                                      flag(c_.chkAlwaysActive),
-                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))),
-                                      flag(c_.chkArtistFromTags)};
+  std::vector<std::wstring> values = {
+      std::to_wstring(key), flag(c_.chkmoveToFolder), folder, flag(c_.chkSortingOption),
+      flag(c_.chkCreateArtistFolder), std::to_wstring(modifiers), flag(c_.chkAlwaysActive),
+      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))), flag(c_.chkArtistFromTags),
+      // Not in the dialog yet: as the plug-in holds it (on
+      // until a profile without it is loaded).
+      std::wstring(!plugin_ || plugin_->libraryEntry() ? L"1" : L"0")};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {

@@ -228,6 +228,7 @@ class FakeWindows : public platform::WindowSystem {
     std::copy_n(tag->second.begin(), std::min(tag->second.size(), query.room), query.ret);
     return 1;
   }
+  bool IsWindow(platform::WindowHandle w) override { return w == kWinamp || w == kEditor; }
   std::uint32_t GetWindowProcessId(platform::WindowHandle w) override {
     return w == kWinamp && winampPresent ? 777 : 0;
   }

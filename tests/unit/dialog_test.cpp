@@ -31,7 +31,8 @@ const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=t
 // The same profiles as the dialog saves them now: with their later entries.
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
-    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n");
+    text.insert(text.find(L"\r\n", at) + 2,
+                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=1\r\n");
   return text;
 }
 
@@ -316,7 +317,9 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Tick(c().chkArtistFromTags, true);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_TRUE(File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\n")) << File();
+  EXPECT_TRUE(
+      File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n"))
+      << File() << "as loaded: the profile had no such entry";
   f.Pick(c().cmbPlaylistEntry, 0);
   f.Tick(c().chkArtistFromTags, false);
   f.Click(c().loadSettings);

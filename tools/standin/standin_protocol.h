@@ -52,6 +52,9 @@
 //   handling 0|1         1 while a WM_HOTKEY (or kSendHotkey) taken by the message loop is
 //                        still being handled (a query can be answered from
 //                        inside the handler, whenever it looks at the queue)
+//   record PATH\tRATING\tPLAYCOUNT\tLASTPLAY\tADDED
+//                        one line per Media Library record, PATH in UTF-8
+//   mlunfreed N          library query results handed out and not yet freed
 //   timing H P F O D     performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
 //                        the counter's frequency, the ticks the player
@@ -67,6 +70,11 @@
 // plug-in's part is not logged: IPC_REGISTER_WINAMP_IPCMESSAGE (65536) hands out
 // a number per name, "GenHotkeysAdd" the first, and what is posted under that
 // number is shown as "hotkey" lines.
+//
+// With /library= (library.h) the stand-in has a Media Library: its window
+// (what "LibraryGetWnd"'s number answers with wParam -1; without the option
+// the answer is 1), its records read from that file, and its commands logged
+// as "ML_IPC_DB_<command> <file>".
 //
 // Tags come from the file named by /tags= (tags.h): the artist of each file
 // listed there; other files and other metadata names are answered with 0.

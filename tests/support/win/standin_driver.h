@@ -34,6 +34,10 @@ struct StandinState {
   std::vector<StandinPlugin> plugins;
   std::vector<std::string> failed;  // "gen_x.dll|reason"
   std::vector<StandinHotkey> hotkeys;
+  // The Media Library's records ("PATH\tRATING\tPLAYCOUNT\tLASTPLAY\tADDED")
+  // and its query results not yet freed.
+  std::vector<std::string> records;
+  int ml_unfreed = 0;
   // Performance-counter readings of the last hotkey taken and Play received,
   // and the ticks the player spent on its own handling in between.
   long long hotkey_taken = 0, play_received = 0, counter_frequency = 1, own_handling = 0;
@@ -47,6 +51,7 @@ struct StandinOptions {
   bool play = false;               // start playing entry 0
   bool wait_ready = true;          // wait for init(); off when init() shows a box
   std::string ini_directory = {};  // /inidir=: Winamp's settings folder (IPC 1335, 335)
+  std::string library = {};        // /library=: a Media Library with these records; none when empty
 };
 
 class Standin {
