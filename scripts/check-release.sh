@@ -31,7 +31,9 @@ done
 # Prints "FILEVERSION a.b.c.d" and the FileVersion/ProductVersion texts of a
 # PE file's version resource, decompiled by windres.
 version_lines() {
-  i686-w64-mingw32-windres -J coff -i "$1" -O rc 2>/dev/null |
+  local windres=i686-w64-mingw32-windres
+  file "$1" | grep -q 'PE32+' && windres=x86_64-w64-mingw32-windres
+  "$windres" -J coff -i "$1" -O rc 2>/dev/null |
     sed -n -e 's/^ *FILEVERSION \([0-9]*\), *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/FILEVERSION \1.\2.\3.\4/p' \
       -e 's/^ *VALUE "\(FileVersion\|ProductVersion\)", "\([^"]*\)".*/\1 \2/p'
 }
@@ -83,16 +85,17 @@ if [ -f "$setup" ]; then
   elif ! 7z x -y -aou -o"$unpacked/setup" "$setup" >/dev/null; then
     problem "$setup cannot be unpacked by 7z"
   else
+    missing=0
     for arch in x86 x64; do
       for dll in gen_vandrel.dll vandrel.dll; do
         found=no
         while IFS= read -r -d '' candidate; do
           cmp -s "$candidate" "dist/$arch/$dll" && found=yes
         done < <(find "$unpacked/setup" -type f -print0)
-        [ $found = yes ] || problem "$setup does not carry dist/$arch/$dll"
+        [ $found = yes ] || { problem "$setup does not carry dist/$arch/$dll"; missing=1; }
       done
     done
-    [ $status -ne 0 ] || echo "$setup: carries the x86 and the x64 pair"
+    [ $missing -ne 0 ] || echo "$setup: carries the x86 and the x64 pair"
   fi
 fi
 [ -f "$setup" ] && check_version "$setup"

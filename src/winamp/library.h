@@ -56,7 +56,7 @@ struct MlQueryStructW {
   int max_results;  // 0: no limit
   ItemRecordListW results;
 };
-static_assert(sizeof(MlQueryStructW) == (sizeof(void*) == 4 ? 16 : 32));
+static_assert(sizeof(MlQueryStructW) == (sizeof(void*) == 4 ? 20 : 32));
 static_assert(offsetof(MlQueryStructW, results) == (sizeof(void*) == 4 ? 8 : 16));
 
 // ML_IPC_DB_ADDORUPDATEFILEW's file: the library reads the tags itself.

@@ -512,7 +512,15 @@ TEST_F(PlaylistRunTest, ARunEndedPartWayLeavesExactlyTheEntriesItDidNotDisposeOf
     plugin.SetplaylistEntry(moving ? 2 : 1);
     plugin.SetmoveToFolder(moving);
     plugin.SetsavingPlace(L"D:\\Music\\Sorted");
+    plugin.SetlibraryEntry(true);
+    windows.libraryAnswer = testing::FakeWindows::kLibrary;
+    windows.records = {{L"C:\\a.mp3", {3, 1, 0}}, {L"C:\\b.mp3", {5, 2, 0}}};
+    windows.libraryCommands.clear();
     Run();
+    EXPECT_EQ(
+        std::count(windows.libraryCommands.begin(), windows.libraryCommands.end(), winamp::kMlIpcDbSyncDb), 1)
+        << "synced once, at the end";
+    EXPECT_EQ(windows.records.size(), moving ? 2u : 0u);
     const std::vector<std::string> left =
         moving ? std::vector<std::string>{sorted + "a.mp3", "C:\\gone.mp3", sorted + "b.mp3", "C:\\c.mp3"}
                : std::vector<std::string>{"C:\\gone.mp3", "C:\\c.mp3"};
