@@ -76,7 +76,7 @@ void ReleaseSession() {
   session->wrapper.Reset();
   session->library.Free(left == 0 && session->quitSucceeded);
   delete session;
-  FinishUninstall();
+  FinishUninstall(g_self);
 }
 
 int Init() {
@@ -153,7 +153,7 @@ void Config() {
 void Quit() {
   try {
     Session* session = g_session;
-    if (session == nullptr) FinishUninstall();  // no plug-in object ran
+    if (session == nullptr) FinishUninstall(g_self);  // no plug-in object ran
     if (session == nullptr || session->quitCalled) return;
     session->quitCalled = true;
     {
@@ -183,6 +183,15 @@ extern "C" int __cdecl winampUninstallPlugin(HINSTANCE instance, HWND parent, in
     // Nothing more is removed than Winamp removes itself.
   }
   return vandrel::wrapper::kGenPluginUninstallReboot;
+}
+
+// Run by rundll32 after an uninstall (FinishUninstall): never by Winamp.
+extern "C" void CALLBACK VandrelRemoveAfterExit(HWND, HINSTANCE, LPSTR arguments, int) {
+  try {
+    vandrel::wrapper::RemoveAfterExit(vandrel::wrapper::g_self, arguments);
+  } catch (...) {
+    // Left for the user to delete.
+  }
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

@@ -1,5 +1,6 @@
 #include "uninstall.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,46 @@ constexpr const wchar_t* kSettingsFiles[] = {L"vandrel.ini", L"vandrel-journal.t
 // The plug-in file that goes at quit, once Uninstall asked for it.
 std::wstring g_pendingRemoval;
 
+// Owns a kernel handle.
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  ~OwnedHandle() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
 // True when a file can be made in `folder` (its attributes do not tell).
 bool CanWrite(const std::wstring& folder) {
   const std::wstring probe = folder + L"vandrel-write-test.tmp";
-  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
+  const OwnedHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return file.get() != nullptr;
+}
+
+// The system's rundll32 (the one of this DLL's architecture) runs
+// VandrelRemoveAfterExit from this DLL, which waits for this process to end.
+bool StartRemover(HMODULE self) {
+  wchar_t system[MAX_PATH] = {};
+  wchar_t module[MAX_PATH * 4] = {};
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  const DWORD named = GetModuleFileNameW(self, module, MAX_PATH * 4);
+  if (length == 0 || length >= MAX_PATH || named == 0 || named >= MAX_PATH * 4) return false;
+  std::wstring command = L"\"" + std::wstring(system) + L"\\rundll32.exe\" \"" + module +
+                         L"\",VandrelRemoveAfterExit " + std::to_wstring(GetCurrentProcessId());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &started))
+    return false;
+  const OwnedHandle process(started.hProcess), thread(started.hThread);
   return true;
 }
 
@@ -76,14 +110,26 @@ void Uninstall(HMODULE self, HWND parent, HWND winamp) {
   }
 }
 
-void FinishUninstall() {
+void FinishUninstall(HMODULE self) {
   if (g_pendingRemoval.empty()) return;
   const std::wstring plugin = std::move(g_pendingRemoval);
   g_pendingRemoval.clear();
-  // Still loaded (another user of the library kept it): gone at the next
-  // restart of Windows where that may be asked for.
-  if (!DeleteFileW(plugin.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-    MoveFileExW(plugin.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // vandrel.dll stays loaded while Winamp runs when quit came through the
+  // window procedure it put in front of Winamp's (it keeps itself loaded
+  // then, since its frames are still on the stack): it goes once Winamp's
+  // process has ended.
+  if (DeleteFileW(plugin.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND || StartRemover(self)) return;
+  MoveFileExW(plugin.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void RemoveAfterExit(HMODULE self, const char* processId) {
+  const DWORD id = std::strtoul(processId != nullptr ? processId : "", nullptr, 10);
+  if (id != 0) {
+    const OwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (process.get() != nullptr) WaitForSingleObject(process.get(), INFINITE);
+  }
+  const std::wstring plugin = ModuleFolder(self) + L"vandrel.dll";
+  DeleteFileW(plugin.c_str());
 }
 
 }  // namespace vandrel::wrapper

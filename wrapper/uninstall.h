@@ -18,7 +18,13 @@ inline constexpr int kGenPluginUninstallReboot = 0;
 void Uninstall(HMODULE self, HWND parent, HWND winamp);
 
 // Deletes vandrel.dll when Uninstall asked for it: called once the plug-in
-// object is gone and its library let go of.
-void FinishUninstall();
+// object is gone and its library let go of. A vandrel.dll still loaded goes
+// once Winamp's process has ended: rundll32 runs VandrelRemoveAfterExit of
+// this DLL (`self`) for that.
+void FinishUninstall(HMODULE self);
+
+// VandrelRemoveAfterExit's work: waits for the process `processId` (decimal
+// text) to end, then deletes vandrel.dll beside this DLL.
+void RemoveAfterExit(HMODULE self, const char* processId);
 
 }  // namespace vandrel::wrapper

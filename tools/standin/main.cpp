@@ -76,6 +76,7 @@ std::string StateText(const App& app) {
   for (const std::string& command : player.log()) text += "command " + command + "\n";
   for (const std::string& plugin : app.plugins.Describe()) text += "plugin " + plugin + "\n";
   for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
+  for (const std::string& plugin : app.plugins.uninstalled()) text += "uninstalled " + plugin + "\n";
   for (const std::string& hotkey : app.hotkeys.Describe()) text += "hotkey " + hotkey + "\n";
   for (const std::string& record : app.library.Describe()) text += "record " + record + "\n";
   text += "mlunfreed " + std::to_string(app.library.Unfreed()) + "\n";
@@ -152,6 +153,8 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
       break;
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
+    case kUninstall:
+      return app.plugins.Uninstall(static_cast<size_t>(arg), window) ? 1 : 0;
     case kSendHotkey:
       return app.hotkeys.Send(static_cast<size_t>(arg), window) ? 1 : 0;
     case kShutdown:

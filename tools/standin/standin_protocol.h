@@ -24,6 +24,8 @@
 //   kSendHotkey   (post)  the Global Hotkeys entry number lParam (from 0, in
 //                         the order posted) is pressed: its message is sent to
 //                         its window, or to the main window when it names none.
+//   kUninstall    (post)  Winamp's Uninstall button for plug-in number lParam:
+//                         its winampUninstallPlugin(), which may show a box.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
 //                         quit(), then (from a fresh message) FreeLibrary of
 //                         each, a probe message sent through the main
@@ -42,6 +44,7 @@
 //   command NAME         one line per command received, in order
 //   plugin FILE|DESC     one line per loaded plug-in, its live description
 //   failed FILE|REASON   a gen_*.dll that was not loaded
+//   uninstalled FILE|N   a plug-in's winampUninstallPlugin() answered N
 //   hooked 0|1           1 while a plug-in's procedure is in front of the
 //                        window's own
 //   unicode 0|1          1 while the main window is a Unicode window whose
@@ -113,6 +116,7 @@ enum Control : std::uintptr_t {
   kSetShuffle = 12,
   kBusy = 13,
   kSendHotkey = 14,
+  kUninstall = 15,
 };
 
 // The main window's title, outside every ANSI code page.

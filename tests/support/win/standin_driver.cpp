@@ -37,11 +37,12 @@ StandinState ParseState(const std::string& text) {
                                        : Playback::kStopped;
     if (key == "held") s.held = value;
     if (key == "handling") s.handling = value == "1";
-    if (key == "entry" || key == "command" || key == "failed" || key == "record")
-      (key == "entry"     ? s.playlist
-       : key == "command" ? s.log
-       : key == "record"  ? s.records
-                          : s.failed)
+    if (key == "entry" || key == "command" || key == "failed" || key == "record" || key == "uninstalled")
+      (key == "entry"         ? s.playlist
+       : key == "command"     ? s.log
+       : key == "record"      ? s.records
+       : key == "uninstalled" ? s.uninstalled
+                              : s.failed)
           .push_back(value);
     if (key == "mlunfreed") s.ml_unfreed = std::stoi(value);
     if (key == "plugin")
@@ -227,6 +228,9 @@ bool Standin::OpenConfig(int index) const {
 }
 bool Standin::SendHotkey(int index) const {
   return PostMessageA(window_, control_message_, standin::kSendHotkey, index);
+}
+bool Standin::Uninstall(int index) const {
+  return PostMessageA(window_, control_message_, standin::kUninstall, index);
 }
 bool Standin::Busy(DWORD ms) const { return PostMessageA(window_, control_message_, standin::kBusy, ms); }
 

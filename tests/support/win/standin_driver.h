@@ -32,7 +32,8 @@ struct StandinState {
   std::vector<std::string> playlist;
   std::vector<std::string> log;  // "Play", "Stop", "Next", "IPC_GETPLAYLISTFILE <n>", ... in order
   std::vector<StandinPlugin> plugins;
-  std::vector<std::string> failed;  // "gen_x.dll|reason"
+  std::vector<std::string> failed;       // "gen_x.dll|reason"
+  std::vector<std::string> uninstalled;  // "gen_x.dll|answer" of its winampUninstallPlugin()
   std::vector<StandinHotkey> hotkeys;
   // The Media Library's records ("PATH\tRATING\tPLAYCOUNT\tLASTPLAY\tADDED")
   // and its query results not yet freed.
@@ -74,6 +75,7 @@ class Standin {
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
   bool SendHotkey(int index) const;      // posted: the entry's message may show a box
+  bool Uninstall(int index) const;       // posted: Winamp's Uninstall button, which may show a box
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.
   int Shutdown(DWORD timeout_ms = 30000);
