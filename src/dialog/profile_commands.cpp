@@ -192,13 +192,19 @@ void FrmConfig::SaveSettings_Click() {
 
   auto flag = [&](platform::ControlId box) { return std::wstring(f.Checked(box) ? L"1" : L"0"); };
   std::vector<std::wstring> keys(settings::kProfileKeys.begin(), settings::kProfileKeys.end());
-  std::vector<std::wstring> values = {
-      std::to_wstring(key), flag(c_.chkmoveToFolder), folder, flag(c_.chkSortingOption),
-      flag(c_.chkCreateArtistFolder), std::to_wstring(modifiers), flag(c_.chkAlwaysActive),
-      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))), flag(c_.chkArtistFromTags),
-      // Not in the dialog yet: as the plug-in holds it (on
-      // until a profile without it is loaded).
-      std::wstring(!plugin_ || plugin_->libraryEntry() ? L"1" : L"0")};
+  // The Media Library choice has no box yet: saved as the plug-in holds it
+  // (on until a profile without it is loaded).
+  const std::wstring library = !plugin_ || plugin_->libraryEntry() ? L"1" : L"0";
+  std::vector<std::wstring> values = {std::to_wstring(key),
+                                      flag(c_.chkmoveToFolder),
+                                      folder,
+                                      flag(c_.chkSortingOption),
+                                      flag(c_.chkCreateArtistFolder),
+                                      std::to_wstring(modifiers),
+                                      flag(c_.chkAlwaysActive),
+                                      std::to_wstring(std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry))),
+                                      flag(c_.chkArtistFromTags),
+                                      library};
 
   settings::IniClass& ini = settings::SettingsIni();
   if (!ini.WriteSection(name, keys, values)) {
