@@ -192,13 +192,15 @@ FunctionEnd
 Function PlayerMachine
   Push $0
   StrCpy $Machine 0
-  ${If} ${FileExists} "$INSTDIR\winamp.exe"
-    Push "$INSTDIR\winamp.exe"
-  ${Else}
-    Push "$INSTDIR\wacup.exe"
-  ${EndIf}
+  Push "$INSTDIR\winamp.exe"
   Call PeMachine
   Pop $0
+  ${If} $0 <> ${MACHINE_X86}
+  ${AndIf} $0 <> ${MACHINE_X64}
+    Push "$INSTDIR\wacup.exe"
+    Call PeMachine
+    Pop $0
+  ${EndIf}
   ${If} $0 = ${MACHINE_X86}
     StrCpy $Machine ${MACHINE_X86}
     StrCpy $PairText "The 32-bit ${PRODUCT} was installed, for a 32-bit Winamp or WACUP."

@@ -103,7 +103,8 @@ void Uninstall(HMODULE self, HWND parent, HWND winamp) {
     MessageBoxW(
         parent,
         (L"Winamp removes gen_vandrel.dll when it starts again, but Vandrel cannot delete these files "
-         L"(their folder cannot be written). Delete them by hand once Winamp is closed:\r\n\r\n" +
+         L"(their folder cannot be written, or they are in use). Delete them by hand once Winamp is "
+         L"closed:\r\n\r\n" +
          told)
             .c_str(),
         L"Vandrel", MB_OK | MB_ICONINFORMATION);
