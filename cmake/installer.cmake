@@ -1,10 +1,14 @@
-# What a Winamp user downloads, built from this build's two DLLs:
+# What a Winamp user downloads, built from the two builds' DLLs:
 #   dist/<arch>/: the two DLLs as shipped (without their debugging
 #        information; the build's own copies in bin/ keep it);
-#   x86: dist/vandrel-<version>-setup.exe (NSIS, for 32-bit Winamp) and
-#        dist/vandrel-<version>-x86.zip (the two DLLs and a short guide);
-#   x64: bin/vandrel-setup-x64.exe, the same installer for 64-bit hosts; the
-#        end-to-end tests run it under Wine.
+#   dist/vandrel-<version>-<arch>.zip: the two DLLs and a short guide;
+#   x86: dist/vandrel-<version>-setup.exe (NSIS), carrying both pairs: it
+#        installs the one that fits the player it finds;
+#   x64: the target test_setup, bin/vandrel-setup-x64.exe: the same installer
+#        as a 64-bit program, which the end-to-end tests run under Wine.
+# The setup takes the other architecture's pair from dist/<other>/, so that
+# build must have run first (scripts/test.sh builds x64, then x86, then
+# test_setup); the x64 one is therefore no part of the default target.
 # The version is the project's: the same number the DLLs' version resources
 # and WrapperVersion carry.
 set(VANDREL_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
@@ -12,9 +16,11 @@ set(bin ${CMAKE_BINARY_DIR}/bin)
 set(nsi ${CMAKE_SOURCE_DIR}/installer/vandrel.nsi)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(arch x86)
+  set(other x64)
   set(setup ${VANDREL_DIST_DIR}/vandrel-${PROJECT_VERSION}-setup.exe)
 else()
   set(arch x64)
+  set(other x86)
   set(setup ${bin}/vandrel-setup-x64.exe)
 endif()
 
@@ -42,35 +48,43 @@ if(NOT MAKENSIS)
   return()
 endif()
 
+set(other_dlls ${VANDREL_DIST_DIR}/${other}/vandrel.dll ${VANDREL_DIST_DIR}/${other}/gen_vandrel.dll)
 add_custom_command(OUTPUT ${setup}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANDREL_DIST_DIR}
-  COMMAND ${MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DARCH=${arch} -DBIN_DIR=${stage}
+  COMMAND ${MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DARCH=${arch}
+          -DBIN_DIR_X86=${VANDREL_DIST_DIR}/x86 -DBIN_DIR_X64=${VANDREL_DIST_DIR}/x64
           -DOUT_FILE=${setup} ${nsi}
-  DEPENDS ${nsi} ${shipped}
-  COMMENT "Building the installer ${setup}"
+  DEPENDS ${nsi} ${dist_dlls} ${other_dlls}
+  COMMENT "Building the installer ${setup} (needs the ${other} build's dist/${other}/)"
   VERBATIM)
-set(release_outputs ${setup})
+
+# The zip holds one folder with the two DLLs and the guide (CRLF, for Notepad).
+set(zip_name vandrel-${PROJECT_VERSION}-${arch})
+set(zip ${VANDREL_DIST_DIR}/${zip_name}.zip)
+set(zip_stage ${CMAKE_BINARY_DIR}/zip)
+if(arch STREQUAL "x86")
+  set(zip_pair "32-bit pair, for Winamp 5 and WACUP x86")
+else()
+  set(zip_pair "64-bit pair, for WACUP x64 (a 32-bit player needs the x86 zip)")
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/installer/README.txt ${zip_stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
+add_custom_command(OUTPUT ${zip}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_stage}/${zip_name}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/${zip_name} ${VANDREL_DIST_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy ${shipped} ${zip_stage}/README.txt ${zip_stage}/${zip_name}/
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${zip_name}
+  WORKING_DIRECTORY ${zip_stage}
+  DEPENDS ${shipped} ${zip_stage}/README.txt
+  COMMENT "Building ${zip}"
+  VERBATIM)
 
 if(arch STREQUAL "x86")
-  # The zip holds one folder with the two DLLs and the guide (CRLF, for Notepad).
-  set(zip_name vandrel-${PROJECT_VERSION}-x86)
-  set(zip ${VANDREL_DIST_DIR}/${zip_name}.zip)
-  set(zip_stage ${CMAKE_BINARY_DIR}/zip)
-  configure_file(${CMAKE_SOURCE_DIR}/installer/README.txt ${zip_stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  add_custom_command(OUTPUT ${zip}
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_stage}/${zip_name}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/${zip_name} ${VANDREL_DIST_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy ${shipped} ${zip_stage}/README.txt ${zip_stage}/${zip_name}/
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
-    COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${zip_name}
-    WORKING_DIRECTORY ${zip_stage}
-    DEPENDS ${shipped} ${zip_stage}/README.txt
-    COMMENT "Building ${zip}"
-    VERBATIM)
-  list(APPEND release_outputs ${zip})
+  add_custom_target(release ALL DEPENDS shipped_dlls ${zip} ${setup})
+else()
+  add_custom_target(release ALL DEPENDS shipped_dlls ${zip})
+  add_custom_target(test_setup DEPENDS ${setup})
 endif()
-
-add_custom_target(release ALL DEPENDS shipped_dlls ${release_outputs})
 if(TARGET e2e_installer_test)
   add_dependencies(e2e_installer_test release)
   target_link_libraries(e2e_installer_test PRIVATE version)  # GetFileVersionInfo

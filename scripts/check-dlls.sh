@@ -50,6 +50,6 @@ check() {  # arch objdump dll exports...
 for arch in x64 x86; do
   if [ "$arch" = x64 ]; then objdump=x86_64-w64-mingw32-objdump; else objdump=i686-w64-mingw32-objdump; fi
   check "$arch" "$objdump" vandrel.dll DllRegisterServer DllUnregisterServer DllGetClassObject DllCanUnloadNow
-  check "$arch" "$objdump" gen_vandrel.dll winampGetGeneralPurposePlugin
+  check "$arch" "$objdump" gen_vandrel.dll winampGetGeneralPurposePlugin winampUninstallPlugin VandrelRemoveAfterExit
 done
 exit $status

@@ -1,13 +1,13 @@
 # Sourced by test.sh, demo.sh and with-wine.sh: whether this machine runs
 # 32-bit programs, and the Debian packages the build and the tests need,
 # installed when some are missing (run as root on Debian 12).
-# nsis and file: the installer build and the release check (check-release.sh).
+# nsis, file and p7zip-full: the installer build and the release check (check-release.sh).
 # wine32:i386 runs the x86 build (what users install) under Wine; it needs
 # Debian's i386 architecture, added below when it is missing. It is left out
 # where 32-bit programs are not run: there it would only break the 64-bit
 # side, since /usr/bin/wine then insists on a 32-bit loader that cannot start.
 vandrel_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest clang-format
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick nsis file)
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth imagemagick nsis file p7zip-full)
 
 # Reads VANDREL_X86_TESTS (auto, the default; require; skip) and finds out,
 # once per run, whether this machine executes 32-bit programs by starting

@@ -9,6 +9,7 @@
 #include "com/interfaces.h"
 #include "gen_wrapper.h"
 #include "plugin_loader.h"
+#include "uninstall.h"
 #include "winamp_gen.h"
 
 namespace vandrel::wrapper {
@@ -75,6 +76,7 @@ void ReleaseSession() {
   session->wrapper.Reset();
   session->library.Free(left == 0 && session->quitSucceeded);
   delete session;
+  FinishUninstall(g_self);
 }
 
 int Init() {
@@ -151,6 +153,7 @@ void Config() {
 void Quit() {
   try {
     Session* session = g_session;
+    if (session == nullptr) FinishUninstall(g_self);  // no plug-in object ran
     if (session == nullptr || session->quitCalled) return;
     session->quitCalled = true;
     {
@@ -171,6 +174,24 @@ void Quit() {
 
 extern "C" winampGeneralPurposePlugin* __cdecl winampGetGeneralPurposePlugin(void) {
   return &vandrel::wrapper::g_plugin;
+}
+
+extern "C" int __cdecl winampUninstallPlugin(HINSTANCE instance, HWND parent, int) {
+  try {
+    vandrel::wrapper::Uninstall(instance, parent, vandrel::wrapper::g_plugin.hwndParent);
+  } catch (...) {
+    // Nothing more is removed than Winamp removes itself.
+  }
+  return vandrel::wrapper::kGenPluginUninstallReboot;
+}
+
+// Run by rundll32 after an uninstall (FinishUninstall): never by Winamp.
+extern "C" void CALLBACK VandrelRemoveAfterExit(HWND, HINSTANCE, LPSTR arguments, int) {
+  try {
+    vandrel::wrapper::RemoveAfterExit(vandrel::wrapper::g_self, arguments);
+  } catch (...) {
+    // Left for the user to delete.
+  }
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

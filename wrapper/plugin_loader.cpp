@@ -24,6 +24,18 @@ std::wstring SystemText(HRESULT hr) {
   return text;
 }
 
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+Failure WithText(HRESULT hr, const std::wstring& text) {
+  const std::wstring system = SystemText(hr);
+  return Failure{hr, system.empty() ? text : text + L"\r\n" + system};
+}
+
+}  // namespace
+
 std::wstring ModuleFolder(HMODULE module) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
@@ -37,18 +49,6 @@ std::wstring ModuleFolder(HMODULE module) {
     buffer.resize(buffer.size() * 2);
   }
 }
-
-template <class Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-Failure WithText(HRESULT hr, const std::wstring& text) {
-  const std::wstring system = SystemText(hr);
-  return Failure{hr, system.empty() ? text : text + L"\r\n" + system};
-}
-
-}  // namespace
 
 HMODULE PluginLibrary::Load(const std::wstring& path) {
   module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -36,6 +36,9 @@ struct Failure {
   std::wstring description;
 };
 
+// The folder of the module, with its trailing '\\'; empty when unknown.
+std::wstring ModuleFolder(HMODULE module);
+
 // Creates the plug-in object for the wrapper module `self`.
 Failure CreatePlugin(HMODULE self, PluginLibrary& library,
                      Microsoft::WRL::ComPtr<IZekWinAmpGenPlugin>& plugin);

@@ -143,6 +143,9 @@ void Vandrel::Undo(bool confirm) {
     }
   }
   RestoreEntry(WinAmpWindowHandle(), last);
+  if (last.record)
+    disposal::RestoreInLibrary(WinAmpWindowHandle(), last.path, last.what == L"moved" ? last.newPath : L"",
+                               *last.record);
   Journal(last.profile, last.path, undone, last.index);
   if (notify_) {
     Notice(L"Put back: " + NameOf(last.path));

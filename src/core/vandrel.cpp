@@ -62,6 +62,7 @@ class SavedSettings : public disposal::ActHost {
   bool createArtistFolder() override { return profile_.createArtistFolder; }
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   bool artistFromTags() override { return profile_.artistFromTags; }
+  bool libraryEntry() override { return profile_.libraryEntry; }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     plugin_.Recorded(profile_.name, song, done, index);
@@ -267,6 +268,7 @@ void Vandrel::LoadLastUsedProfile() {
   const std::wstring bad = settings::ProfilePlaylistEntry(lastUsed, keys, values, playlistEntry_);
   if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   artistFromTags_ = settings::ProfileArtistFromTags(keys, values);
+  libraryEntry_ = settings::ProfileLibraryEntry(keys, values);
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
@@ -517,7 +519,11 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
                                       disposal::Disposal* done, std::int32_t index) {
   disposal::Disposal disposal;
   const disposal::ActOutcome outcome = disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal);
-  if (outcome == disposal::ActOutcome::Disposed) Journal(workingProfile_, song, disposal, index, true);
+  if (outcome == disposal::ActOutcome::Disposed) {
+    // The run syncs the library once, at its end.
+    disposal::FollowInLibrary(*this, song, disposal, false);
+    Journal(workingProfile_, song, disposal, index, true);
+  }
   if (done) *done = disposal;
   return outcome;
 }
@@ -531,7 +537,7 @@ void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, con
   journal::Writer& writer = keepOpen ? *journalOpen_ : once;
   const platform::OpResult written =
       writer.Write({platform::Files().LocalTime(), done.what, song,
-                    done.binItem.empty() ? done.movedTo : done.binItem, profile, index});
+                    done.binItem.empty() ? done.movedTo : done.binItem, profile, index, done.record});
   if (written.ok() || std::exchange(journalFailureTold_, true)) return;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +

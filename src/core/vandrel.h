@@ -74,6 +74,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetplaylistEntry(std::int32_t mode) override { playlistEntry_ = mode; }
   bool artistFromTags() override { return artistFromTags_; }
   void SetartistFromTags(bool theValue) override { artistFromTags_ = theValue; }
+  bool libraryEntry() override { return libraryEntry_; }
+  void SetlibraryEntry(bool theValue) override { libraryEntry_ = theValue; }
   void MoveToPlaylistStart() override;
   void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
   void RefreshShortcuts(bool tellClashes) override;
@@ -116,6 +118,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool createArtistFolder_ = false;
   std::int32_t playlistEntry_ = 0;
   bool artistFromTags_ = false;
+  bool libraryEntry_ = true;     // until a profile says otherwise: a new profile's choice
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;

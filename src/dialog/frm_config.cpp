@@ -112,6 +112,7 @@ void FrmConfig::OpeningSequence() {
     settings::Profile working;
     working.playlistEntry = plugin_->playlistEntry();
     working.artistFromTags = plugin_->artistFromTags();
+    working.libraryEntry = plugin_->libraryEntry();
     ShowProfilePage(working);
   });
   f.AddItem(c_.cmbKey, L"<None>");

@@ -1,6 +1,6 @@
 // The profile's settings beyond the first page's: whether its shortcut stays
 // active beside the working one's, artist folders from the songs' tags, and
-// what becomes of the song's playlist entry. Saved and loaded with the rest.
+// what becomes of the song's playlist entry and its Media Library record. Saved and loaded with the rest.
 #include <algorithm>
 
 #include "dialog/frm_config.h"
@@ -38,6 +38,8 @@ const std::vector<Placement>& ProfilePage() {
        L"The song's playlist entry:", kVerdana, kBackground, false, 0},
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::playlistGroup, 8, 40, 233, 24, L"", kVerdana, kWhite,
        false, 42},
+      {&C::chkLibraryEntry, ControlKind::CheckBox, &C::playlistGroup, 8, 76, 233, 32,
+       L"Keep the Media Library's record with the file", kVerdana, kBackground, false, 43},
       {&C::profileNote, ControlKind::Label, &C::profilePage, 8, 192, 321, 49,
        L"These settings belong to the profile, as those of the first page do: Save Settings saves them "
        L"all, Load Settings applies them all.",
@@ -56,6 +58,7 @@ void FrmConfig::ShowProfilePage(const settings::Profile& profile) {
   f.SetChecked(c_.chkAlwaysActive, profile.alwaysActive);
   f.Select(c_.cmbPlaylistEntry, profile.playlistEntry);
   f.SetChecked(c_.chkArtistFromTags, profile.artistFromTags);
+  f.SetChecked(c_.chkLibraryEntry, profile.libraryEntry);
 }
 
 void FrmConfig::CollectProfilePage(settings::Profile& profile) {
@@ -63,6 +66,7 @@ void FrmConfig::CollectProfilePage(settings::Profile& profile) {
   profile.alwaysActive = f.Checked(c_.chkAlwaysActive);
   profile.playlistEntry = std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry));
   profile.artistFromTags = f.Checked(c_.chkArtistFromTags);
+  profile.libraryEntry = f.Checked(c_.chkLibraryEntry);
 }
 
 }  // namespace vandrel::dialog

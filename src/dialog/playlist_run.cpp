@@ -142,6 +142,7 @@ void FrmConfig::RunWholePlaylist() {
       stoppedIcon = platform::Icon::Critical;
     }
   }
+  if (!done.empty() && plugin_->libraryEntry()) disposal::SyncLibrary(plugin_->WinAmpWindowHandle());
   plugin_->FlushJournal();
   if (!stopped.empty() || cancelled)
     FollowDisposed(plugin_->WinAmpWindowHandle(), plugin_->playlistEntry(), done);

@@ -32,6 +32,9 @@ class Plugin {
   // Artist folders named after the songs' artist tags.
   virtual bool artistFromTags() = 0;
   virtual void SetartistFromTags(bool theValue) = 0;
+  // The Media Library's record follows the file.
+  virtual bool libraryEntry() = 0;
+  virtual void SetlibraryEntry(bool theValue) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
   // Act's rules for the file `song`, Winamp already stopped and left where it

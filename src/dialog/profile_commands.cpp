@@ -119,8 +119,10 @@ void FrmConfig::LoadSettings_Click() {
     notes.push_back(bad);
   }
   later.artistFromTags = settings::ProfileArtistFromTags(keys, values);
+  later.libraryEntry = settings::ProfileLibraryEntry(keys, values);
   plugin_->SetplaylistEntry(later.playlistEntry);
   plugin_->SetartistFromTags(later.artistFromTags);
+  plugin_->SetlibraryEntry(later.libraryEntry);
   ShowProfilePage(later);
 
   if (!notes.empty()) {

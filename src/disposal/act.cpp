@@ -177,6 +177,7 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
     static bool told = false;  // once a session
     if (!std::exchange(told, true)) ShowInformation(kNoPlaylistEditor);
   }
+  if (done) FollowInLibrary(host, song, disposal, true);
   if (done) host.Record(song, disposal, playing);
   return outcome;
 }

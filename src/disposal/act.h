@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
+#include "winamp/library.h"
 
 namespace vandrel::disposal {
 
@@ -13,6 +15,8 @@ struct Disposal {
   std::wstring what;     // "deleted" (for good), "recycled" or "moved"
   std::wstring movedTo;  // the new path after a move
   std::wstring binItem;  // after a recycle: where the Recycle Bin keeps the file, when known
+  // The Media Library record that went with the file: what it held.
+  std::optional<winamp::LibraryRecord> record = std::nullopt;
 };
 
 // What the action reads from the plug-in at the moment it runs.
@@ -29,6 +33,8 @@ class ActHost {
   // With artist folders on: the folder is named after the song's artist tag
   // as Winamp reads it, the file name's artist standing in when it has none.
   virtual bool artistFromTags() { return false; }
+  // The song's Media Library record follows the file.
+  virtual bool libraryEntry() { return false; }
   // Told of each completed disposal of a press, once Winamp plays on: the
   // file, what was done and the playlist index its entry had.
   virtual void Record(const std::wstring& /*song*/, const Disposal& /*done*/, std::int32_t /*index*/) {}
@@ -79,5 +85,21 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
 // `done`, when given, receives what a completed delete or move did.
 ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
                    Disposal* done = nullptr);
+
+// The Media Library follows a completed disposal of `song` (library.cpp),
+// where the host's libraryEntry() asks for it and Winamp has a library that
+// holds a record of the song. After a delete the record goes; after a move a
+// record for the new path takes over the old one's rating, play count and last
+// play, and then the old one goes (it stays when the library made no record
+// for the new path). `done.record` receives what the removed record held.
+// With `sync` the library writes its database at once; else the caller
+// syncs once after many (SyncLibrary).
+void FollowInLibrary(ActHost& host, const std::wstring& song, Disposal& done, bool sync);
+// Writes the library's database, when the Winamp of `winamp` has a library.
+void SyncLibrary(platform::WindowHandle winamp);
+// Undo: the record of `path` comes back with `record`'s values, and the
+// record of `movedTo` (unless empty) goes.
+void RestoreInLibrary(platform::WindowHandle winamp, const std::wstring& path, const std::wstring& movedTo,
+                      const winamp::LibraryRecord& record);
 
 }  // namespace vandrel::disposal

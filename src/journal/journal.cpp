@@ -1,5 +1,6 @@
 #include "journal/journal.h"
 
+#include <climits>
 #include <cstdint>
 #include <iterator>
 #include <vector>
@@ -57,6 +58,24 @@ std::vector<std::string> Split(const std::string& text, char at) {
   return parts;
 }
 
+// "rating,play count,last play", three decimal numbers.
+std::optional<winamp::LibraryRecord> ParseRecord(const std::string& text) {
+  const std::vector<std::string> numbers = Split(text, ',');
+  if (numbers.size() != 3) return std::nullopt;
+  long long values[3];
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::string& number = numbers[i];
+    const std::size_t digits = number.size() - (number.starts_with('-') ? 1 : 0);
+    if (digits == 0 || digits > 18 ||
+        number.find_first_not_of("0123456789", number.size() - digits) != std::string::npos)
+      return std::nullopt;
+    values[i] = std::stoll(number);
+  }
+  if (values[0] < INT32_MIN || values[0] > INT32_MAX || values[1] < INT32_MIN || values[1] > INT32_MAX)
+    return std::nullopt;
+  return winamp::LibraryRecord{static_cast<int>(values[0]), static_cast<int>(values[1]), values[2]};
+}
+
 }  // namespace
 
 std::string ToUtf8(const std::wstring& text) {
@@ -104,16 +123,21 @@ std::wstring PathBeside(const std::wstring& settingsFile) {
 }
 
 std::string Format(const Line& line) {
-  return line.time + '\t' + ToUtf8(Field(line.what)) + '\t' + ToUtf8(Field(line.path)) + '\t' +
-         ToUtf8(Field(line.newPath)) + '\t' + ToUtf8(Field(line.profile)) + '\t' +
-         std::to_string(line.index) + "\r\n";
+  std::string text = line.time + '\t' + ToUtf8(Field(line.what)) + '\t' + ToUtf8(Field(line.path)) + '\t' +
+                     ToUtf8(Field(line.newPath)) + '\t' + ToUtf8(Field(line.profile)) + '\t' +
+                     std::to_string(line.index);
+  if (line.record)
+    text += '\t' + std::to_string(line.record->rating) + ',' + std::to_string(line.record->playcount) + ',' +
+            std::to_string(line.record->lastplay);
+  return text + "\r\n";
 }
 
 std::optional<Line> Parse(const std::string& text) {
   std::string body = text;
   while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   const std::vector<std::string> fields = Split(body, '\t');
-  if (fields.size() != 6 || fields[0].empty() || fields[5].empty() || fields[5].size() > 10)
+  if ((fields.size() != 6 && fields.size() != 7) || fields[0].empty() || fields[5].empty() ||
+      fields[5].size() > 10)
     return std::nullopt;
   for (std::size_t i = fields[5][0] == '-' ? 1 : 0; i < fields[5].size(); ++i)
     if (fields[5][i] < '0' || fields[5][i] > '9') return std::nullopt;
@@ -133,6 +157,10 @@ std::optional<Line> Parse(const std::string& text) {
   const long long index = std::stoll(fields[5]);
   if (index < -1 || index > INT32_MAX) return std::nullopt;
   line.index = static_cast<std::int32_t>(index);
+  if (fields.size() == 7) {
+    line.record = ParseRecord(fields[6]);
+    if (!line.record) return std::nullopt;
+  }
   return line;
 }
 

@@ -1,6 +1,8 @@
 // The journal: one line for each completed disposal, in vandrel-journal.txt
 // in the folder that holds the settings file. UTF-8, tab-separated fields,
-// each line closed by CR LF.
+// each line closed by CR LF. Fields that came later are appended after the
+// first six, only when they hold something, so that every line an older
+// version wrote still reads.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "winamp/library.h"
 
 namespace vandrel::journal {
 
@@ -24,6 +27,9 @@ struct Line {
   std::wstring newPath;     // where a move put it; empty otherwise
   std::wstring profile;     // the settings that acted
   std::int32_t index = -1;  // the playlist index the entry had
+  // The seventh field: the Media Library record that went with the file, as
+  // "rating,play count,last play".
+  std::optional<winamp::LibraryRecord> record = std::nullopt;
   friend bool operator==(const Line&, const Line&) = default;
 };
 
@@ -35,7 +41,7 @@ std::wstring PathBeside(const std::wstring& settingsFile);
 // a space.
 std::string Format(const Line& line);
 // One line of the file (with or without its CR LF); none when it is not one
-// that Format writes: other field counts, an unknown kind, a path missing, an
+// that Format writes: other field counts (six, or seven with a record), an unknown kind, a path missing, an
 // index that is no number, bytes that are not UTF-8.
 std::optional<Line> Parse(const std::string& text);
 

@@ -77,6 +77,8 @@ class WindowSystem {
   // Talking to Winamp through the window it handed the plug-in.
   virtual std::intptr_t SendMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                     std::intptr_t lParam) = 0;
+  // True when `window` names a window that exists now.
+  virtual bool IsWindow(WindowHandle window) = 0;
   // Puts the message in the window's queue and returns at once; false when
   // it could not be posted.
   virtual bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,

@@ -23,19 +23,20 @@ inline constexpr wchar_t kNotifyKey[] = L"Notify";
 // expect. The first five are every profile's; the later ones (the hotkey's
 // modifier keys, whether its shortcut stays active beside the working one's,
 // what becomes of the playlist entry, whether the artist folder is named
-// after the song's artist tag) came later, so a profile without them is
-// complete.
-inline constexpr std::array<const wchar_t*, 9> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption", L"createArtistFolder",
-    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags"};
-inline constexpr std::array<const wchar_t*, 9> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace",   L"sortingoption", L"createartistfolder",
-    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags"};
+// after the song's artist tag, whether the Media Library's record follows
+// the file) came later, so a profile without them is complete.
+inline constexpr std::array<const wchar_t*, 10> kProfileKeys = {
+    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption",  L"createArtistFolder",
+    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags", L"libraryEntry"};
+inline constexpr std::array<const wchar_t*, 10> kProfileReadNames = {
+    L"key",       L"movetofolder", L"savingplace",   L"sortingoption",  L"createartistfolder",
+    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags", L"libraryentry"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
 inline constexpr std::size_t kPlaylistEntryPosition = 7;
 inline constexpr std::size_t kArtistFromTagsPosition = 8;
+inline constexpr std::size_t kLibraryEntryPosition = 9;
 
 // What becomes of the playing entry once its file was deleted or moved.
 inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
@@ -54,6 +55,10 @@ std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstrin
 // Whether the profile read as `keys` and `values` names its artist folders
 // after the songs' artist tags: false when it has no such entry at its place.
 bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
+// Whether the profile read as `keys` and `values` keeps the Media Library's
+// record with the file: false when it has no such entry at its place (as
+// before the entry existed).
+bool ProfileLibraryEntry(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.
 struct Profile {
@@ -67,6 +72,7 @@ struct Profile {
   bool alwaysActive = false;
   std::int32_t playlistEntry = kLeaveEntry;
   bool artistFromTags = false;
+  bool libraryEntry = false;
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

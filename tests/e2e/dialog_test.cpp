@@ -19,7 +19,7 @@ namespace item {
 constexpr int Profiles = 106, Load = 107, Delete = 108, SaveAs = 110, Save = 111, Ctrl = 115, Alt = 116,
               Win = 118, Key = 119, MoveToFolder = 121, Sorting = 122, Artist = 123, Drive = 125,
               Folders = 126, NewFolderName = 127, NewFolder = 128, WholePlaylist = 130, ArtistFromTags = 135,
-              PlaylistEntry = 138, UndoLast = 141, Close = 155;
+              PlaylistEntry = 138, UndoLast = 142, Close = 156;
 }  // namespace item
 
 // Actions sent and handled: the dialog answers each sent action through Handled, in order.
@@ -217,9 +217,9 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
   // As the dialog saves them: with the later entries, off.
   const std::string rockmix = ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) +
-                              "alwaysActive=0\r\nplaylistEntry=2\r\nartistFromTags=1\r\n";
+                              "alwaysActive=0\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n";
   const std::string trash = ProfileSection("trash", {20, false, "C:\\", false, false, 3}) +
-                            "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n";
+                            "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=0\r\n";
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 

@@ -12,6 +12,7 @@
 #include "core/wrapper.h"
 #include "platform/error.h"
 #include "platform/platform.h"
+#include "winamp/library.h"
 
 namespace vandrel::testing {
 
@@ -189,6 +190,7 @@ class FakeWindows : public platform::WindowSystem {
       playlist.erase(playlist.begin() + lParam);
       if (lParam <= position && position > 0) --position;
     }
+    if (w == kLibrary && message == 0x1400) return Library(wParam, lParam);
     if (w != kWinamp || !winampPresent) return 0;
     if (message == 0x400 && lParam == 260) return editorPresent && wParam == 1 ? kEditor : 0;
     if (message == 0x400 && lParam == 121) position = static_cast<std::int32_t>(wParam);
@@ -210,6 +212,9 @@ class FakeWindows : public platform::WindowSystem {
       ipcNames.push_back(name);
       return 65536 + static_cast<std::intptr_t>(ipcNames.size());
     }
+    if (wParam == static_cast<std::uintptr_t>(-1) && lParam > 65536 &&
+        ipcNames.at(static_cast<std::size_t>(lParam - 65537)) == "LibraryGetWnd")
+      return libraryAnswer;
     if (lParam == 101) playlist.clear();
     if (lParam == 124) return count;
     if (lParam == 125) return position;
@@ -231,6 +236,42 @@ class FakeWindows : public platform::WindowSystem {
     const auto tag = tags.find(code);
     if (tag == tags.end()) return 0;
     std::copy_n(tag->second.begin(), std::min(tag->second.size(), query.room), query.ret);
+    return 1;
+  }
+  bool IsWindow(platform::WindowHandle w) override { return w == kWinamp || w == kEditor || w == kLibrary; }
+  // The Media Library: its window is what "LibraryGetWnd"'s number answers
+  // with wParam -1. It holds `records` by path, adds none for the files in
+  // `unaddable`, and notes each command (lParam) in `libraryCommands`.
+  static constexpr platform::WindowHandle kLibrary = 0x6000;
+  std::intptr_t libraryAnswer = 0;
+  std::map<std::wstring, winamp::LibraryRecord> records;
+  std::set<std::wstring> unaddable;
+  std::vector<std::intptr_t> libraryCommands;
+  winamp::ItemRecordW found{};
+  std::intptr_t Library(std::uintptr_t data, std::intptr_t command) {
+    libraryCommands.push_back(command);
+    if (command == 0x1702 || command == 0x1705) {
+      auto* query = reinterpret_cast<winamp::MlQueryStructW*>(data);
+      const auto record = records.find(query->query);
+      query->results = {nullptr, 0, 0};
+      if (command == 0x1702 && record != records.end()) {
+        found = {};
+        found.filename = const_cast<wchar_t*>(record->first.c_str());
+        found.rating = record->second.rating;
+        found.playcount = record->second.playcount;
+        found.lastplay = record->second.lastplay;
+        query->results = {&found, 1, 1};
+      }
+    } else if (const auto* add = reinterpret_cast<const winamp::LmdbFileAddInfoW*>(data); command == 0x1711) {
+      if (!unaddable.count(add->fileName)) records.try_emplace(add->fileName);
+    } else if (command == 0x1706 || command == 0x1708) {
+      const auto* item = reinterpret_cast<const winamp::ItemRecordW*>(data);
+      const auto record =
+          records.find(command == 0x1706 ? item->filename : reinterpret_cast<const wchar_t*>(data));
+      if (record == records.end()) return -2;
+      if (command == 0x1708) records.erase(record);
+      if (command == 0x1706) record->second = {item->rating, item->playcount, item->lastplay};
+    }
     return 1;
   }
   std::uint32_t GetWindowProcessId(platform::WindowHandle w) override {

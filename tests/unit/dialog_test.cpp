@@ -32,7 +32,8 @@ const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=t
 // The same profiles as the dialog saves them now: with their later entries.
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
-    text.insert(text.find(L"\r\n", at) + 2, L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\n");
+    text.insert(text.find(L"\r\n", at) + 2,
+                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=1\r\n");
   return text;
 }
 
@@ -327,7 +328,9 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Tick(c().chkArtistFromTags, true);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_TRUE(File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\n")) << File();
+  EXPECT_TRUE(
+      File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n"))
+      << File() << "as loaded: the profile had no such entry";
   f.Pick(c().cmbPlaylistEntry, 0);
   f.Tick(c().chkArtistFromTags, false);
   f.Click(c().loadSettings);
@@ -520,7 +523,15 @@ TEST_F(PlaylistRunTest, ARunEndedPartWayLeavesExactlyTheEntriesItDidNotDisposeOf
     plugin.SetplaylistEntry(moving ? 2 : 1);
     plugin.SetmoveToFolder(moving);
     plugin.SetsavingPlace(L"D:\\Music\\Sorted");
+    plugin.SetlibraryEntry(true);
+    windows.libraryAnswer = testing::FakeWindows::kLibrary;
+    windows.records = {{L"C:\\a.mp3", {3, 1, 0}}, {L"C:\\b.mp3", {5, 2, 0}}};
+    windows.libraryCommands.clear();
     Run();
+    EXPECT_EQ(
+        std::count(windows.libraryCommands.begin(), windows.libraryCommands.end(), winamp::kMlIpcDbSyncDb), 1)
+        << "synced once, at the end";
+    EXPECT_EQ(windows.records.size(), moving ? 2u : 0u);
     const std::vector<std::string> left =
         moving ? std::vector<std::string>{sorted + "a.mp3", "C:\\gone.mp3", sorted + "b.mp3", "C:\\c.mp3"}
                : std::vector<std::string>{"C:\\gone.mp3", "C:\\c.mp3"};

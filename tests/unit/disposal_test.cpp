@@ -31,9 +31,11 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   bool createArtistFolder() override { return artist; }
   std::int32_t playlistEntry() override { return entry; }
   bool artistFromTags() override { return fromTags; }
+  bool libraryEntry() override { return library; }
   platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
   void Record(const std::wstring&, const disposal::Disposal& done, std::int32_t) override {
     recorded.push_back(done.what);
+    record = done.record;
   }
 
   // Winamp was stopped, moved on and plays again.
@@ -52,7 +54,8 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
     return Error(0, L"");
   }
 
-  bool move = false, sorting = false, artist = false, fromTags = false;
+  bool move = false, sorting = false, artist = false, fromTags = false, library = false;
+  std::optional<winamp::LibraryRecord> record;  // the last disposal's
   std::int32_t entry = 0;
   std::wstring target = L"D:\\Sorted";
   std::vector<std::wstring> recorded;  // what each completed disposal did
@@ -108,6 +111,44 @@ TEST_F(DisposalTest, ThePlayingEntryIsPointedAtTheMoveBeforeNextOrRemovedAfterPl
     disposal::Act(*this);
   }
   EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{disposal::kNoPlaylistEditor});
+}
+
+TEST_F(DisposalTest, TheLibraryRecordFollowsAMoveOrGoesWithADeleteWhereWinampNamesALibraryWindow) {
+  const std::wstring moved = L"D:\\Sorted\\Artist - Title.mp3";
+  const winamp::LibraryRecord kept{4, 7, 1700000000};
+  auto press = [&](bool moving) {
+    files.AddFile(kSong, "song");
+    files.files.erase(testing::FakeFiles::Key(moved));
+    windows.libraryCommands.clear();
+    move = moving;
+    return disposal::Act(*this);
+  };
+  library = true;
+  windows.records = {{kSong, kept}};
+  // Winamp answers 0 or 1 without a library (1 to any message it does not know), or names no window.
+  for (std::intptr_t answer : {0, 1, 0x6001}) {
+    windows.libraryAnswer = answer;
+    ASSERT_EQ(press(true), ActOutcome::Disposed);
+    EXPECT_TRUE(windows.libraryCommands.empty() && !record) << answer;
+  }
+  windows.libraryAnswer = testing::FakeWindows::kLibrary;
+  ASSERT_EQ(press(true), ActOutcome::Disposed);
+  EXPECT_EQ(windows.records, (std::map<std::wstring, winamp::LibraryRecord>{{moved, kept}}));
+  EXPECT_EQ(record, kept);
+  EXPECT_EQ(windows.libraryCommands.back(), winamp::kMlIpcDbSyncDb);
+  // Where the library makes no record for the new path, the old one keeps the values.
+  windows.records = {{kSong, kept}};
+  windows.unaddable = {moved};
+  ASSERT_EQ(press(true), ActOutcome::Disposed);
+  EXPECT_EQ(windows.records, (std::map<std::wstring, winamp::LibraryRecord>{{kSong, kept}}));
+  EXPECT_FALSE(record);
+  ASSERT_EQ(press(false), ActOutcome::Disposed);
+  EXPECT_TRUE(windows.records.empty());
+  EXPECT_EQ(record, kept);
+  library = false;  // the profile leaves the library alone
+  windows.records = {{kSong, kept}};
+  ASSERT_EQ(press(false), ActOutcome::Disposed);
+  EXPECT_TRUE(windows.libraryCommands.empty());
 }
 
 TEST_F(DisposalTest, WorkedExamplesCreateOnlyMissingFoldersInOrder) {

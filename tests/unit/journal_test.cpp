@@ -19,12 +19,15 @@ TEST(Journal, LinesRoundTripAnyNameAndOnlyWellFormedOnesParse) {
   Line expected = line;
   expected.profile = L"my mix";  // a tab would end the field
   EXPECT_EQ(journal::Parse(text), expected);
+  expected.record = winamp::LibraryRecord{4, -1, 1700000000};  // a seventh field
+  EXPECT_EQ(journal::Parse(journal::Format(expected)), expected);
   EXPECT_EQ(journal::ToUtf8(L"\u00E4"), "\xC3\xA4");
   for (const char* bad :
        {"t\tmoved\tC:\\a\t\tp", "t\tmoved\tC:\\a\t\tp\t1\tx", "t\tkept\tC:\\a\t\tp\t1", "t\tmoved\t\t\tp\t1",
         "t\tmoved\tC:\\a\t\tp\tx", "t\tmoved\tC:\\a\t\tp\t-", "\tmoved\tC:\\a\t\tp\t1",
         "t\tmoved\tC:\\\xC3\t\tp\t1", "t\tmoved\tC:\\\xC0\xAF\t\tp\t1", "t\tmoved\tC:\\\x80\t\tp\t1",
-        "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1", "t\tmoved\tC:\\a\t\tp\t9999999999", "t\tmoved\tC:\\a\t\tp\t-2"})
+        "t\tmoved\tC:\\\xED\xA0\x80\t\tp\t1", "t\tmoved\tC:\\a\t\tp\t9999999999", "t\tmoved\tC:\\a\t\tp\t-2",
+        "t\tmoved\tC:\\a\t\tp\t1\t4,7", "t\tmoved\tC:\\a\t\tp\t1\t4,7,x", "t\tmoved\tC:\\a\t\tp\t1\t4,7,1\t"})
     EXPECT_FALSE(journal::Parse(bad)) << bad;
   EXPECT_TRUE(journal::Parse("t\tdeleted\tC:\\a\t\t\t-1"));
 

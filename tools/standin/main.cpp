@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hotkeys.h"
+#include "library.h"
 #include "player.h"
 #include "plugins.h"
 #include "standin_protocol.h"
@@ -25,6 +26,8 @@ struct App {
   Player player;
   Plugins plugins;
   GlobalHotkeys hotkeys;
+  Library library;
+  HWND library_window = nullptr;  // none: a Winamp without the Media Library
   UINT control_message = 0;
   bool ready = false;
   bool closed = false;
@@ -73,7 +76,10 @@ std::string StateText(const App& app) {
   for (const std::string& command : player.log()) text += "command " + command + "\n";
   for (const std::string& plugin : app.plugins.Describe()) text += "plugin " + plugin + "\n";
   for (const std::string& failure : app.plugins.failures()) text += "failed " + failure + "\n";
+  for (const std::string& plugin : app.plugins.uninstalled()) text += "uninstalled " + plugin + "\n";
   for (const std::string& hotkey : app.hotkeys.Describe()) text += "hotkey " + hotkey + "\n";
+  for (const std::string& record : app.library.Describe()) text += "record " + record + "\n";
+  text += "mlunfreed " + std::to_string(app.library.Unfreed()) + "\n";
   // Whether a plug-in has put its own procedure in front of the window's.
   const bool hooked = app.window != nullptr && IsWindow(app.window) &&
                       GetWindowLongPtrW(app.window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc);
@@ -147,6 +153,8 @@ LRESULT OnControl(App& app, HWND window, WPARAM control, LPARAM arg) {
       break;
     case kOpenConfig:
       return app.plugins.Configure(static_cast<size_t>(arg)) ? 1 : 0;
+    case kUninstall:
+      return app.plugins.Uninstall(static_cast<size_t>(arg), window) ? 1 : 0;
     case kSendHotkey:
       return app.hotkeys.Send(static_cast<size_t>(arg), window) ? 1 : 0;
     case kShutdown:
@@ -200,6 +208,10 @@ LRESULT HandleMessage(App& app, HWND window, UINT message, WPARAM wparam, LPARAM
         app.hotkeys.Add(wparam);
         return 1;
       }
+      // The library's window, as gen_ml hands it out; a Winamp without it
+      // answers 1, as it does any message it does not know.
+      if (lparam == app.hotkeys.Register("LibraryGetWnd") && wparam == static_cast<WPARAM>(-1))
+        return app.library_window != nullptr ? reinterpret_cast<LRESULT>(app.library_window) : 1;
       const LONGLONG start = Counter();
       const LRESULT answer = app.player.OnIpc(wparam, lparam);
       // Of the queries only clearing the playlist changes what is shown.
@@ -252,6 +264,13 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   return answer;
 }
 
+LRESULT CALLBACK LibraryProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (g_app == nullptr || message != kWmMlIpc) return DefWindowProcW(window, message, wparam, lparam);
+  const LRESULT answer = g_app->library.OnIpc(wparam, lparam, g_app->player.log());
+  InvalidateRect(g_app->window, nullptr, TRUE);
+  return answer;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (g_app == nullptr) return DefWindowProcW(window, message, wparam, lparam);
   try {
@@ -266,6 +285,7 @@ struct Options {
   std::string plugins;
   std::string iniDirectory;
   std::string tags;
+  std::string library;
   bool play = false;
   std::vector<std::string> files;
 };
@@ -273,7 +293,7 @@ struct Options {
 Options ParseArguments(int argc, char** argv) {
   Options options;
   const std::string playlist = "/playlist=", plugins = "/plugins=", iniDirectory = "/inidir=",
-                    tags = "/tags=";
+                    tags = "/tags=", library = "/library=";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind(playlist, 0) == 0) {
@@ -284,6 +304,8 @@ Options ParseArguments(int argc, char** argv) {
       options.iniDirectory = arg.substr(iniDirectory.size());
     } else if (arg.rfind(tags, 0) == 0) {
       options.tags = arg.substr(tags.size());
+    } else if (arg.rfind(library, 0) == 0) {
+      options.library = arg.substr(library.size());
     } else if (arg == "/play") {
       options.play = true;
     } else {
@@ -325,6 +347,15 @@ int Run(HINSTANCE instance) {
   RegisterClassW(&editor_class);
   app.player.SetEditorWindow(CreateWindowExW(0, L"Winamp PE", L"Playlist Editor", WS_POPUP, 0, 0, 10, 10,
                                              window, nullptr, instance, nullptr));
+  if (!options.library.empty() && app.library.Load(options.library)) {
+    WNDCLASSW library_class = {};
+    library_class.lpfnWndProc = LibraryProc;
+    library_class.hInstance = instance;
+    library_class.lpszClassName = L"Winamp Gen";
+    RegisterClassW(&library_class);
+    app.library_window = CreateWindowExW(0, L"Winamp Gen", L"Winamp Library", WS_POPUP, 0, 0, 10, 10, window,
+                                         nullptr, instance, nullptr);
+  }
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
 

@@ -87,6 +87,7 @@ class Player {
   // The entry's name in the ANSI code page ('?' for what it lacks).
   const std::string& entry(int index) const { return entries_[index]->ansi; }
   const std::vector<std::string>& log() const { return log_; }
+  std::vector<std::string>& log() { return log_; }  // the library's commands go here too
 
  private:
   struct Entry {

@@ -87,6 +87,17 @@ bool Plugins::Configure(size_t index) {
   return true;
 }
 
+bool Plugins::Uninstall(size_t index, HWND page) {
+  using UninstallFn = int(__cdecl*)(HINSTANCE, HWND, int);
+  if (index >= loaded_.size()) return false;
+  auto uninstall = reinterpret_cast<UninstallFn>(
+      reinterpret_cast<void*>(GetProcAddress(loaded_[index].module, "winampUninstallPlugin")));
+  if (uninstall == nullptr) return false;
+  const int answer = uninstall(loaded_[index].module, page, 0);
+  uninstalled_.push_back(loaded_[index].file + "|" + std::to_string(answer));
+  return true;
+}
+
 std::vector<std::string> Plugins::Describe() const {
   std::vector<std::string> lines;
   for (const Loaded& plugin : loaded_)

@@ -45,6 +45,12 @@ class Plugins {
   // config() of plug-in `index`; false when there is no such plug-in.
   bool Configure(size_t index);
 
+  // Winamp's Uninstall button for plug-in `index`: its exported
+  // winampUninstallPlugin(module, `page`, 0), when it has one; its answer
+  // is noted ("FILE|ANSWER", uninstalled()). False when there is none.
+  bool Uninstall(size_t index, HWND page);
+  const std::vector<std::string>& uninstalled() const { return uninstalled_; }
+
   // "FILE|DESCRIPTION" per loaded plug-in, the description read live.
   std::vector<std::string> Describe() const;
   // "FILE|REASON" per gen_*.dll that was not loaded.
@@ -60,6 +66,7 @@ class Plugins {
 
   std::vector<Loaded> loaded_;
   std::vector<std::string> failures_;
+  std::vector<std::string> uninstalled_;
 };
 
 }  // namespace vandrel::standin

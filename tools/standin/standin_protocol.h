@@ -24,6 +24,8 @@
 //   kSendHotkey   (post)  the Global Hotkeys entry number lParam (from 0, in
 //                         the order posted) is pressed: its message is sent to
 //                         its window, or to the main window when it names none.
+//   kUninstall    (post)  Winamp's Uninstall button for plug-in number lParam:
+//                         its winampUninstallPlugin(), which may show a box.
 //   kShutdown     (post)  closes the player as the user would: every plug-in's
 //                         quit(), then (from a fresh message) FreeLibrary of
 //                         each, a probe message sent through the main
@@ -42,6 +44,7 @@
 //   command NAME         one line per command received, in order
 //   plugin FILE|DESC     one line per loaded plug-in, its live description
 //   failed FILE|REASON   a gen_*.dll that was not loaded
+//   uninstalled FILE|N   a plug-in's winampUninstallPlugin() answered N
 //   hooked 0|1           1 while a plug-in's procedure is in front of the
 //                        window's own
 //   unicode 0|1          1 while the main window is a Unicode window whose
@@ -52,6 +55,9 @@
 //   handling 0|1         1 while a WM_HOTKEY (or kSendHotkey) taken by the message loop is
 //                        still being handled (a query can be answered from
 //                        inside the handler, whenever it looks at the queue)
+//   record PATH\tRATING\tPLAYCOUNT\tLASTPLAY\tADDED
+//                        one line per Media Library record, PATH in UTF-8
+//   mlunfreed N          library query results handed out and not yet freed
 //   timing H P F O D     performance-counter readings: the message loop
 //                        taking the last WM_HOTKEY, the last Play arriving,
 //                        the counter's frequency, the ticks the player
@@ -67,6 +73,11 @@
 // plug-in's part is not logged: IPC_REGISTER_WINAMP_IPCMESSAGE (65536) hands out
 // a number per name, "GenHotkeysAdd" the first, and what is posted under that
 // number is shown as "hotkey" lines.
+//
+// With /library= (library.h) the stand-in has a Media Library: its window
+// (what "LibraryGetWnd"'s number answers with wParam -1; without the option
+// the answer is 1), its records read from that file, and its commands logged
+// as "ML_IPC_DB_<command> <file>".
 //
 // Tags come from the file named by /tags= (tags.h): the artist of each file
 // listed there; other files and other metadata names are answered with 0.
@@ -105,6 +116,7 @@ enum Control : std::uintptr_t {
   kSetShuffle = 12,
   kBusy = 13,
   kSendHotkey = 14,
+  kUninstall = 15,
 };
 
 // The main window's title, outside every ANSI code page.

@@ -156,6 +156,7 @@ class Win32WindowSystem final : public WindowSystem {
     if (window == 0) return 0;
     return ::SendMessageA(H(window), message, wParam, lParam);
   }
+  bool IsWindow(WindowHandle window) override { return window != 0 && ::IsWindow(H(window)) != FALSE; }
   bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                    std::intptr_t lParam) override {
     return window != 0 && ::PostMessageW(H(window), message, wParam, lParam) != FALSE;

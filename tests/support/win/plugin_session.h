@@ -24,6 +24,7 @@ struct ProfileText {
   bool alwaysActive = false;  // the later entries written only when set, as older files lack them
   int playlistEntry = 0;
   bool artistFromTags = false;
+  bool libraryEntry = false;
 };
 
 // Profile `name` holding `p`, as a section of vandrel.ini.
@@ -32,12 +33,14 @@ inline std::string ProfileSection(const std::string& name, const ProfileText& p)
          "\r\nsavingPlace=" + p.savingPlace + "\r\nsortingOption=" + "01"[p.sortingOption] +
          "\r\ncreateArtistFolder=" + "01"[p.createArtistFolder] +
          "\r\nmodifiers=" + std::to_string(p.modifiers) + "\r\n" +
-         (p.alwaysActive || p.playlistEntry || p.artistFromTags
+         (p.alwaysActive || p.playlistEntry || p.artistFromTags || p.libraryEntry
               ? "alwaysActive="s + "01"[p.alwaysActive] + "\r\n"
               : ""s) +
-         (p.playlistEntry || p.artistFromTags ? "playlistEntry=" + std::to_string(p.playlistEntry) + "\r\n"
-                                              : ""s) +
-         (p.artistFromTags ? "artistFromTags=1\r\n" : "");
+         (p.playlistEntry || p.artistFromTags || p.libraryEntry
+              ? "playlistEntry=" + std::to_string(p.playlistEntry) + "\r\n"
+              : ""s) +
+         (p.artistFromTags || p.libraryEntry ? "artistFromTags="s + "01"[p.artistFromTags] + "\r\n" : ""s) +
+         (p.libraryEntry ? "libraryEntry=1\r\n" : "");
 }
 // A vandrel.ini whose last-used profile "test" holds `p`.
 inline std::string SettingsFile(const ProfileText& p) {
@@ -58,6 +61,7 @@ class PluginSession {
   // once the window is up, with init() possibly still showing a box.
   bool Start(const std::vector<std::string>& entries, const std::string& ini, bool waitReady = true) {
     StandinOptions options{"", entries, plugins_.path(), true, waitReady};
+    options.library = library;
     if (ReadOnly()) {
       options.plugins_folder = drive_ + plugins_.path().substr(std::string(source_).size());
       options.ini_directory = winamp_.path();
@@ -71,6 +75,8 @@ class PluginSession {
   // Also loads the test plug-in that subclasses Winamp's window, under this
   // name: loaded (and quit) before ours or after it, by the name's order.
   std::string subclassPluginAs;
+  // The stand-in's Media Library records (a file, StandinOptions::library); none when empty.
+  std::string library;
   Standin& standin() { return standin_; }
   // The settings file in use: in Winamp's settings folder when the Plugins
   // folder cannot be written.

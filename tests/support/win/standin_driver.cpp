@@ -37,8 +37,14 @@ StandinState ParseState(const std::string& text) {
                                        : Playback::kStopped;
     if (key == "held") s.held = value;
     if (key == "handling") s.handling = value == "1";
-    if (key == "entry" || key == "command" || key == "failed")
-      (key == "entry" ? s.playlist : key == "command" ? s.log : s.failed).push_back(value);
+    if (key == "entry" || key == "command" || key == "failed" || key == "record" || key == "uninstalled")
+      (key == "entry"         ? s.playlist
+       : key == "command"     ? s.log
+       : key == "record"      ? s.records
+       : key == "uninstalled" ? s.uninstalled
+                              : s.failed)
+          .push_back(value);
+    if (key == "mlunfreed") s.ml_unfreed = std::stoi(value);
     if (key == "plugin")
       s.plugins.push_back({value.substr(0, bar), bar == value.npos ? "" : value.substr(bar + 1)});
     if (key == "hotkey") {
@@ -162,7 +168,8 @@ bool Standin::Start(const StandinOptions& options, DWORD timeout_ms) {
   std::string command = Quote(ProgramFolder() + "winamp_standin.exe");
   for (const auto& [flag, value] : {std::pair{"/playlist=", &options.m3u},
                                     {"/plugins=", &options.plugins_folder},
-                                    {"/inidir=", &options.ini_directory}})
+                                    {"/inidir=", &options.ini_directory},
+                                    {"/library=", &options.library}})
     if (!value->empty()) command += " " + Quote(flag + *value);
   if (options.play) command += " /play";
   for (const std::string& file : options.files) command += " " + Quote(file);
@@ -221,6 +228,9 @@ bool Standin::OpenConfig(int index) const {
 }
 bool Standin::SendHotkey(int index) const {
   return PostMessageA(window_, control_message_, standin::kSendHotkey, index);
+}
+bool Standin::Uninstall(int index) const {
+  return PostMessageA(window_, control_message_, standin::kUninstall, index);
 }
 bool Standin::Busy(DWORD ms) const { return PostMessageA(window_, control_message_, standin::kBusy, ms); }
 

@@ -32,8 +32,13 @@ struct StandinState {
   std::vector<std::string> playlist;
   std::vector<std::string> log;  // "Play", "Stop", "Next", "IPC_GETPLAYLISTFILE <n>", ... in order
   std::vector<StandinPlugin> plugins;
-  std::vector<std::string> failed;  // "gen_x.dll|reason"
+  std::vector<std::string> failed;       // "gen_x.dll|reason"
+  std::vector<std::string> uninstalled;  // "gen_x.dll|answer" of its winampUninstallPlugin()
   std::vector<StandinHotkey> hotkeys;
+  // The Media Library's records ("PATH\tRATING\tPLAYCOUNT\tLASTPLAY\tADDED")
+  // and its query results not yet freed.
+  std::vector<std::string> records;
+  int ml_unfreed = 0;
   // Performance-counter readings of the last hotkey taken and Play received,
   // and the ticks the player spent on its own handling in between.
   long long hotkey_taken = 0, play_received = 0, counter_frequency = 1, own_handling = 0;
@@ -47,6 +52,7 @@ struct StandinOptions {
   bool play = false;               // start playing entry 0
   bool wait_ready = true;          // wait for init(); off when init() shows a box
   std::string ini_directory = {};  // /inidir=: Winamp's settings folder (IPC 1335, 335)
+  std::string library = {};        // /library=: a Media Library with these records; none when empty
 };
 
 class Standin {
@@ -69,6 +75,7 @@ class Standin {
   bool OpenConfig(int index = 0) const;  // posted: config() shows a modal dialog
   bool Busy(DWORD ms) const;             // posted: the stand-in's queue waits
   bool SendHotkey(int index) const;      // posted: the entry's message may show a box
+  bool Uninstall(int index) const;       // posted: Winamp's Uninstall button, which may show a box
   // Posts the shutdown (each quit(), then FreeLibrary) and waits; the exit
   // code: 0 clean, 2 a plug-in left the window subclassed, -1 not ended.
   int Shutdown(DWORD timeout_ms = 30000);

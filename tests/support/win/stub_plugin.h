@@ -29,6 +29,8 @@ class StubPlugin : public dialog::Plugin {
   void SetplaylistEntry(std::int32_t) override {}
   bool artistFromTags() override { return false; }
   void SetartistFromTags(bool) override {}
+  bool libraryEntry() override { return false; }
+  void SetlibraryEntry(bool) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
   disposal::ActOutcome Dispose(const std::wstring&, bool, disposal::Disposal*, std::int32_t) override {
     return disposal::ActOutcome::NotThere;
