@@ -53,8 +53,10 @@ std::wstring GetPlaylistFileName(platform::WindowHandle window, std::intptr_t po
 }
 
 bool UsesRecycleBin(platform::WindowHandle window) {
+  auto& windows = platform::Windows();
+  if (windows.SendMessage(window, kWmUser, 0, kIpcGetVersion) < kRecycleBinVersion) return false;
   // Anything but an outright 0 keeps the file recoverable.
-  return platform::Windows().SendMessage(window, kWmUser, 0, kIpcUsesRecycleBin) != 0;
+  return windows.SendMessage(window, kWmUser, 0, kIpcUsesRecycleBin) != 0;
 }
 
 std::int32_t GetPlaylistLength(platform::WindowHandle window) {

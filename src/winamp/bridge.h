@@ -19,6 +19,10 @@ inline constexpr std::intptr_t kIpcGetListPos = 125;
 inline constexpr std::intptr_t kIpcGetPlaylistFile = 211;
 inline constexpr std::intptr_t kIpcGetPlaylistFileW = 214;
 inline constexpr std::intptr_t kIpcUsesRecycleBin = 651;
+inline constexpr std::intptr_t kIpcGetVersion = 0;
+// The first Winamp whose Recycle Bin answer follows its preference: older
+// ones answer 1 whatever it is, and deleted files for good.
+inline constexpr std::intptr_t kRecycleBinVersion = 0x5009;
 inline constexpr std::intptr_t kIpcGetListLength = 124;
 inline constexpr std::intptr_t kIpcDelete = 101;
 inline constexpr std::intptr_t kIpcGetIniDirectory = 335;

@@ -77,6 +77,7 @@ class FakeWindows : public platform::WindowSystem {
   static constexpr std::uintptr_t kNames = 0x100000, kWideNames = 0x900000;
   std::vector<std::wstring> widePlaylist;  // what 214 hands out; none: a player before it
   std::intptr_t usesRecycleBin = 0;        // what 651 answers
+  std::intptr_t version = 0x5066;          // what IPC_GETVERSION (0) answers
   // What 3026 (wide) and 290 (ANSI) copy into the answer's buffer, as far as
   // it holds, without a NUL; none: they answer 0. `commands` notes each query.
   std::map<std::intptr_t, std::wstring> tags;
@@ -220,7 +221,7 @@ class FakeWindows : public platform::WindowSystem {
     if (lParam == 125) return position;
     if (lParam == 211 && static_cast<std::int32_t>(wParam) < count) return kNames + wParam * 0x1000;
     if (lParam == 214 && wParam < widePlaylist.size()) return kWideNames + wParam * 0x1000;
-    return lParam == 651 ? usesRecycleBin : 0;
+    return lParam == 651 ? usesRecycleBin : lParam == 0 ? version : 0;
   }
   template <typename Char>
   struct TagQuery {

@@ -311,7 +311,15 @@ TEST_F(DisposalTest, DeleteClearsOnlyReadOnlyOrFollowsWinampToTheRecycleBin) {
     EXPECT_EQ(files.log, std::vector<std::wstring>{L"RecycleFile " + song}) << answer;
     ExpectMovedOn();
   }
-  EXPECT_EQ(recorded, (std::vector<std::wstring>{L"deleted", L"recycled", L"recycled", L"recycled"}));
+  // A Winamp before 5.09 says 1 whatever its preference, and deleted for good.
+  files.AddFile(kSong, "song");
+  files.attributes[song] = 0;
+  files.log.clear();
+  windows.version = 0x5008;
+  EXPECT_EQ(disposal::Act(*this), ActOutcome::Disposed);
+  EXPECT_EQ(files.log, std::vector<std::wstring>{L"RemoveFile " + song});
+  EXPECT_EQ(recorded,
+            (std::vector<std::wstring>{L"deleted", L"recycled", L"recycled", L"recycled", L"deleted"}));
   EXPECT_EQ(files.bin.size(), 3u);
 }
 

@@ -180,6 +180,8 @@ LRESULT Player::OnIpc(WPARAM wparam, LPARAM code) {
       if (index < 0 || index >= size()) return 0;
       return reinterpret_cast<LRESULT>(entries_[index]->wide.get());
     }
+    case kIpcGetVersion:
+      return kWinampVersion;
     case kIpcUsesRecycleBin:
       log_.push_back("IPC_USES_RECYCLEBIN");
       return recycle_bin_;
