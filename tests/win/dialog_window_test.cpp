@@ -336,7 +336,7 @@ TEST_F(DialogWindow, EveryPageFitsTheDialogAndTheDialogItsScreen) {
       click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       SendInput(2, click, sizeof(INPUT));
     });
-    steps.insert(steps.end(), 3, [] {});  // time for the click
+    steps.insert(steps.end(), 15, [] {});  // time for the click, on a busy machine too
     steps.push_back([] { dialog::UnloadConfig(); });
     g_steps = std::move(steps);
     UINT_PTR timer = SetTimer(nullptr, 0, 200, &NextStep);
