@@ -51,13 +51,13 @@ int Page() { return static_cast<int>(SendMessageW(Item(1), TCM_GETCURSEL, 0, 0))
 // of tabs (1), then on the first page the profile list (6) and the Settings
 // group, the modifiers and the letter (19), How to act, the drive and folder
 // lists (26), the new folder, Automate with "?" (31); on the second "keep
-// active" (33), the tag box and the playlist-entry choice; on the third
-// "Undo last" (41), the undo shortcut, the notices' box, the journal and its
-// "Open in editor" (53); Close (55) on every page.
+// active" (33), the tag box, the playlist-entry choice and the library box; on
+// the third "Undo last" (42), the undo shortcut, the notices' box, the journal
+// and its "Open in editor" (54); Close (56) on every page.
 const std::vector<std::vector<int>> kReadingOrder = {
-    {1, 6, 7, 8, 10, 11, 15, 16, 17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 30, 31, 55},
-    {1, 33, 35, 38, 55},
-    {1, 41, 43, 44, 45, 46, 47, 48, 50, 52, 53, 55}};
+    {1, 6, 7, 8, 10, 11, 15, 16, 17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 30, 31, 56},
+    {1, 33, 35, 38, 39, 56},
+    {1, 42, 44, 45, 46, 47, 48, 49, 51, 53, 54, 56}};
 
 class DialogWindow : public ::testing::Test {
  protected:
@@ -148,7 +148,7 @@ TEST_F(DialogWindow, OwnedByWinampCentredOnItAndWorkedByTheKeyboard) {
   });
   // Arrows pick a profile without filling the name box; Enter loads it.
   steps.push_back([] {
-    EXPECT_EQ(Focused(), 55);
+    EXPECT_EQ(Focused(), 56);
     SetFocus(Item(6));
     testing::PressKeys({}, VK_DOWN);
   });
@@ -328,7 +328,7 @@ TEST_F(DialogWindow, EveryPageFitsTheDialogAndTheDialogItsScreen) {
         EXPECT_TRUE(IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r)) << "at " << Dpi();
       }
       // Close closes it by a click.
-      GetWindowRect(Item(55), &r);
+      GetWindowRect(Item(56), &r);
       SetCursorPos(Centre(r).x, Centre(r).y);
       INPUT click[2] = {};
       click[0].type = click[1].type = INPUT_MOUSE;
@@ -336,7 +336,7 @@ TEST_F(DialogWindow, EveryPageFitsTheDialogAndTheDialogItsScreen) {
       click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       SendInput(2, click, sizeof(INPUT));
     });
-    steps.insert(steps.end(), 15, [] {});  // time for the click, on a busy machine too
+    steps.insert(steps.end(), 3, [] {});  // time for the click
     steps.push_back([] { dialog::UnloadConfig(); });
     g_steps = std::move(steps);
     UINT_PTR timer = SetTimer(nullptr, 0, 200, &NextStep);
