@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/vandrel.h"
 #include "disposal/rules.h"
@@ -58,10 +59,19 @@ bool PlaceTaken(const journal::Line& last) {
   return true;
 }
 
+// The folders the song left empty and that went are made again, outermost
+// first, before the song comes back into them.
+void MakeFoldersAgain(const journal::Line& last) {
+  const std::vector<std::wstring> folders = journal::SplitFolders(last.removedFolders);
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+    platform::Files().MakeFolder(*folder);
+}
+
 }  // namespace
 
 std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done) {
   if (done.what == L"moved") return L"Moved to " + Parent(done.movedTo) + L": " + NameOf(song);
+  if (done.what == L"held") return L"Held in " + Parent(done.movedTo) + L": " + NameOf(song);
   if (done.what == L"recycled") return L"Deleted (Recycle Bin): " + NameOf(song);
   return L"Deleted for good: " + NameOf(song);
 }
@@ -107,6 +117,7 @@ void Vandrel::Undo(bool confirm) {
         !Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\nIt comes back from the Recycle Bin."))
       return;
     if (PlaceTaken(last)) return;
+    MakeFoldersAgain(last);
     // Where the journal names the Recycle Bin's item, it comes back without a
     // search; older lines name none.
     const platform::OpResult back = last.newPath.empty() ? files.RestoreRecycled(last.path)
@@ -118,8 +129,13 @@ void Vandrel::Undo(bool confirm) {
       return;
     }
   } else {
-    if (confirm && !Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
+    const bool held = last.what == L"held";
+    if (confirm && !Ask(held ? L"Undo the delete of\r\n" + last.path +
+                                   L"?\r\n\r\nIt comes back from the holding folder\r\n" + last.newPath
+                             : L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?"))
+      return;
     // A move never replaces a file: why one failed is looked into only then.
+    MakeFoldersAgain(last);
     const platform::OpResult back = files.MoveFile(last.newPath, last.path);
     if (!back.ok() && !disposal::FileExists(last.newPath)) {
       Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
@@ -133,9 +149,10 @@ void Vandrel::Undo(bool confirm) {
       return;
     }
     // The letter and artist folders the move made, once empty, up to the
-    // target folder of the settings that moved it.
+    // target folder of the settings that moved it; the holding folder made none.
     settings::Profile saved;
-    const std::wstring root = last.profile == workingProfile_              ? savingPlace_
+    const std::wstring root = held                                         ? L""
+                              : last.profile == workingProfile_            ? savingPlace_
                               : settings::ReadProfile(last.profile, saved) ? saved.savingPlace
                                                                            : L"";
     for (std::wstring folder = Parent(last.newPath); Below(folder, root) && files.RemoveFolder(folder).ok();

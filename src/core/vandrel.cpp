@@ -62,6 +62,9 @@ class SavedSettings : public disposal::ActHost {
   bool createArtistFolder() override { return profile_.createArtistFolder; }
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   bool artistFromTags() override { return profile_.artistFromTags; }
+  bool removeEmptyFolders() override { return profile_.removeEmptyFolders; }
+  std::wstring holdingFolder() override { return plugin_.holdingFolder(); }
+  std::vector<std::wstring> keptFolders() override { return plugin_.keptFolders(); }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     plugin_.Recorded(profile_.name, song, done, index);
@@ -184,6 +187,8 @@ void Vandrel::LoadUndoSettings() {
   std::wstring notify, key, modifiers;
   undoKey_ = undoModifiers_ = 0;
   notify_ = !ini.ReadValue(settings::kConfigSection, settings::kNotifyKey, notify) || notify != L"0";
+  holdingFolder_.clear();
+  ini.ReadValue(settings::kConfigSection, settings::kHoldingFolderKey, holdingFolder_);
   if (!ini.ReadValue(settings::kConfigSection, settings::kUndoKeyKey, key) || key.empty() || key == L"0")
     return;
   ini.ReadValue(settings::kConfigSection, settings::kUndoModifiersKey, modifiers);
@@ -233,6 +238,28 @@ void Vandrel::Setnotify(bool on) {
   }
 }
 
+std::vector<std::wstring> Vandrel::keptFolders() {
+  std::vector<std::wstring> kept{savingPlace_}, names;
+  if (!settings::SettingsIni().Enum_SectionNames(names)) return kept;
+  for (const std::wstring& name : names) {
+    settings::Profile profile;
+    if (name != settings::kConfigSection && settings::ReadProfile(name, profile) &&
+        !profile.savingPlace.empty())
+      kept.push_back(profile.savingPlace);
+  }
+  return kept;
+}
+
+void Vandrel::SetholdingFolder(const std::wstring& folder) {
+  holdingFolder_ = folder;
+  settings::IniClass& ini = settings::SettingsIni();
+  if (!ini.WriteValue(settings::kConfigSection, settings::kHoldingFolderKey, folder)) {
+    platform::Ui().MessageBox(L"The holding folder holds until Winamp ends, but could not be saved:\r\n\r\n" +
+                                  ini.LastErrorDescription(),
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  }
+}
+
 void Vandrel::LoadLastUsedProfile() {
   auto& ui = platform::Ui();
   settings::IniClass& ini = settings::SettingsIni();
@@ -267,6 +294,7 @@ void Vandrel::LoadLastUsedProfile() {
   const std::wstring bad = settings::ProfilePlaylistEntry(lastUsed, keys, values, playlistEntry_);
   if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   artistFromTags_ = settings::ProfileArtistFromTags(keys, values);
+  removeEmptyFolders_ = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
@@ -514,9 +542,11 @@ void Vandrel::MoveToPlaylistStart() {
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
 disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal,
-                                      disposal::Disposal* done, std::int32_t index) {
+                                      disposal::Disposal* done, std::int32_t index,
+                                      disposal::RunChoices* run) {
   disposal::Disposal disposal;
-  const disposal::ActOutcome outcome = disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal);
+  const disposal::ActOutcome outcome =
+      disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal, run);
   if (outcome == disposal::ActOutcome::Disposed) Journal(workingProfile_, song, disposal, index, true);
   if (done) *done = disposal;
   return outcome;
@@ -529,9 +559,9 @@ void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, con
   journal::Writer once(path);
   if (keepOpen && !journalOpen_) journalOpen_ = std::make_unique<journal::Writer>(path);
   journal::Writer& writer = keepOpen ? *journalOpen_ : once;
-  const platform::OpResult written =
-      writer.Write({platform::Files().LocalTime(), done.what, song,
-                    done.binItem.empty() ? done.movedTo : done.binItem, profile, index});
+  const platform::OpResult written = writer.Write(
+      {platform::Files().LocalTime(), done.what, song, done.binItem.empty() ? done.movedTo : done.binItem,
+       profile, index, journal::JoinFolders(done.removedFolders)});
   if (written.ok() || std::exchange(journalFailureTold_, true)) return;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +

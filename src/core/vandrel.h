@@ -33,7 +33,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // The object's own interface.
   disposal::ActOutcome Act() override;
   disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal, disposal::Disposal* done,
-                               std::int32_t index) override;
+                               std::int32_t index, disposal::RunChoices* run) override;
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     Recorded(workingProfile_, song, done, index);
   }
@@ -74,6 +74,14 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetplaylistEntry(std::int32_t mode) override { playlistEntry_ = mode; }
   bool artistFromTags() override { return artistFromTags_; }
   void SetartistFromTags(bool theValue) override { artistFromTags_ = theValue; }
+  bool removeEmptyFolders() override { return removeEmptyFolders_; }
+  void SetremoveEmptyFolders(bool theValue) override { removeEmptyFolders_ = theValue; }
+  // The holding folder, as "iniConfig" keeps it (empty: none); saved at once.
+  std::wstring holdingFolder() override { return holdingFolder_; }
+  // Every profile's target folder and the working one's: no folder left
+  // empty by a song goes that is one of these.
+  std::vector<std::wstring> keptFolders() override;
+  void SetholdingFolder(const std::wstring& folder) override;
   void MoveToPlaylistStart() override;
   void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
   void RefreshShortcuts(bool tellClashes) override;
@@ -91,7 +99,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void Undo(bool confirm);
   // Shows the notice, when notices are on.
   void Notice(const std::wstring& text);
-  // The undo shortcut and the notices' switch, from "iniConfig".
+  // The undo shortcut, the notices' switch and the holding folder, from "iniConfig".
   void LoadUndoSettings();
   // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,
   // each saved profile's and undo's, each id posted once.
@@ -116,6 +124,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool createArtistFolder_ = false;
   std::int32_t playlistEntry_ = 0;
   bool artistFromTags_ = false;
+  bool removeEmptyFolders_ = false;
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;
@@ -124,6 +133,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::int32_t undoKey_ = 0;  // none
   std::int32_t undoModifiers_ = 0;
   bool notify_ = true;
+  std::wstring holdingFolder_;                    // none
   std::string stepPast_;                          // the delete for good the undo shortcut has named once
   std::unique_ptr<journal::Writer> journalOpen_;  // kept open by the whole-playlist run
   winamp::GlobalHotkeys globalHotkeys_;

@@ -1,6 +1,6 @@
 // The profile's settings beyond the first page's: whether its shortcut stays
-// active beside the working one's, artist folders from the songs' tags, and
-// what becomes of the song's playlist entry. Saved and loaded with the rest.
+// active beside the working one's, artist folders from the songs' tags,
+// folders left empty, and what becomes of the song's playlist entry. Saved and loaded with the rest.
 #include <algorithm>
 
 #include "dialog/frm_config.h"
@@ -37,11 +37,19 @@ const std::vector<Placement>& ProfilePage() {
       {&C::playlistEntryLabel, ControlKind::Label, &C::playlistGroup, 8, 20, 233, 17,
        L"The song's playlist entry:", kVerdana, kBackground, false, 0},
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::playlistGroup, 8, 40, 233, 24, L"", kVerdana, kWhite,
-       false, 42},
+       false, 43},
       {&C::profileNote, ControlKind::Label, &C::profilePage, 8, 192, 321, 49,
        L"These settings belong to the profile, as those of the first page do: Save Settings saves them "
        L"all, Load Settings applies them all.",
        kVerdana, kBackground, false, 0},
+  };
+  return page;
+}
+
+const std::vector<Placement>& ProfilePageLater() {
+  static const std::vector<Placement> page = {
+      {&C::chkRemoveEmptyFolders, ControlKind::CheckBox, &C::artistGroup, 8, 56, 305, 32,
+       L"Remove the folders the song leaves empty", kVerdana, kBackground, false, 42},
   };
   return page;
 }
@@ -56,6 +64,7 @@ void FrmConfig::ShowProfilePage(const settings::Profile& profile) {
   f.SetChecked(c_.chkAlwaysActive, profile.alwaysActive);
   f.Select(c_.cmbPlaylistEntry, profile.playlistEntry);
   f.SetChecked(c_.chkArtistFromTags, profile.artistFromTags);
+  f.SetChecked(c_.chkRemoveEmptyFolders, profile.removeEmptyFolders);
 }
 
 void FrmConfig::CollectProfilePage(settings::Profile& profile) {
@@ -63,6 +72,7 @@ void FrmConfig::CollectProfilePage(settings::Profile& profile) {
   profile.alwaysActive = f.Checked(c_.chkAlwaysActive);
   profile.playlistEntry = std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry));
   profile.artistFromTags = f.Checked(c_.chkArtistFromTags);
+  profile.removeEmptyFolders = f.Checked(c_.chkRemoveEmptyFolders);
 }
 
 }  // namespace vandrel::dialog

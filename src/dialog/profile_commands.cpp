@@ -119,8 +119,10 @@ void FrmConfig::LoadSettings_Click() {
     notes.push_back(bad);
   }
   later.artistFromTags = settings::ProfileArtistFromTags(keys, values);
+  later.removeEmptyFolders = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
   plugin_->SetplaylistEntry(later.playlistEntry);
   plugin_->SetartistFromTags(later.artistFromTags);
+  plugin_->SetremoveEmptyFolders(later.removeEmptyFolders);
   ShowProfilePage(later);
 
   if (!notes.empty()) {

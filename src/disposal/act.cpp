@@ -1,5 +1,6 @@
 #include "disposal/act.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -89,10 +90,106 @@ Disposal DeleteSong(const std::wstring& song, bool intoBin) {
   return {L"deleted", L"", L""};
 }
 
+std::wstring WithoutTrailingSeparator(std::wstring folder) {
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  return folder;
+}
+
+// Where the Recycle Bin cannot take the song: what the user wants done with
+// it. With a holding folder that can take files the question offers it first
+// (its default answer), and `holding` names it; a holding folder that is
+// missing or cannot be written is said, and the question offers a delete for
+// good or keeping the song. In a whole-playlist run the answer holds for
+// every later song the Recycle Bin cannot take.
+BinRefused WhenBinRefuses(ActHost& host, const std::wstring& song, const platform::OpResult& why,
+                          RunChoices* run, std::wstring& holding) {
+  holding = WithoutTrailingSeparator(host.holdingFolder());
+  std::wstring unusable;
+  if (!holding.empty()) {
+    const platform::OpResult writable = platform::Files().CanWriteIn(holding);
+    if (!writable.ok()) {
+      unusable = L"\r\n\r\nThe holding folder\r\n" + holding + L"\r\ncannot take it: " + writable.Reason();
+      holding.clear();
+    }
+  }
+  if (run && run->binRefused && (*run->binRefused != BinRefused::Hold || !holding.empty()))
+    return *run->binRefused;
+  const std::wstring forRun =
+      run ? L"\r\n\r\nThe answer holds for every song of this run that cannot go to the Recycle Bin." : L"";
+  BinRefused answer;
+  if (!holding.empty()) {
+    const platform::Answer said = platform::Ui().MessageBox(
+        L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: move it into the holding folder\r\n" +
+            holding + L"?\r\n\r\n" + why.Reason() +
+            L"\r\n\r\nYes moves it there, No deletes it for good, Cancel keeps it." + forRun,
+        L"Vandrel", platform::Icon::Question, platform::Buttons::YesNoCancel);
+    answer = said == platform::Answer::Yes  ? BinRefused::Hold
+             : said == platform::Answer::No ? BinRefused::Delete
+                                            : BinRefused::Keep;
+  } else {
+    answer = platform::Ui().MessageBox(
+                 L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: delete it for good?\r\n\r\n" +
+                     why.Reason() + unusable + forRun,
+                 L"Vandrel", platform::Icon::Question, platform::Buttons::OkCancel) == platform::Answer::Ok
+                 ? BinRefused::Delete
+                 : BinRefused::Keep;
+  }
+  if (run) run->binRefused = answer;
+  return answer;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+  auto& ui = platform::Ui();
+  return !a.empty() && !b.empty() &&
+         ui.Lower(WithoutTrailingSeparator(a)) == ui.Lower(WithoutTrailingSeparator(b));
+}
+
+// Once the song has left, its folder goes when it holds nothing at all
+// (hidden and system files are something: the system refuses to remove a
+// folder that holds anything), then its parent on the same terms, and so on;
+// never a drive's root, the target folder, the holding folder or any
+// profile's target folder. The folders removed, innermost first.
+std::vector<std::wstring> RemoveEmptiedFolders(ActHost& host, const std::wstring& song) {
+  std::vector<std::wstring> kept = host.keptFolders();
+  kept.push_back(host.savingPlace());
+  kept.push_back(host.holdingFolder());
+  std::vector<std::wstring> removed;
+  for (std::wstring folder = song.substr(0, song.find_last_of(L"\\/")); folder.size() > 3;
+       folder = folder.substr(0, folder.find_last_of(L"\\/"))) {
+    if (std::any_of(kept.begin(), kept.end(), [&](const std::wstring& k) { return SameFolder(k, folder); }))
+      break;
+    if (!platform::Files().RemoveFolder(folder).ok()) break;
+    removed.push_back(folder);
+  }
+  return removed;
+}
+
+// Moves the song into the holding folder under its own name, or the first
+// free " (2)", " (3)", ... of it: nothing there is ever replaced.
+Disposal HoldSong(const std::wstring& song, const std::wstring& holding) {
+  const std::wstring place = FreePlaceIn(holding, song.substr(song.find_last_of(L"\\/") + 1));
+  ThrowIfFailed(Retried([&] { return platform::Files().MoveFile(song, place); }),
+                L"Could not move the file\r\n" + song + L"\r\ninto the holding folder\r\n" + place);
+  return {L"held", place, L""};
+}
+
 }  // namespace
 
+std::wstring FreePlaceIn(const std::wstring& folder, const std::wstring& name) {
+  const std::wstring base = WithoutTrailingSeparator(folder);
+  const std::wstring into = base + (!base.empty() && base.back() == L'\\' ? L"" : L"\\");
+  const std::size_t dot = name.find_last_of(L'.');
+  const bool hasExtension = dot != std::wstring::npos && dot != 0;
+  const std::wstring stem = hasExtension ? name.substr(0, dot) : name;
+  const std::wstring extension = hasExtension ? name.substr(dot) : L"";
+  std::wstring place = into + name;
+  for (int number = 2; FileExists(place); ++number)
+    place = into + stem + L" (" + std::to_wstring(number) + L")" + extension;
+  return place;
+}
+
 ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
-                   Disposal* done) {
+                   Disposal* done, RunChoices* run) {
   if (song.compare(0, 2, L"\\\\") == 0) {
     if (showNetworkRefusal) ShowInformation(kNetworkRefused);
     return ActOutcome::NetworkRefused;
@@ -118,17 +215,21 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
 
   // A delete follows Winamp's own preference. Where the Recycle Bin cannot
   // take the file, the shell would destroy it and report it recycled: the
-  // user says first whether it goes for good.
+  // user says first what becomes of it.
   auto& files = platform::Files();
   bool intoBin = !move && winamp::UsesRecycleBin(host.WinAmpWindowHandle());
+  std::wstring holding;
   if (intoBin) {
     const platform::OpResult bin = files.RecycleBinTakes(song);
     if (!bin.ok()) {
-      if (platform::Ui().MessageBox(
-              L"The file\r\n" + song + L"\r\ncannot go to the Recycle Bin: delete it for good?\r\n\r\n" +
-                  bin.Reason(),
-              L"Vandrel", platform::Icon::Question, platform::Buttons::OkCancel) != platform::Answer::Ok) {
-        return ActOutcome::Kept;
+      switch (WhenBinRefuses(host, song, bin, run, holding)) {
+        case BinRefused::Keep:
+          return ActOutcome::Kept;
+        case BinRefused::Delete:
+          holding.clear();
+          break;
+        case BinRefused::Hold:
+          break;
       }
       intoBin = false;
     }
@@ -137,7 +238,10 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   if (stopFirst) SendCommand(host, winamp::kCmdStop);
 
   ActOutcome outcome = ActOutcome::Disposed;
-  if (!move) {
+  if (!holding.empty()) {
+    const Disposal held = HoldSong(song, holding);
+    if (done) *done = held;
+  } else if (!move) {
     const Disposal deleted = DeleteSong(song, intoBin);
     if (done) *done = deleted;
   } else {
@@ -154,6 +258,10 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     }
   }
 
+  if (outcome == ActOutcome::Disposed && host.removeEmptyFolders()) {
+    std::vector<std::wstring> removed = RemoveEmptiedFolders(host, song);
+    if (done) done->removedFolders = std::move(removed);
+  }
   return outcome;
 }
 

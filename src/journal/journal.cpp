@@ -9,7 +9,7 @@ namespace vandrel::journal {
 namespace {
 
 constexpr std::uint64_t kKeptBytes = kMostBytes / 4 * 3;
-constexpr const wchar_t* kKinds[] = {L"deleted", L"recycled", L"moved", L"undone"};
+constexpr const wchar_t* kKinds[] = {L"deleted", L"recycled", L"moved", L"held", L"undone"};
 
 std::wstring Field(std::wstring text) {
   for (wchar_t& c : text)
@@ -106,14 +106,16 @@ std::wstring PathBeside(const std::wstring& settingsFile) {
 std::string Format(const Line& line) {
   return line.time + '\t' + ToUtf8(Field(line.what)) + '\t' + ToUtf8(Field(line.path)) + '\t' +
          ToUtf8(Field(line.newPath)) + '\t' + ToUtf8(Field(line.profile)) + '\t' +
-         std::to_string(line.index) + "\r\n";
+         std::to_string(line.index) +
+         (line.removedFolders.empty() ? "" : '\t' + ToUtf8(Field(line.removedFolders))) + "\r\n";
 }
 
 std::optional<Line> Parse(const std::string& text) {
   std::string body = text;
   while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   const std::vector<std::string> fields = Split(body, '\t');
-  if (fields.size() != 6 || fields[0].empty() || fields[5].empty() || fields[5].size() > 10)
+  if ((fields.size() != 6 && fields.size() != 7) || fields[0].empty() || fields[5].empty() ||
+      fields[5].size() > 10)
     return std::nullopt;
   for (std::size_t i = fields[5][0] == '-' ? 1 : 0; i < fields[5].size(); ++i)
     if (fields[5][i] < '0' || fields[5][i] > '9') return std::nullopt;
@@ -130,6 +132,11 @@ std::optional<Line> Parse(const std::string& text) {
   line.path = *path;
   line.newPath = *newPath;
   line.profile = *profile;
+  if (fields.size() == 7) {
+    std::optional<std::wstring> folders = FromUtf8(fields[6]);
+    if (!folders || folders->empty() || folders->back() != L'|') return std::nullopt;
+    line.removedFolders = *folders;
+  }
   const long long index = std::stoll(fields[5]);
   if (index < -1 || index > INT32_MAX) return std::nullopt;
   line.index = static_cast<std::int32_t>(index);
@@ -155,6 +162,19 @@ std::optional<Line> NewestUndoable(const std::string& text) {
   }
   if (open.empty()) return std::nullopt;
   return open.back();
+}
+
+std::wstring JoinFolders(const std::vector<std::wstring>& folders) {
+  std::wstring joined;
+  for (const std::wstring& folder : folders) joined += folder + L'|';
+  return joined;
+}
+
+std::vector<std::wstring> SplitFolders(const std::wstring& joined) {
+  std::vector<std::wstring> folders;
+  for (std::size_t start = 0, end; (end = joined.find(L'|', start)) != std::wstring::npos; start = end + 1)
+    folders.push_back(joined.substr(start, end - start));
+  return folders;
 }
 
 platform::OpResult Append(const std::wstring& path, const Line& line) { return Writer(path).Write(line); }

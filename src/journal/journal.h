@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -19,11 +20,15 @@ inline constexpr std::uint64_t kMostBytes = 1024 * 1024;
 
 struct Line {
   std::string time;         // local, ISO 8601
-  std::wstring what;        // "deleted", "recycled", "moved" or "undone"
+  std::wstring what;        // "deleted", "recycled", "moved", "held" or "undone"
   std::wstring path;        // the file as Winamp named it
-  std::wstring newPath;     // where a move put it; empty otherwise
+  std::wstring newPath;     // where a move put it, or the holding folder, or the Recycle Bin's item
   std::wstring profile;     // the settings that acted
   std::int32_t index = -1;  // the playlist index the entry had
+  // The folders the song left empty and that went, innermost first, each
+  // closed by '|' (which no path holds); a seventh field, written only when
+  // there are any, so lines without it read as before.
+  std::wstring removedFolders = {};
   friend bool operator==(const Line&, const Line&) = default;
 };
 
@@ -35,8 +40,8 @@ std::wstring PathBeside(const std::wstring& settingsFile);
 // a space.
 std::string Format(const Line& line);
 // One line of the file (with or without its CR LF); none when it is not one
-// that Format writes: other field counts, an unknown kind, a path missing, an
-// index that is no number, bytes that are not UTF-8.
+// that Format writes: other field counts (six, or seven with removed folders), an unknown kind, a path
+// missing, an index that is no number, bytes that are not UTF-8.
 std::optional<Line> Parse(const std::string& text);
 
 // The journal file, open while lines come one after another (the
@@ -64,6 +69,10 @@ platform::OpResult Append(const std::wstring& path, const Line& line);
 // same path, new path, profile and index); lines that do not parse are passed
 // over. None when every disposal was taken back.
 std::optional<Line> NewestUndoable(const std::string& text);
+
+// The removed folders as a Line holds them, and back.
+std::wstring JoinFolders(const std::vector<std::wstring>& folders);
+std::vector<std::wstring> SplitFolders(const std::wstring& joined);
 
 std::string ToUtf8(const std::wstring& text);
 // None when the bytes are not UTF-8.

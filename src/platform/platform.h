@@ -101,8 +101,8 @@ class WindowSystem {
 };
 
 enum class Icon { Information, Question, Exclamation, Critical };
-enum class Buttons { Ok, OkCancel };
-enum class Answer { Ok, Cancel };
+enum class Buttons { Ok, OkCancel, YesNoCancel };  // Yes is the default button
+enum class Answer { Ok, Cancel, Yes, No };
 
 // Modal message boxes and the system's text rules.
 class UserInterface {
@@ -183,6 +183,10 @@ class FileSystem {
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
   // Removes a folder; fails when it is not empty.
   virtual OpResult RemoveFolder(const std::wstring& path) = 0;
+  // Whether a file can be made in the folder: one is made and gone again at
+  // once. Fails, with the reason, where the folder is missing or cannot be
+  // written.
+  virtual OpResult CanWriteIn(const std::wstring& folder) = 0;
   // Opens the file for AppendFile::Append, created when missing; null, with
   // `result` telling why, when it cannot be opened.
   virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path, OpResult& result) = 0;

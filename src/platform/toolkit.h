@@ -169,6 +169,9 @@ class Toolkit {
   virtual void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) = 0;
   // Takes the notice off the screen, if one is up.
   virtual void HideNotice() = 0;
+  // The system's folder picker over `owner`, titled `title`: the folder the
+  // user chose, or empty when none was chosen.
+  virtual std::wstring PickFolder(WindowHandle owner, const std::wstring& title) = 0;
 };
 
 inline Toolkit& Widgets() { return *Current().toolkit; }

@@ -74,7 +74,8 @@ std::array<std::wstring, kProfileKeys.size()> ProfileValues(const Profile& p) {
           std::to_wstring(p.modifiers),
           flag(p.alwaysActive),
           std::to_wstring(p.playlistEntry),
-          flag(p.artistFromTags)};
+          flag(p.artistFromTags),
+          flag(p.removeEmptyFolders)};
 }
 
 bool ReadProfile(const std::wstring& name, Profile& profile) {
@@ -102,6 +103,7 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
   ProfilePlaylistEntry(name, keys, values, profile.playlistEntry);
   profile.artistFromTags = ProfileArtistFromTags(keys, values);
+  profile.removeEmptyFolders = ProfileFlag(keys, values, kRemoveEmptyFoldersPosition);
   return true;
 }
 
@@ -135,7 +137,11 @@ std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<st
 }
 
 bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values) {
-  constexpr std::size_t at = kArtistFromTagsPosition;
+  return ProfileFlag(keys, values, kArtistFromTagsPosition);
+}
+
+bool ProfileFlag(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values,
+                 std::size_t at) {
   return at < keys.size() && at < values.size() && platform::Ui().Lower(keys[at]) == kProfileReadNames[at] &&
          ProfileBoolean(values[at]);
 }

@@ -18,24 +18,28 @@ inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
 inline constexpr wchar_t kUndoKeyKey[] = L"UndoKey";
 inline constexpr wchar_t kUndoModifiersKey[] = L"UndoModifiers";
 inline constexpr wchar_t kNotifyKey[] = L"Notify";
+// Where a song goes that the Recycle Bin cannot take, when the user says so
+// (none while missing or empty).
+inline constexpr wchar_t kHoldingFolderKey[] = L"HoldingFolder";
 
 // Keys as written, in their fixed order, and the lower-case names readers
 // expect. The first five are every profile's; the later ones (the hotkey's
 // modifier keys, whether its shortcut stays active beside the working one's,
 // what becomes of the playlist entry, whether the artist folder is named
-// after the song's artist tag) came later, so a profile without them is
-// complete.
-inline constexpr std::array<const wchar_t*, 9> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption", L"createArtistFolder",
-    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags"};
-inline constexpr std::array<const wchar_t*, 9> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace",   L"sortingoption", L"createartistfolder",
-    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags"};
+// after the song's artist tag, whether folders a song leaves empty go) came
+// later, so a profile without them is complete.
+inline constexpr std::array<const wchar_t*, 10> kProfileKeys = {
+    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption",  L"createArtistFolder",
+    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags", L"removeEmptyFolders"};
+inline constexpr std::array<const wchar_t*, 10> kProfileReadNames = {
+    L"key",       L"movetofolder", L"savingplace",   L"sortingoption",  L"createartistfolder",
+    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags", L"removeemptyfolders"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
 inline constexpr std::size_t kPlaylistEntryPosition = 7;
 inline constexpr std::size_t kArtistFromTagsPosition = 8;
+inline constexpr std::size_t kRemoveEmptyFoldersPosition = 9;
 
 // What becomes of the playing entry once its file was deleted or moved.
 inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
@@ -54,6 +58,9 @@ std::wstring BadPlaylistEntryMessage(const std::wstring& name, const std::wstrin
 // Whether the profile read as `keys` and `values` names its artist folders
 // after the songs' artist tags: false when it has no such entry at its place.
 bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
+// A yes-or-no entry at its place: false when the profile has none there.
+bool ProfileFlag(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values,
+                 std::size_t position);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.
 struct Profile {
@@ -67,6 +74,7 @@ struct Profile {
   bool alwaysActive = false;
   std::int32_t playlistEntry = kLeaveEntry;
   bool artistFromTags = false;
+  bool removeEmptyFolders = false;  // the folders a song leaves empty go
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

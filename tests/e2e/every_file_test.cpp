@@ -177,6 +177,31 @@ TEST(RecycleBin, AFullOneTakesTheSongAndGivesItBackOneThatCannotIsAskedFirstOneT
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
+TEST(RecycleBin, ASongItCannotTakeGoesIntoTheHoldingFolderUnderAFreeNameAndComesBack) {
+  TempFolder music;
+  const std::string a = music.File("a.mp3", "song a");
+  const std::string held = music.Path("Held");
+  music.File("Held\\a.mp3", "older");
+  OwnRecycleBin none(0, false);
+  PluginSession session;
+  ASSERT_TRUE(session.Start(
+      {a}, SettingsFile({}) + "HoldingFolder=" + held + "\r\nUndoKey=26\r\nUndoModifiers=3\r\n"));
+  ASSERT_TRUE(session.standin().SetRecycleBin(true));
+  ASSERT_TRUE(PressWinKey('K'));
+  EXPECT_NE(Answer(FindMessageBox("Vandrel"), IDYES).find("move it into the holding folder\r\n" + held + "?"),
+            std::string::npos);
+  ASSERT_TRUE(WaitUntil([&] { return !FileExists(a) && !session.standin().State().handling; }));
+  EXPECT_EQ(ReadWholeFile(held + "\\a (2).mp3"), "song a");
+  EXPECT_EQ(ReadWholeFile(held + "\\a.mp3"), "older");
+  const std::string journal = session.Ini().substr(0, session.Ini().rfind('\\') + 1) + "vandrel-journal.txt";
+  EXPECT_NE(ReadWholeFile(journal).find("\theld\t" + a + "\t" + held + "\\a (2).mp3\t"), std::string::npos);
+  ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(a) && !session.standin().State().handling; }));
+  EXPECT_EQ(ReadWholeFile(a), "song a");
+  EXPECT_FALSE(FileExists(held + "\\a (2).mp3"));
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
 TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFileName) {
   TempFolder music, target;
   const struct {

@@ -149,6 +149,8 @@ class FakeToolkit : public platform::Toolkit {
     notices.push_back(text);
   }
   void HideNotice() override { notices.push_back(L""); }
+  std::wstring picked;  // what the folder picker answers
+  std::wstring PickFolder(platform::WindowHandle, const std::wstring&) override { return picked; }
 
  private:
   FakeFiles& files_;

@@ -386,6 +386,11 @@ class FakeFiles : public platform::FileSystem {
     folders.erase(k);
     return {};
   }
+  // Fails while "CanWriteIn <folder>" is failing.
+  platform::OpResult CanWriteIn(const std::wstring& folder) override {
+    if (!IsFolder(folder)) return Fail(3);
+    return Check(L"CanWriteIn " + Key(folder));
+  }
   // Each write fails while "Append <path>" is failing.
   struct Appending : platform::AppendFile {
     Appending(FakeFiles& files, std::wstring key) : files(files), key(std::move(key)) {}
