@@ -1,6 +1,7 @@
 // Undo: takes back the newest disposal of the journal that was not taken
 // back yet; and the notices that tell of disposals and undos.
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -76,10 +77,28 @@ std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done) 
   return L"Deleted for good: " + NameOf(song);
 }
 
-void Vandrel::Notice(const std::wstring& text) {
+void Vandrel::Notice(const std::wstring& text, const std::optional<journal::Line>& told) {
   constexpr unsigned kNoticeMs = 2500;
-  if (notify_ && platform::Current().toolkit)
-    platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs);
+  if (!notify_ || !platform::Current().toolkit) return;
+  std::function<void()> undo;
+  if (told) undo = [this, line = *told] { Guarded([&] { UndoFromNotice(line); }); };
+  platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs, std::move(undo));
+}
+
+void Vandrel::UndoFromNotice(const journal::Line& told) {
+  FlushJournal();
+  std::string text;
+  std::optional<journal::Line> newest;
+  if (platform::Files().ReadAllBytes(journal::PathBeside(settings::SettingsIni().FileName()), text).ok())
+    newest = journal::NewestUndoable(text);
+  if (newest != told) {
+    Tell(L"Nothing was changed: " + NameOf(told.path) +
+             L" is no longer the newest delete or move not taken back. Undo last, in the dialog, takes back "
+             L"the newest.",
+         platform::Icon::Information);
+    return;
+  }
+  Undo(false);
 }
 
 void Vandrel::Undo(bool confirm) {

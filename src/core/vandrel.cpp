@@ -552,22 +552,28 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
   return outcome;
 }
 
-void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-                      std::int32_t index, bool keepOpen) {
+journal::Line Vandrel::Journal(const std::wstring& profile, const std::wstring& song,
+                               const disposal::Disposal& done, std::int32_t index, bool keepOpen) {
   const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
   if (journalOpen_ && journalOpen_->path() != path) journalOpen_.reset();
   journal::Writer once(path);
   if (keepOpen && !journalOpen_) journalOpen_ = std::make_unique<journal::Writer>(path);
   journal::Writer& writer = keepOpen ? *journalOpen_ : once;
-  const platform::OpResult written = writer.Write(
-      {platform::Files().LocalTime(), done.what, song, done.binItem.empty() ? done.movedTo : done.binItem,
-       profile, index, journal::JoinFolders(done.removedFolders)});
-  if (written.ok() || std::exchange(journalFailureTold_, true)) return;
+  const journal::Line line{platform::Files().LocalTime(),
+                           done.what,
+                           song,
+                           done.binItem.empty() ? done.movedTo : done.binItem,
+                           profile,
+                           index,
+                           journal::JoinFolders(done.removedFolders)};
+  const platform::OpResult written = writer.Write(line);
+  if (written.ok() || std::exchange(journalFailureTold_, true)) return line;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +
           L"\r\n\r\nSongs are still deleted and moved as asked; this is said once until "
           L"Winamp starts again.",
       kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  return line;
 }
 
 void Vandrel::FlushJournal() { journalOpen_.reset(); }
@@ -582,8 +588,7 @@ void Vandrel::OnUndoKey() {
 
 void Vandrel::Recorded(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
                        std::int32_t index) {
-  Journal(profile, song, done, index);
-  Notice(NoticeOf(song, done));
+  Notice(NoticeOf(song, done), Journal(profile, song, done, index));
 }
 
 void Vandrel::OnProfileHotKey(const std::wstring& profile) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,8 +45,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // touched; the first failure of a session is told, the disposal stands
   // either way. `keepOpen` (the whole-playlist run) leaves the file open
   // for the next line, until FlushJournal.
-  void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-               std::int32_t index, bool keepOpen = false);
+  // The line as it was written (or as it would have been).
+  journal::Line Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+                        std::int32_t index, bool keepOpen = false);
   // Lets go of the journal the whole-playlist run kept open.
   void FlushJournal() override;
   // Takes back the newest disposal of the journal not yet taken back, once
@@ -97,8 +99,12 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // Takes back the newest disposal not taken back; with `confirm` only once
   // the user has confirmed what it is, else at once (the undo shortcut).
   void Undo(bool confirm);
-  // Shows the notice, when notices are on.
-  void Notice(const std::wstring& text);
+  // Shows the notice, when notices are on; after a disposal (`told`, its
+  // journal line), with an Undo of its own.
+  void Notice(const std::wstring& text, const std::optional<journal::Line>& told = std::nullopt);
+  // The notice's Undo: takes back the disposal it told of, as the undo
+  // shortcut does, when that is still the newest not taken back.
+  void UndoFromNotice(const journal::Line& told);
   // The undo shortcut, the notices' switch and the holding folder, from "iniConfig".
   void LoadUndoSettings();
   // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,

@@ -202,6 +202,29 @@ TEST_F(JournalTest, FoldersASongLeftEmptyGoUpToOneThatHoldsAnythingAndUndoMakesT
   EXPECT_TRUE(files.IsFolder(L"D:\\Keep")) << "a target folder stays";
 }
 
+TEST_F(JournalTest, TheNoticesUndoTakesBackWhatItToldOfWhileThatIsTheNewestNotTakenBack) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  files.AddFile(L"C:\\a.mp3", "a");
+  files.AddFile(L"C:\\b.mp3", "b");
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3"};
+  plugin.Act();
+  const std::function<void()> undoA = kit.undo;
+  windows.position = 1;
+  plugin.Act();
+  const std::function<void()> undoB = kit.undo;
+  ASSERT_TRUE(undoA && undoB);
+  undoA();
+  EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a.mp3 is no longer the newest"), 0u);
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  undoB();
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\b.mp3")], "b");
+  EXPECT_EQ(kit.notices.back(), L"Put back: b.mp3");
+  EXPECT_FALSE(kit.undo) << "a put back has no Undo";
+  undoA();
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\a.mp3")], "a");
+}
+
 TEST_F(JournalTest, TheUndoShortcutRestoresFromTheRecycleBinAndStepsPastADeleteForGoodAtItsSecondPress) {
   testing::FakeToolkit kit{files};
   platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};

@@ -230,6 +230,24 @@ TEST_F(DialogWindow, TheNoticeNeverTakesTheFocusAndGoesWhenClickedReplacedOrItsT
   EXPECT_FALSE(IsWindow(notice)) << "a click dismisses it";
   EXPECT_EQ(GetForegroundWindow(), owner);
 
+  // Its Undo, a visible control at its right end: a click there undoes, and the notice goes.
+  int undone = 0;
+  kit.ShowNotice(L"Deleted for good: a.mp3", winamp, 60000, [&] { ++undone; });
+  notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
+  HWND undo = FindWindowExW(notice, nullptr, L"Static", L"Undo");
+  ASSERT_NE(undo, nullptr);
+  EXPECT_TRUE(IsWindowVisible(undo));
+  GetWindowRect(undo, &r);
+  RECT whole{};
+  GetWindowRect(notice, &whole);
+  EXPECT_GT(r.left, Centre(whole).x) << "at its right end";
+  SetCursorPos(Centre(r).x, Centre(r).y);
+  SendInput(2, click, sizeof(INPUT));
+  PumpFor(300);
+  EXPECT_EQ(undone, 1);
+  EXPECT_FALSE(IsWindow(notice));
+  EXPECT_EQ(GetForegroundWindow(), owner);
+
   kit.ShowNotice(L"brief", winamp, 200);
   notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
   PumpFor(600);

@@ -928,8 +928,9 @@ class Win32ToolkitImpl : public Toolkit {
   }
 
   std::uint64_t Milliseconds() override { return GetTickCount64(); }
-  void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) override {
-    win32::ShowNotice(text, winamp, milliseconds);
+  void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds,
+                  std::function<void()> undo) override {
+    win32::ShowNotice(text, winamp, milliseconds, std::move(undo));
   }
   void HideNotice() override { win32::HideNotice(); }
 
