@@ -71,6 +71,14 @@ void MakeFoldersAgain(const journal::Line& last) {
 }  // namespace
 
 std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done) {
+  if (!done.companionsStayed.empty()) {
+    std::wstring stayed;
+    for (const std::wstring& path : done.companionsStayed)
+      stayed += (stayed.empty() ? L"" : L", ") + NameOf(path);
+    disposal::Disposal told = done;
+    told.companionsStayed.clear();
+    return NoticeOf(song, told) + L"\r\nStayed where they were: " + stayed;
+  }
   if (done.what == L"moved") return L"Moved to " + Parent(done.movedTo) + L": " + NameOf(song);
   if (done.what == L"held") return L"Held in " + Parent(done.movedTo) + L": " + NameOf(song);
   if (done.what == L"recycled") return L"Deleted (Recycle Bin): " + NameOf(song);
@@ -83,6 +91,27 @@ void Vandrel::Notice(const std::wstring& text, const std::optional<journal::Line
   std::function<void()> undo;
   if (told) undo = [this, line = *told] { Guarded([&] { UndoFromNotice(line); }); };
   platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs, std::move(undo));
+}
+
+void Vandrel::PutBackCompanions(const std::string& text, const journal::Line& song) {
+  auto& files = platform::Files();
+  std::wstring stayed;
+  for (const journal::Line& companion : journal::CompanionsNotTakenBack(text, song)) {
+    if (companion.what == L"deleted") continue;  // gone for good with the song
+    // Neither puts a file back over one there now.
+    const platform::OpResult back =
+        companion.what != L"recycled" ? files.MoveFile(companion.newPath, companion.path)
+        : companion.newPath.empty()   ? files.RestoreRecycled(companion.path)
+                                      : files.RestoreRecycledItem(companion.newPath, companion.path);
+    if (back.ok()) {
+      Journal(song.profile, companion.path, {L"undone", companion.newPath, L""}, song.index);
+    } else {
+      stayed += L"\r\n" + companion.path + L": " + back.Reason();
+    }
+  }
+  if (!stayed.empty())
+    Tell(L"The song came back, but these files that went with it did not:" + stayed,
+         platform::Icon::Exclamation);
 }
 
 void Vandrel::UndoFromNotice(const journal::Line& told) {
@@ -178,6 +207,7 @@ void Vandrel::Undo(bool confirm) {
          folder = Parent(folder)) {
     }
   }
+  PutBackCompanions(text, last);
   RestoreEntry(WinAmpWindowHandle(), last);
   Journal(last.profile, last.path, undone, last.index);
   if (notify_) {

@@ -63,6 +63,8 @@ class SavedSettings : public disposal::ActHost {
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   bool artistFromTags() override { return profile_.artistFromTags; }
   bool removeEmptyFolders() override { return profile_.removeEmptyFolders; }
+  bool companionFiles() override { return profile_.companionFiles; }
+  std::wstring companionExtensions() override { return plugin_.companionExtensions(); }
   std::wstring holdingFolder() override { return plugin_.holdingFolder(); }
   std::vector<std::wstring> keptFolders() override { return plugin_.keptFolders(); }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
@@ -189,6 +191,9 @@ void Vandrel::LoadUndoSettings() {
   notify_ = !ini.ReadValue(settings::kConfigSection, settings::kNotifyKey, notify) || notify != L"0";
   holdingFolder_.clear();
   ini.ReadValue(settings::kConfigSection, settings::kHoldingFolderKey, holdingFolder_);
+  if (!ini.ReadValue(settings::kConfigSection, settings::kCompanionExtensionsKey, companionExtensions_) ||
+      companionExtensions_.empty())
+    companionExtensions_ = settings::kCompanionExtensions;
   if (!ini.ReadValue(settings::kConfigSection, settings::kUndoKeyKey, key) || key.empty() || key == L"0")
     return;
   ini.ReadValue(settings::kConfigSection, settings::kUndoModifiersKey, modifiers);
@@ -294,6 +299,7 @@ void Vandrel::LoadLastUsedProfile() {
   const std::wstring bad = settings::ProfilePlaylistEntry(lastUsed, keys, values, playlistEntry_);
   if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   artistFromTags_ = settings::ProfileArtistFromTags(keys, values);
+  companionFiles_ = settings::ProfileFlag(keys, values, settings::kCompanionFilesPosition);
   removeEmptyFolders_ = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
 }
 
@@ -566,7 +572,13 @@ journal::Line Vandrel::Journal(const std::wstring& profile, const std::wstring& 
                            profile,
                            index,
                            journal::JoinFolders(done.removedFolders)};
-  const platform::OpResult written = writer.Write(line);
+  platform::OpResult written = writer.Write(line);
+  // Each companion file its own line, tied to its song's.
+  for (const disposal::Disposal::Companion& companion : done.companions) {
+    const platform::OpResult also = writer.Write(
+        {line.time, companion.what, companion.path, companion.newPath, profile, index, L"", song});
+    if (written.ok()) written = also;
+  }
   if (written.ok() || std::exchange(journalFailureTold_, true)) return line;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +

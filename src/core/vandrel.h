@@ -76,6 +76,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetplaylistEntry(std::int32_t mode) override { playlistEntry_ = mode; }
   bool artistFromTags() override { return artistFromTags_; }
   void SetartistFromTags(bool theValue) override { artistFromTags_ = theValue; }
+  bool companionFiles() override { return companionFiles_; }
+  void SetcompanionFiles(bool theValue) override { companionFiles_ = theValue; }
+  std::wstring companionExtensions() override { return companionExtensions_; }
   bool removeEmptyFolders() override { return removeEmptyFolders_; }
   void SetremoveEmptyFolders(bool theValue) override { removeEmptyFolders_ = theValue; }
   // The holding folder, as "iniConfig" keeps it (empty: none); saved at once.
@@ -105,6 +108,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // The notice's Undo: takes back the disposal it told of, as the undo
   // shortcut does, when that is still the newest not taken back.
   void UndoFromNotice(const journal::Line& told);
+  // The companion files that went with the song of `song`'s line come back
+  // beside it; those that cannot are said.
+  void PutBackCompanions(const std::string& text, const journal::Line& song);
   // The undo shortcut, the notices' switch and the holding folder, from "iniConfig".
   void LoadUndoSettings();
   // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,
@@ -131,6 +137,8 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::int32_t playlistEntry_ = 0;
   bool artistFromTags_ = false;
   bool removeEmptyFolders_ = false;
+  bool companionFiles_ = false;
+  std::wstring companionExtensions_ = settings::kCompanionExtensions;
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;

@@ -112,6 +112,7 @@ void FrmConfig::OpeningSequence() {
     settings::Profile working;
     working.playlistEntry = plugin_->playlistEntry();
     working.artistFromTags = plugin_->artistFromTags();
+    working.companionFiles = plugin_->companionFiles();
     working.removeEmptyFolders = plugin_->removeEmptyFolders();
     ShowProfilePage(working);
   });

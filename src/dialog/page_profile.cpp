@@ -37,7 +37,7 @@ const std::vector<Placement>& ProfilePage() {
       {&C::playlistEntryLabel, ControlKind::Label, &C::playlistGroup, 8, 20, 233, 17,
        L"The song's playlist entry:", kVerdana, kBackground, false, 0},
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::playlistGroup, 8, 40, 233, 24, L"", kVerdana, kWhite,
-       false, 43},
+       false, 44},
       {&C::profileNote, ControlKind::Label, &C::profilePage, 8, 192, 321, 49,
        L"These settings belong to the profile, as those of the first page do: Save Settings saves them "
        L"all, Load Settings applies them all.",
@@ -48,8 +48,10 @@ const std::vector<Placement>& ProfilePage() {
 
 const std::vector<Placement>& ProfilePageLater() {
   static const std::vector<Placement> page = {
-      {&C::chkRemoveEmptyFolders, ControlKind::CheckBox, &C::artistGroup, 8, 56, 305, 32,
-       L"Remove the folders the song leaves empty", kVerdana, kBackground, false, 42},
+      {&C::chkRemoveEmptyFolders, ControlKind::CheckBox, &C::artistGroup, 8, 86, 305, 32,
+       L"Remove the folders the song leaves empty", kVerdana, kBackground, false, 43},
+      {&C::chkCompanionFiles, ControlKind::CheckBox, &C::artistGroup, 8, 54, 305, 32,
+       L"Its lyrics, cue sheet, picture and the like go with the song", kVerdana, kBackground, false, 42},
   };
   return page;
 }
@@ -64,6 +66,7 @@ void FrmConfig::ShowProfilePage(const settings::Profile& profile) {
   f.SetChecked(c_.chkAlwaysActive, profile.alwaysActive);
   f.Select(c_.cmbPlaylistEntry, profile.playlistEntry);
   f.SetChecked(c_.chkArtistFromTags, profile.artistFromTags);
+  f.SetChecked(c_.chkCompanionFiles, profile.companionFiles);
   f.SetChecked(c_.chkRemoveEmptyFolders, profile.removeEmptyFolders);
 }
 
@@ -72,6 +75,7 @@ void FrmConfig::CollectProfilePage(settings::Profile& profile) {
   profile.alwaysActive = f.Checked(c_.chkAlwaysActive);
   profile.playlistEntry = std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry));
   profile.artistFromTags = f.Checked(c_.chkArtistFromTags);
+  profile.companionFiles = f.Checked(c_.chkCompanionFiles);
   profile.removeEmptyFolders = f.Checked(c_.chkRemoveEmptyFolders);
 }
 

@@ -32,6 +32,10 @@ class Plugin {
   // Artist folders named after the songs' artist tags.
   virtual bool artistFromTags() = 0;
   virtual void SetartistFromTags(bool theValue) = 0;
+  // The song's companion files (same name, another extension of the
+  // settings file's list) go with it.
+  virtual bool companionFiles() = 0;
+  virtual void SetcompanionFiles(bool theValue) = 0;
   // The folders a song leaves empty are removed.
   virtual bool removeEmptyFolders() = 0;
   virtual void SetremoveEmptyFolders(bool theValue) = 0;

@@ -119,9 +119,11 @@ void FrmConfig::LoadSettings_Click() {
     notes.push_back(bad);
   }
   later.artistFromTags = settings::ProfileArtistFromTags(keys, values);
+  later.companionFiles = settings::ProfileFlag(keys, values, settings::kCompanionFilesPosition);
   later.removeEmptyFolders = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
   plugin_->SetplaylistEntry(later.playlistEntry);
   plugin_->SetartistFromTags(later.artistFromTags);
+  plugin_->SetcompanionFiles(later.companionFiles);
   plugin_->SetremoveEmptyFolders(later.removeEmptyFolders);
   ShowProfilePage(later);
 

@@ -164,6 +164,66 @@ std::vector<std::wstring> RemoveEmptiedFolders(ActHost& host, const std::wstring
   return removed;
 }
 
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
+// The name without its extension, and the extension with its dot.
+std::pair<std::wstring, std::wstring> StemAndExtension(const std::wstring& name) {
+  const std::size_t dot = name.find_last_of(L'.');
+  if (dot == std::wstring::npos || dot == 0) return {name, L""};
+  return {name.substr(0, dot), name.substr(dot)};
+}
+
+// The song's companion files: in its folder, named as the song without its
+// extension plus one of the listed extensions (case-blind); never the song.
+std::vector<std::wstring> CompanionsOf(ActHost& host, const std::wstring& song) {
+  auto& ui = platform::Ui();
+  const std::wstring stem = StemAndExtension(NameOf(song)).first;
+  std::vector<std::wstring> listed;
+  const std::wstring extensions = ui.Lower(host.companionExtensions()) + L";";
+  for (std::size_t start = 0, end; (end = extensions.find(L';', start)) != std::wstring::npos;
+       start = end + 1)
+    if (end > start) listed.push_back(L"." + extensions.substr(start, end - start));
+  std::vector<std::wstring> names, companions;
+  platform::Files().FilesStartingWith(FolderOf(song), stem + L".", names);
+  for (const std::wstring& name : names) {
+    const auto [otherStem, extension] = StemAndExtension(name);
+    if (ui.Lower(otherStem) == ui.Lower(stem) && ui.Lower(name) != ui.Lower(NameOf(song)) &&
+        std::find(listed.begin(), listed.end(), ui.Lower(extension)) != listed.end())
+      companions.push_back(FolderOf(song) + L"\\" + name);
+  }
+  return companions;
+}
+
+// The song's companion files go as the song went: beside it at its new place
+// (named after the song's new name there), into the Recycle Bin, or for good.
+// One whose name is taken at the new place stays where it was, and so does
+// one the system refused: each is named in `did`, nothing is replaced.
+void CarryCompanions(ActHost& host, const std::wstring& song, Disposal& did) {
+  auto& files = platform::Files();
+  const std::wstring newStem = did.movedTo.empty() ? L"" : StemAndExtension(NameOf(did.movedTo)).first;
+  for (const std::wstring& companion : CompanionsOf(host, song)) {
+    Disposal::Companion went{companion, did.what, L""};
+    platform::OpResult result;
+    if (!did.movedTo.empty()) {
+      went.newPath = FolderOf(did.movedTo) + L"\\" + newStem + StemAndExtension(NameOf(companion)).second;
+      result =
+          FileExists(went.newPath) ? platform::OpResult{183, L""} : files.MoveFile(companion, went.newPath);
+    } else if (did.what == L"recycled") {
+      platform::InRecycleBin bin;
+      result = files.RecycleFile(companion, bin);
+      went.newPath = bin.item;
+      if (bin.destroyed) went.what = L"deleted";
+    } else {
+      result = files.RemoveFile(companion);
+    }
+    if (result.ok()) {
+      did.companions.push_back(std::move(went));
+    } else {
+      did.companionsStayed.push_back(companion);
+    }
+  }
+}
+
 // Moves the song into the holding folder under its own name, or the first
 // free " (2)", " (3)", ... of it: nothing there is ever replaced.
 Disposal HoldSong(const std::wstring& song, const std::wstring& holding) {
@@ -238,12 +298,12 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
   if (stopFirst) SendCommand(host, winamp::kCmdStop);
 
   ActOutcome outcome = ActOutcome::Disposed;
+  Disposal did;
   if (!holding.empty()) {
     const Disposal held = HoldSong(song, holding);
-    if (done) *done = held;
+    did = held;
   } else if (!move) {
-    const Disposal deleted = DeleteSong(song, intoBin);
-    if (done) *done = deleted;
+    did = DeleteSong(song, intoBin);
   } else {
     std::wstring destination = BuildDestinationPath(song, target, sorting, artistFolder, artistTag);
     if (destination.empty()) {
@@ -252,16 +312,17 @@ ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefu
     } else if (destination != song && !FileExists(destination)) {
       ThrowIfFailed(Retried([&] { return files.MoveFile(song, destination); }),
                     L"Could not move the file\r\n" + song + L"\r\nto\r\n" + destination);
-      if (done) *done = {L"moved", destination, L""};
+      did = {L"moved", destination, L""};
     } else {
       outcome = ActOutcome::MoveSkipped;
     }
   }
 
-  if (outcome == ActOutcome::Disposed && host.removeEmptyFolders()) {
-    std::vector<std::wstring> removed = RemoveEmptiedFolders(host, song);
-    if (done) done->removedFolders = std::move(removed);
-  }
+  // What follows the song's own delete or move, in this order.
+  if (outcome == ActOutcome::Disposed && host.companionFiles()) CarryCompanions(host, song, did);
+  if (outcome == ActOutcome::Disposed && host.removeEmptyFolders())
+    did.removedFolders = RemoveEmptiedFolders(host, song);
+  if (done) *done = did;
   return outcome;
 }
 

@@ -15,6 +15,13 @@ struct Disposal {
   std::wstring what;     // "deleted" (for good), "recycled", "moved" or "held"
   std::wstring movedTo;  // the new path after a move, or in the holding folder
   std::wstring binItem;  // after a recycle: where the Recycle Bin keeps the file, when known
+  // The song's companion files that went with it: where each was, what was
+  // done with it and its new path (or Recycle Bin item); those that stayed.
+  struct Companion {
+    std::wstring path, what, newPath;
+  };
+  std::vector<Companion> companions = {};
+  std::vector<std::wstring> companionsStayed = {};
   std::vector<std::wstring> removedFolders = {};  // the folders it left empty and that went, innermost first
 };
 
@@ -35,6 +42,10 @@ class ActHost {
   // Whether the folders a song leaves empty go, and the folders that never
   // go that way (the target folders of every profile).
   virtual bool removeEmptyFolders() { return false; }
+  // Whether the song's companion files go with it, and their extensions
+  // (';' between them, without dots).
+  virtual bool companionFiles() { return false; }
+  virtual std::wstring companionExtensions() { return L""; }
   virtual std::vector<std::wstring> keptFolders() { return {}; }
   // Where a song goes that the Recycle Bin cannot take, when the user says
   // so; empty: nowhere, the song is deleted for good or kept.

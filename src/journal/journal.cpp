@@ -107,14 +107,17 @@ std::string Format(const Line& line) {
   return line.time + '\t' + ToUtf8(Field(line.what)) + '\t' + ToUtf8(Field(line.path)) + '\t' +
          ToUtf8(Field(line.newPath)) + '\t' + ToUtf8(Field(line.profile)) + '\t' +
          std::to_string(line.index) +
-         (line.removedFolders.empty() ? "" : '\t' + ToUtf8(Field(line.removedFolders))) + "\r\n";
+         (line.removedFolders.empty() && line.companionOf.empty()
+              ? ""
+              : '\t' + ToUtf8(Field(line.removedFolders))) +
+         (line.companionOf.empty() ? "" : '\t' + ToUtf8(Field(line.companionOf))) + "\r\n";
 }
 
 std::optional<Line> Parse(const std::string& text) {
   std::string body = text;
   while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   const std::vector<std::string> fields = Split(body, '\t');
-  if ((fields.size() != 6 && fields.size() != 7) || fields[0].empty() || fields[5].empty() ||
+  if (fields.size() < 6 || fields.size() > 8 || fields[0].empty() || fields[5].empty() ||
       fields[5].size() > 10)
     return std::nullopt;
   for (std::size_t i = fields[5][0] == '-' ? 1 : 0; i < fields[5].size(); ++i)
@@ -132,10 +135,17 @@ std::optional<Line> Parse(const std::string& text) {
   line.path = *path;
   line.newPath = *newPath;
   line.profile = *profile;
-  if (fields.size() == 7) {
+  if (fields.size() >= 7) {
     std::optional<std::wstring> folders = FromUtf8(fields[6]);
-    if (!folders || folders->empty() || folders->back() != L'|') return std::nullopt;
+    if (!folders || (!folders->empty() && folders->back() != L'|') ||
+        (folders->empty() && fields.size() == 7))
+      return std::nullopt;
     line.removedFolders = *folders;
+  }
+  if (fields.size() == 8) {
+    std::optional<std::wstring> song = FromUtf8(fields[7]);
+    if (!song || song->empty()) return std::nullopt;
+    line.companionOf = *song;
   }
   const long long index = std::stoll(fields[5]);
   if (index < -1 || index > INT32_MAX) return std::nullopt;
@@ -143,7 +153,10 @@ std::optional<Line> Parse(const std::string& text) {
   return line;
 }
 
-std::optional<Line> NewestUndoable(const std::string& text) {
+namespace {
+
+// Every disposal's line not taken back, oldest first.
+std::vector<Line> NotTakenBack(const std::string& text) {
   std::vector<Line> open;
   for (const std::string& raw : Split(text, '\n')) {
     std::optional<Line> line = Parse(raw);
@@ -160,8 +173,24 @@ std::optional<Line> NewestUndoable(const std::string& text) {
       }
     }
   }
-  if (open.empty()) return std::nullopt;
-  return open.back();
+  return open;
+}
+
+}  // namespace
+
+std::optional<Line> NewestUndoable(const std::string& text) {
+  const std::vector<Line> open = NotTakenBack(text);
+  for (auto line = open.rbegin(); line != open.rend(); ++line)
+    if (line->companionOf.empty()) return *line;
+  return std::nullopt;
+}
+
+std::vector<Line> CompanionsNotTakenBack(const std::string& text, const Line& song) {
+  std::vector<Line> companions;
+  for (Line& line : NotTakenBack(text))
+    if (line.companionOf == song.path && line.profile == song.profile && line.index == song.index)
+      companions.push_back(std::move(line));
+  return companions;
 }
 
 std::wstring JoinFolders(const std::vector<std::wstring>& folders) {

@@ -29,6 +29,9 @@ struct Line {
   // closed by '|' (which no path holds); a seventh field, written only when
   // there are any, so lines without it read as before.
   std::wstring removedFolders = {};
+  // On a companion file's line: the song it went with (its line comes just
+  // before); an eighth field, written only on such lines.
+  std::wstring companionOf = {};
   friend bool operator==(const Line&, const Line&) = default;
 };
 
@@ -40,7 +43,8 @@ std::wstring PathBeside(const std::wstring& settingsFile);
 // a space.
 std::string Format(const Line& line);
 // One line of the file (with or without its CR LF); none when it is not one
-// that Format writes: other field counts (six, or seven with removed folders), an unknown kind, a path
+// that Format writes: other field counts (six; seven with removed folders;
+// eight on a companion file's line), an unknown kind, a path
 // missing, an index that is no number, bytes that are not UTF-8.
 std::optional<Line> Parse(const std::string& text);
 
@@ -64,11 +68,15 @@ class Writer {
 // Appends one line: the file is opened, written and closed.
 platform::OpResult Append(const std::wstring& path, const Line& line);
 
-// The newest disposal of the journal's text that no later "undone" line has
-// taken back (an "undone" line takes back the newest earlier disposal of the
-// same path, new path, profile and index); lines that do not parse are passed
-// over. None when every disposal was taken back.
+// The newest disposal of a song in the journal's text that no later "undone"
+// line has taken back (an "undone" line takes back the newest earlier
+// disposal of the same path, new path, profile and index); lines that do not
+// parse are passed over, and so are companion files' lines. None when every
+// disposal was taken back.
 std::optional<Line> NewestUndoable(const std::string& text);
+// The lines of the companion files that went with the song of `song`'s line
+// and were not taken back.
+std::vector<Line> CompanionsNotTakenBack(const std::string& text, const Line& song);
 
 // The removed folders as a Line holds them, and back.
 std::wstring JoinFolders(const std::vector<std::wstring>& folders);

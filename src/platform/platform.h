@@ -183,6 +183,11 @@ class FileSystem {
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
   // Removes a folder; fails when it is not empty.
   virtual OpResult RemoveFolder(const std::wstring& path) = 0;
+  // The names (without folder) of the files, not folders, in `folder` whose
+  // names begin with `prefix`, whatever the case (the system's own match,
+  // which may take in names whose short form matches: look again above).
+  virtual OpResult FilesStartingWith(const std::wstring& folder, const std::wstring& prefix,
+                                     std::vector<std::wstring>& names) = 0;
   // Whether a file can be made in the folder: one is made and gone again at
   // once. Fails, with the reason, where the folder is missing or cannot be
   // written.

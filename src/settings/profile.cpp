@@ -75,6 +75,7 @@ std::array<std::wstring, kProfileKeys.size()> ProfileValues(const Profile& p) {
           flag(p.alwaysActive),
           std::to_wstring(p.playlistEntry),
           flag(p.artistFromTags),
+          flag(p.companionFiles),
           flag(p.removeEmptyFolders)};
 }
 
@@ -103,6 +104,7 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   if (at(kAlwaysActivePosition)) profile.alwaysActive = ProfileBoolean(values[kAlwaysActivePosition]);
   ProfilePlaylistEntry(name, keys, values, profile.playlistEntry);
   profile.artistFromTags = ProfileArtistFromTags(keys, values);
+  profile.companionFiles = ProfileFlag(keys, values, kCompanionFilesPosition);
   profile.removeEmptyFolders = ProfileFlag(keys, values, kRemoveEmptyFoldersPosition);
   return true;
 }

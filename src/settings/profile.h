@@ -21,25 +21,46 @@ inline constexpr wchar_t kNotifyKey[] = L"Notify";
 // Where a song goes that the Recycle Bin cannot take, when the user says so
 // (none while missing or empty).
 inline constexpr wchar_t kHoldingFolderKey[] = L"HoldingFolder";
+// The extensions of a song's companion files, ';' between them (case-blind).
+inline constexpr wchar_t kCompanionExtensionsKey[] = L"CompanionExtensions";
+inline constexpr wchar_t kCompanionExtensions[] = L"lrc;txt;cue;log;nfo;jpg;jpeg;png";
 
 // Keys as written, in their fixed order, and the lower-case names readers
 // expect. The first five are every profile's; the later ones (the hotkey's
 // modifier keys, whether its shortcut stays active beside the working one's,
 // what becomes of the playlist entry, whether the artist folder is named
-// after the song's artist tag, whether folders a song leaves empty go) came
-// later, so a profile without them is complete.
-inline constexpr std::array<const wchar_t*, 10> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption",  L"createArtistFolder",
-    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags", L"removeEmptyFolders"};
-inline constexpr std::array<const wchar_t*, 10> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace",   L"sortingoption",  L"createartistfolder",
-    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags", L"removeemptyfolders"};
+// after the song's artist tag, whether the song's companion files go with it,
+// whether folders a song leaves empty go) came later, so a profile without
+// them is complete.
+inline constexpr std::array<const wchar_t*, 11> kProfileKeys = {L"Key",
+                                                                L"moveToFolder",
+                                                                L"savingPlace",
+                                                                L"sortingOption",
+                                                                L"createArtistFolder",
+                                                                L"modifiers",
+                                                                L"alwaysActive",
+                                                                L"playlistEntry",
+                                                                L"artistFromTags",
+                                                                L"companionFiles",
+                                                                L"removeEmptyFolders"};
+inline constexpr std::array<const wchar_t*, 11> kProfileReadNames = {L"key",
+                                                                     L"movetofolder",
+                                                                     L"savingplace",
+                                                                     L"sortingoption",
+                                                                     L"createartistfolder",
+                                                                     L"modifiers",
+                                                                     L"alwaysactive",
+                                                                     L"playlistentry",
+                                                                     L"artistfromtags",
+                                                                     L"companionfiles",
+                                                                     L"removeemptyfolders"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
 inline constexpr std::size_t kPlaylistEntryPosition = 7;
 inline constexpr std::size_t kArtistFromTagsPosition = 8;
-inline constexpr std::size_t kRemoveEmptyFoldersPosition = 9;
+inline constexpr std::size_t kCompanionFilesPosition = 9;
+inline constexpr std::size_t kRemoveEmptyFoldersPosition = 10;
 
 // What becomes of the playing entry once its file was deleted or moved.
 inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
@@ -74,6 +95,7 @@ struct Profile {
   bool alwaysActive = false;
   std::int32_t playlistEntry = kLeaveEntry;
   bool artistFromTags = false;
+  bool companionFiles = false;      // the song's companion files go with it
   bool removeEmptyFolders = false;  // the folders a song leaves empty go
   friend bool operator==(const Profile&, const Profile&) = default;
 };

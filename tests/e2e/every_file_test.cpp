@@ -232,5 +232,32 @@ TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFile
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
+TEST(Companions, LyricsAndPictureGoWithAMovedSongAnotherSongStaysAndUndoBringsAllBack) {
+  TempFolder music, target;
+  const std::string song = music.File("Band\\Album\\Song.mp3", "song");
+  music.File("Band\\Album\\Song.lrc", "lyrics");
+  music.File("Band\\Album\\Song.jpg", "picture");
+  music.File("Band\\Album\\Song.flac", "another song");
+  ProfileText p;
+  p.moveToFolder = true;
+  p.savingPlace = target.path();
+  p.playlistEntry = 0;
+  p.artistFromTags = true;  // written, so the later entries follow at their places
+  std::string settings = ProfileSection("test", p) + "companionFiles=1\r\nremoveEmptyFolders=1\r\n" +
+                         "[iniConfig]\r\nLastUsed=test\r\nUndoKey=26\r\nUndoModifiers=3\r\n";
+  PluginSession session;
+  ASSERT_TRUE(session.Start({song}, settings));
+  ASSERT_TRUE(session.Press('K'));
+  EXPECT_EQ(ReadWholeFile(target.Path("Song.lrc")) + ReadWholeFile(target.Path("Song.jpg")), "lyricspicture");
+  EXPECT_EQ(ReadWholeFile(music.Path("Band\\Album\\Song.flac")), "another song") << "and its folder stays";
+  ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(song) && !session.standin().State().handling; }));
+  EXPECT_EQ(
+      ReadWholeFile(music.Path("Band\\Album\\Song.lrc")) + ReadWholeFile(music.Path("Band\\Album\\Song.jpg")),
+      "lyricspicture");
+  EXPECT_FALSE(FileExists(target.Path("Song.lrc")));
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
 }  // namespace
 }  // namespace vandrel::testing

@@ -33,7 +33,8 @@ const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=t
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
     text.insert(text.find(L"\r\n", at) + 2,
-                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nremoveEmptyFolders=0\r\n");
+                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\ncompanionFiles="
+                L"0\r\nremoveEmptyFolders=0\r\n");
   return text;
 }
 
@@ -327,10 +328,12 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Pick(c().cmbPlaylistEntry, 2);
   f.Tick(c().chkArtistFromTags, true);
   f.Tick(c().chkRemoveEmptyFolders, true);
+  f.Tick(c().chkCompanionFiles, true);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
   EXPECT_TRUE(
-      File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\nremoveEmptyFolders=1\r\n"))
+      File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\ncompanionFiles="
+                       L"1\r\nremoveEmptyFolders=1\r\n"))
       << File();
   f.Pick(c().cmbPlaylistEntry, 0);
   f.Tick(c().chkArtistFromTags, false);

@@ -225,6 +225,47 @@ TEST_F(JournalTest, TheNoticesUndoTakesBackWhatItToldOfWhileThatIsTheNewestNotTa
   EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\a.mp3")], "a");
 }
 
+TEST_F(JournalTest, CompanionFilesGoWithTheSongEachOnItsOwnLineAndComeBackWithIt) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  const std::wstring song = L"C:\\Music\\Song.mp3";
+  files.AddFile(song, "song");
+  for (const wchar_t* other : {L"C:\\Music\\Song.lrc", L"C:\\Music\\song.JPG", L"C:\\Music\\Song.flac",
+                               L"C:\\Music\\Song.mp3.txt", L"C:\\Music\\Songs.lrc"})
+    files.AddFile(other, "other");
+  windows.playlist = {"C:\\Music\\Song.mp3"};
+  plugin.SetcompanionFiles(true);
+  plugin.Act();
+  for (const wchar_t* moved : {L"D:\\Keep\\Song.mp3", L"D:\\Keep\\Song.lrc", L"D:\\Keep\\Song.JPG"})
+    EXPECT_TRUE(files.IsFile(moved)) << moved;
+  for (const wchar_t* stays : {L"C:\\Music\\Song.flac", L"C:\\Music\\Song.mp3.txt", L"C:\\Music\\Songs.lrc"})
+    EXPECT_TRUE(files.IsFile(stays)) << stays;
+  EXPECT_NE(
+      Journal().find("\tmoved\tC:\\Music\\song.lrc\tD:\\Keep\\Song.lrc\tkeep\t0\t\tC:\\Music\\Song.mp3\r\n"),
+      std::string::npos)
+      << Journal();
+  ui.answers = {platform::Answer::Ok};
+  plugin.UndoLast();
+  for (const wchar_t* back : {L"C:\\Music\\Song.mp3", L"C:\\Music\\Song.lrc", L"C:\\Music\\Song.jpg"})
+    EXPECT_TRUE(files.IsFile(back)) << back;
+  EXPECT_FALSE(files.IsFile(L"D:\\Keep\\Song.lrc"));
+
+  // Into the Recycle Bin, and a name taken at the destination.
+  files.AddFile(L"D:\\Keep\\Song.lrc", "there");
+  windows.playlist = {"C:\\Music\\Song.mp3"};
+  plugin.Act();
+  EXPECT_EQ(kit.notices.back(), L"Moved to D:\\Keep: Song.mp3\r\nStayed where they were: song.lrc");
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"D:\\Keep\\Song.lrc")], "there");
+  files.AddFile(L"D:\\Keep\\x.mp3");
+  files.AddFile(L"D:\\Keep\\x.cue");
+  windows.playlist = {"D:\\Keep\\x.mp3"};
+  plugin.SetmoveToFolder(false);
+  windows.usesRecycleBin = 1;
+  plugin.Act();
+  EXPECT_EQ(files.bin.size(), 2u);
+  EXPECT_FALSE(files.IsFile(L"D:\\Keep\\x.cue"));
+}
+
 TEST_F(JournalTest, TheUndoShortcutRestoresFromTheRecycleBinAndStepsPastADeleteForGoodAtItsSecondPress) {
   testing::FakeToolkit kit{files};
   platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};

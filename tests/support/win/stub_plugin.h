@@ -29,6 +29,8 @@ class StubPlugin : public dialog::Plugin {
   void SetplaylistEntry(std::int32_t) override {}
   bool artistFromTags() override { return false; }
   void SetartistFromTags(bool) override {}
+  bool companionFiles() override { return false; }
+  void SetcompanionFiles(bool) override {}
   bool removeEmptyFolders() override { return false; }
   void SetremoveEmptyFolders(bool) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
