@@ -49,8 +49,8 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0;
     // The profile's other settings.
     platform::ControlId activeGroup = 0, chkAlwaysActive = 0, artistGroup = 0, chkArtistFromTags = 0,
-                        chkRemoveEmptyFolders = 0, chkCompanionFiles = 0, playlistGroup = 0, playlistEntryLabel = 0,
-                        cmbPlaylistEntry = 0, profileNote = 0;
+                        chkRemoveEmptyFolders = 0, chkCompanionFiles = 0, playlistGroup = 0,
+                        playlistEntryLabel = 0, cmbPlaylistEntry = 0, profileNote = 0;
     // Undo, notices and the journal.
     platform::ControlId undoGroup = 0, undoLast = 0, undoKeyLabel = 0;
     platform::ControlId chkUndoCtrl = 0, chkUndoAlt = 0, chkUndoShift = 0, chkUndoWin = 0, cmbUndoKey = 0,
