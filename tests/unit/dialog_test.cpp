@@ -480,6 +480,30 @@ TEST_F(PlaylistRunTest, ActsOnEveryEntryCountsAndClearsThePlaylist) {
   EXPECT_EQ(progress[6], L"4660 Entry 7 of 7 \\\\server\\share\\y.mp3");
 }
 
+TEST_F(PlaylistRunTest, TheHoldingFolderIsSetOnTheUndoPageAndARunAsksOnceForAllItsSongs) {
+  FakeForm& f = Open();
+  f.Type(c().txtHoldingFolder, L"D:\\Held");
+  f.Click(c().setHolding);
+  EXPECT_EQ(ui.Texts().back().find(L"The holding folder\r\nD:\\Held\r\ncannot take files"), 0u);
+  EXPECT_EQ(f.Text(c().txtHoldingFolder), L"") << "as it was";
+  files.AddFolder(L"D:\\Held");
+  toolkit.picked = L"D:\\Held";
+  f.Click(c().chooseHolding);
+  EXPECT_EQ(plugin.holdingFolder(), L"D:\\Held");
+  EXPECT_NE(File().find(L"HoldingFolder=D:\\Held"), std::wstring::npos);
+
+  windows.usesRecycleBin = 1;
+  files.noBin = true;
+  for (const char* name : {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"}) Add(name);
+  ui.shown.clear();
+  ui.answers = {Answer::Ok, Answer::Yes};
+  Run();
+  ASSERT_EQ(ui.shown.size(), 3u);
+  EXPECT_NE(ui.shown[1].text.find(L"every song of this run"), std::wstring::npos);
+  for (const wchar_t* held : {L"D:\\Held\\a.mp3", L"D:\\Held\\b.mp3", L"D:\\Held\\c.mp3"})
+    EXPECT_TRUE(files.IsFile(held)) << held;
+}
+
 TEST_F(PlaylistRunTest, ACancelAFailureOrNoTargetEndsTheRunWithoutClearing) {
   for (const char* name : {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"}) Add(name);
   int pumps = 0;
