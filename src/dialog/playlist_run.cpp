@@ -121,7 +121,8 @@ void FrmConfig::RunWholePlaylist() {
         switch (outcome) {
           case disposal::ActOutcome::Disposed:
             ++disposed;
-            done.emplace_back(index, disposal.movedTo);
+            // A song held is one Winamp wanted deleted: its entry goes as after a delete.
+            done.emplace_back(index, disposal.what == L"moved" ? disposal.movedTo : L"");
             break;
           case disposal::ActOutcome::NetworkRefused:
             networkShown = true;

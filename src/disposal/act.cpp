@@ -333,7 +333,8 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal) {
   Disposal disposal;
   const ActOutcome outcome = Dispose(host, song, showNetworkRefusal, true, &disposal);
   const bool done = outcome == ActOutcome::Disposed;
-  const std::wstring& movedTo = disposal.movedTo;
+  // A song held is one Winamp wanted deleted: its entry goes as after a delete.
+  const std::wstring movedTo = disposal.what == L"moved" ? disposal.movedTo : L"";
   if (done && entry == 2 && !movedTo.empty()) winamp::ChangeCurrentFile(host.WinAmpWindowHandle(), movedTo);
   // Once Winamp has been stopped it goes on with the next entry.
   if (done || outcome == ActOutcome::MoveSkipped || outcome == ActOutcome::FolderFailed) {

@@ -168,7 +168,9 @@ TEST_F(JournalTest, ASongHeldIsJournalledToldAndPutBackAndTheHoldingFolderIsKept
   windows.usesRecycleBin = 1;
   files.noBin = true;
   ui.answers = {platform::Answer::Yes};
+  plugin.SetplaylistEntry(2);  // a song held goes from the playlist, as after a delete
   plugin.Act();
+  EXPECT_TRUE(windows.playlist.empty());
   EXPECT_EQ(Journal(), "2026-12-07T11:27:03\theld\tC:\\a.mp3\tD:\\Held\\a.mp3\tkeep\t0\r\n");
   EXPECT_EQ(kit.notices.back(), L"Held in D:\\Held: a.mp3");
   ui.answers = {platform::Answer::Ok};
@@ -178,6 +180,7 @@ TEST_F(JournalTest, ASongHeldIsJournalledToldAndPutBackAndTheHoldingFolderIsKept
   EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\a.mp3")], "a");
   EXPECT_TRUE(files.IsFolder(L"D:\\Held"));
   EXPECT_EQ(kit.notices.back(), L"Put back: a.mp3");
+  EXPECT_EQ(windows.playlist, std::vector<std::string>{"C:\\a.mp3"});
 }
 
 TEST_F(JournalTest, FoldersASongLeftEmptyGoUpToOneThatHoldsAnythingAndUndoMakesThemAgain) {
