@@ -1,8 +1,10 @@
 // Undo: takes back the newest disposal of the journal that was not taken
 // back yet; and the notices that tell of disposals and undos.
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/vandrel.h"
 #include "disposal/rules.h"
@@ -58,18 +60,74 @@ bool PlaceTaken(const journal::Line& last) {
   return true;
 }
 
+// The folders the song left empty and that went are made again, outermost
+// first, before the song comes back into them.
+void MakeFoldersAgain(const journal::Line& last) {
+  const std::vector<std::wstring> folders = journal::SplitFolders(last.removedFolders);
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+    platform::Files().MakeFolder(*folder);
+}
+
 }  // namespace
 
 std::wstring NoticeOf(const std::wstring& song, const disposal::Disposal& done) {
+  if (!done.companionsStayed.empty()) {
+    std::wstring stayed;
+    for (const std::wstring& path : done.companionsStayed)
+      stayed += (stayed.empty() ? L"" : L", ") + NameOf(path);
+    disposal::Disposal told = done;
+    told.companionsStayed.clear();
+    return NoticeOf(song, told) + L"\r\nStayed where they were: " + stayed;
+  }
   if (done.what == L"moved") return L"Moved to " + Parent(done.movedTo) + L": " + NameOf(song);
+  if (done.what == L"held") return L"Held in " + Parent(done.movedTo) + L": " + NameOf(song);
   if (done.what == L"recycled") return L"Deleted (Recycle Bin): " + NameOf(song);
   return L"Deleted for good: " + NameOf(song);
 }
 
-void Vandrel::Notice(const std::wstring& text) {
+void Vandrel::Notice(const std::wstring& text, const std::optional<journal::Line>& told) {
   constexpr unsigned kNoticeMs = 2500;
-  if (notify_ && platform::Current().toolkit)
-    platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs);
+  if (!notify_ || !platform::Current().toolkit) return;
+  std::function<void()> undo;
+  if (told) undo = [this, line = *told] { Guarded([&] { UndoFromNotice(line); }); };
+  platform::Widgets().ShowNotice(text, WinAmpWindowHandle(), kNoticeMs, std::move(undo));
+}
+
+void Vandrel::PutBackCompanions(const std::string& text, const journal::Line& song) {
+  auto& files = platform::Files();
+  std::wstring stayed;
+  for (const journal::Line& companion : journal::CompanionsNotTakenBack(text, song)) {
+    if (companion.what == L"deleted") continue;  // gone for good with the song
+    // Neither puts a file back over one there now.
+    const platform::OpResult back =
+        companion.what != L"recycled" ? files.MoveFile(companion.newPath, companion.path)
+        : companion.newPath.empty()   ? files.RestoreRecycled(companion.path)
+                                      : files.RestoreRecycledItem(companion.newPath, companion.path);
+    if (back.ok()) {
+      Journal(song.profile, companion.path, {L"undone", companion.newPath, L""}, song.index);
+    } else {
+      stayed += L"\r\n" + companion.path + L": " + back.Reason();
+    }
+  }
+  if (!stayed.empty())
+    Tell(L"The song came back, but these files that went with it did not:" + stayed,
+         platform::Icon::Exclamation);
+}
+
+void Vandrel::UndoFromNotice(const journal::Line& told) {
+  FlushJournal();
+  std::string text;
+  std::optional<journal::Line> newest;
+  if (platform::Files().ReadAllBytes(journal::PathBeside(settings::SettingsIni().FileName()), text).ok())
+    newest = journal::NewestUndoable(text);
+  if (newest != told) {
+    Tell(L"Nothing was changed: " + NameOf(told.path) +
+             L" is no longer the newest delete or move not taken back. Undo last, in the dialog, takes back "
+             L"the newest.",
+         platform::Icon::Information);
+    return;
+  }
+  Undo(false);
 }
 
 void Vandrel::Undo(bool confirm) {
@@ -107,6 +165,7 @@ void Vandrel::Undo(bool confirm) {
         !Ask(L"Undo the delete of\r\n" + last.path + L"?\r\n\r\nIt comes back from the Recycle Bin."))
       return;
     if (PlaceTaken(last)) return;
+    MakeFoldersAgain(last);
     // Where the journal names the Recycle Bin's item, it comes back without a
     // search; older lines name none.
     const platform::OpResult back = last.newPath.empty() ? files.RestoreRecycled(last.path)
@@ -118,8 +177,13 @@ void Vandrel::Undo(bool confirm) {
       return;
     }
   } else {
-    if (confirm && !Ask(L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?")) return;
+    const bool held = last.what == L"held";
+    if (confirm && !Ask(held ? L"Undo the delete of\r\n" + last.path +
+                                   L"?\r\n\r\nIt comes back from the holding folder\r\n" + last.newPath
+                             : L"Undo the move of\r\n" + last.path + L"\r\nto\r\n" + last.newPath + L"?"))
+      return;
     // A move never replaces a file: why one failed is looked into only then.
+    MakeFoldersAgain(last);
     const platform::OpResult back = files.MoveFile(last.newPath, last.path);
     if (!back.ok() && !disposal::FileExists(last.newPath)) {
       Tell(L"Nothing was changed: the file is no longer at\r\n" + last.newPath, platform::Icon::Exclamation);
@@ -133,15 +197,17 @@ void Vandrel::Undo(bool confirm) {
       return;
     }
     // The letter and artist folders the move made, once empty, up to the
-    // target folder of the settings that moved it.
+    // target folder of the settings that moved it; the holding folder made none.
     settings::Profile saved;
-    const std::wstring root = last.profile == workingProfile_              ? savingPlace_
+    const std::wstring root = held                                         ? L""
+                              : last.profile == workingProfile_            ? savingPlace_
                               : settings::ReadProfile(last.profile, saved) ? saved.savingPlace
                                                                            : L"";
     for (std::wstring folder = Parent(last.newPath); Below(folder, root) && files.RemoveFolder(folder).ok();
          folder = Parent(folder)) {
     }
   }
+  PutBackCompanions(text, last);
   RestoreEntry(WinAmpWindowHandle(), last);
   if (last.record)
     disposal::RestoreInLibrary(WinAmpWindowHandle(), last.path, last.what == L"moved" ? last.newPath : L"",

@@ -63,6 +63,11 @@ class SavedSettings : public disposal::ActHost {
   std::int32_t playlistEntry() override { return profile_.playlistEntry; }
   bool artistFromTags() override { return profile_.artistFromTags; }
   bool libraryEntry() override { return profile_.libraryEntry; }
+  bool removeEmptyFolders() override { return profile_.removeEmptyFolders; }
+  bool companionFiles() override { return profile_.companionFiles; }
+  std::wstring companionExtensions() override { return plugin_.companionExtensions(); }
+  std::wstring holdingFolder() override { return plugin_.holdingFolder(); }
+  std::vector<std::wstring> keptFolders() override { return plugin_.keptFolders(); }
   platform::WindowHandle WinAmpWindowHandle() override { return plugin_.WinAmpWindowHandle(); }
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     plugin_.Recorded(profile_.name, song, done, index);
@@ -185,6 +190,11 @@ void Vandrel::LoadUndoSettings() {
   std::wstring notify, key, modifiers;
   undoKey_ = undoModifiers_ = 0;
   notify_ = !ini.ReadValue(settings::kConfigSection, settings::kNotifyKey, notify) || notify != L"0";
+  holdingFolder_.clear();
+  ini.ReadValue(settings::kConfigSection, settings::kHoldingFolderKey, holdingFolder_);
+  if (!ini.ReadValue(settings::kConfigSection, settings::kCompanionExtensionsKey, companionExtensions_) ||
+      companionExtensions_.empty())
+    companionExtensions_ = settings::kCompanionExtensions;
   if (!ini.ReadValue(settings::kConfigSection, settings::kUndoKeyKey, key) || key.empty() || key == L"0")
     return;
   ini.ReadValue(settings::kConfigSection, settings::kUndoModifiersKey, modifiers);
@@ -234,6 +244,28 @@ void Vandrel::Setnotify(bool on) {
   }
 }
 
+std::vector<std::wstring> Vandrel::keptFolders() {
+  std::vector<std::wstring> kept{savingPlace_}, names;
+  if (!settings::SettingsIni().Enum_SectionNames(names)) return kept;
+  for (const std::wstring& name : names) {
+    settings::Profile profile;
+    if (name != settings::kConfigSection && settings::ReadProfile(name, profile) &&
+        !profile.savingPlace.empty())
+      kept.push_back(profile.savingPlace);
+  }
+  return kept;
+}
+
+void Vandrel::SetholdingFolder(const std::wstring& folder) {
+  holdingFolder_ = folder;
+  settings::IniClass& ini = settings::SettingsIni();
+  if (!ini.WriteValue(settings::kConfigSection, settings::kHoldingFolderKey, folder)) {
+    platform::Ui().MessageBox(L"The holding folder holds until Winamp ends, but could not be saved:\r\n\r\n" +
+                                  ini.LastErrorDescription(),
+                              kErrorTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  }
+}
+
 void Vandrel::LoadLastUsedProfile() {
   auto& ui = platform::Ui();
   settings::IniClass& ini = settings::SettingsIni();
@@ -269,6 +301,8 @@ void Vandrel::LoadLastUsedProfile() {
   if (!bad.empty()) ui.MessageBox(bad, kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
   artistFromTags_ = settings::ProfileArtistFromTags(keys, values);
   libraryEntry_ = settings::ProfileLibraryEntry(keys, values);
+  companionFiles_ = settings::ProfileFlag(keys, values, settings::kCompanionFilesPosition);
+  removeEmptyFolders_ = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
 }
 
 void Vandrel::IZekWinAmpGenPlugin_Configure() { dialog::ShowConfig(g_pluginInstance); }
@@ -516,9 +550,11 @@ void Vandrel::MoveToPlaylistStart() {
 disposal::ActOutcome Vandrel::Act() { return disposal::Act(*this); }
 
 disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetworkRefusal,
-                                      disposal::Disposal* done, std::int32_t index) {
+                                      disposal::Disposal* done, std::int32_t index,
+                                      disposal::RunChoices* run) {
   disposal::Disposal disposal;
-  const disposal::ActOutcome outcome = disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal);
+  const disposal::ActOutcome outcome =
+      disposal::Dispose(*this, song, showNetworkRefusal, false, &disposal, run);
   if (outcome == disposal::ActOutcome::Disposed) {
     // The run syncs the library once, at its end.
     disposal::FollowInLibrary(*this, song, disposal, false);
@@ -528,22 +564,35 @@ disposal::ActOutcome Vandrel::Dispose(const std::wstring& song, bool showNetwork
   return outcome;
 }
 
-void Vandrel::Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-                      std::int32_t index, bool keepOpen) {
+journal::Line Vandrel::Journal(const std::wstring& profile, const std::wstring& song,
+                               const disposal::Disposal& done, std::int32_t index, bool keepOpen) {
   const std::wstring path = journal::PathBeside(settings::SettingsIni().FileName());
   if (journalOpen_ && journalOpen_->path() != path) journalOpen_.reset();
   journal::Writer once(path);
   if (keepOpen && !journalOpen_) journalOpen_ = std::make_unique<journal::Writer>(path);
   journal::Writer& writer = keepOpen ? *journalOpen_ : once;
-  const platform::OpResult written =
-      writer.Write({platform::Files().LocalTime(), done.what, song,
-                    done.binItem.empty() ? done.movedTo : done.binItem, profile, index, done.record});
-  if (written.ok() || std::exchange(journalFailureTold_, true)) return;
+  journal::Line line{platform::Files().LocalTime(),
+                     done.what,
+                     song,
+                     done.binItem.empty() ? done.movedTo : done.binItem,
+                     profile,
+                     index,
+                     done.record};
+  line.removedFolders = journal::JoinFolders(done.removedFolders);
+  platform::OpResult written = writer.Write(line);
+  // Each companion file its own line, tied to its song's.
+  for (const disposal::Disposal::Companion& companion : done.companions) {
+    journal::Line also{line.time, companion.what, companion.path, companion.newPath, profile, index};
+    also.companionOf = song;
+    if (const platform::OpResult result = writer.Write(also); written.ok()) written = result;
+  }
+  if (written.ok() || std::exchange(journalFailureTold_, true)) return line;
   platform::Ui().MessageBox(
       L"The journal\r\n" + path + L"\r\ncould not be written:\r\n\r\n" + written.Reason() +
           L"\r\n\r\nSongs are still deleted and moved as asked; this is said once until "
           L"Winamp starts again.",
       kTitle, platform::Icon::Exclamation, platform::Buttons::Ok);
+  return line;
 }
 
 void Vandrel::FlushJournal() { journalOpen_.reset(); }
@@ -558,8 +607,7 @@ void Vandrel::OnUndoKey() {
 
 void Vandrel::Recorded(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
                        std::int32_t index) {
-  Journal(profile, song, done, index);
-  Notice(NoticeOf(song, done));
+  Notice(NoticeOf(song, done), Journal(profile, song, done, index));
 }
 
 void Vandrel::OnProfileHotKey(const std::wstring& profile) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // The object's own interface.
   disposal::ActOutcome Act() override;
   disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal, disposal::Disposal* done,
-                               std::int32_t index) override;
+                               std::int32_t index, disposal::RunChoices* run) override;
   void Record(const std::wstring& song, const disposal::Disposal& done, std::int32_t index) override {
     Recorded(workingProfile_, song, done, index);
   }
@@ -44,8 +45,9 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // touched; the first failure of a session is told, the disposal stands
   // either way. `keepOpen` (the whole-playlist run) leaves the file open
   // for the next line, until FlushJournal.
-  void Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
-               std::int32_t index, bool keepOpen = false);
+  // The line as it was written (or as it would have been).
+  journal::Line Journal(const std::wstring& profile, const std::wstring& song, const disposal::Disposal& done,
+                        std::int32_t index, bool keepOpen = false);
   // Lets go of the journal the whole-playlist run kept open.
   void FlushJournal() override;
   // Takes back the newest disposal of the journal not yet taken back, once
@@ -76,6 +78,17 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   void SetartistFromTags(bool theValue) override { artistFromTags_ = theValue; }
   bool libraryEntry() override { return libraryEntry_; }
   void SetlibraryEntry(bool theValue) override { libraryEntry_ = theValue; }
+  bool companionFiles() override { return companionFiles_; }
+  void SetcompanionFiles(bool theValue) override { companionFiles_ = theValue; }
+  std::wstring companionExtensions() override { return companionExtensions_; }
+  bool removeEmptyFolders() override { return removeEmptyFolders_; }
+  void SetremoveEmptyFolders(bool theValue) override { removeEmptyFolders_ = theValue; }
+  // The holding folder, as "iniConfig" keeps it (empty: none); saved at once.
+  std::wstring holdingFolder() override { return holdingFolder_; }
+  // Every profile's target folder and the working one's: no folder left
+  // empty by a song goes that is one of these.
+  std::vector<std::wstring> keptFolders() override;
+  void SetholdingFolder(const std::wstring& folder) override;
   void MoveToPlaylistStart() override;
   void SetWorkingProfile(const std::wstring& name) override { workingProfile_ = name; }
   void RefreshShortcuts(bool tellClashes) override;
@@ -91,9 +104,16 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   // Takes back the newest disposal not taken back; with `confirm` only once
   // the user has confirmed what it is, else at once (the undo shortcut).
   void Undo(bool confirm);
-  // Shows the notice, when notices are on.
-  void Notice(const std::wstring& text);
-  // The undo shortcut and the notices' switch, from "iniConfig".
+  // Shows the notice, when notices are on; after a disposal (`told`, its
+  // journal line), with an Undo of its own.
+  void Notice(const std::wstring& text, const std::optional<journal::Line>& told = std::nullopt);
+  // The notice's Undo: takes back the disposal it told of, as the undo
+  // shortcut does, when that is still the newest not taken back.
+  void UndoFromNotice(const journal::Line& told);
+  // The companion files that went with the song of `song`'s line come back
+  // beside it; those that cannot are said.
+  void PutBackCompanions(const std::string& text, const journal::Line& song);
+  // The undo shortcut, the notices' switch and the holding folder, from "iniConfig".
   void LoadUndoSettings();
   // The entries in Winamp's Global Hotkeys plug-in: the working shortcut's,
   // each saved profile's and undo's, each id posted once.
@@ -118,7 +138,10 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   bool createArtistFolder_ = false;
   std::int32_t playlistEntry_ = 0;
   bool artistFromTags_ = false;
-  bool libraryEntry_ = true;     // until a profile says otherwise: a new profile's choice
+  bool libraryEntry_ = true;  // until a profile says otherwise: a new profile's choice
+  bool removeEmptyFolders_ = false;
+  bool companionFiles_ = false;
+  std::wstring companionExtensions_ = settings::kCompanionExtensions;
   std::int32_t modifiers_ = 8;   // the Windows key
   std::wstring workingProfile_;  // the profile the working settings were loaded from
   std::vector<settings::Profile> active_;
@@ -127,6 +150,7 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::int32_t undoKey_ = 0;  // none
   std::int32_t undoModifiers_ = 0;
   bool notify_ = true;
+  std::wstring holdingFolder_;                    // none
   std::string stepPast_;                          // the delete for good the undo shortcut has named once
   std::unique_ptr<journal::Writer> journalOpen_;  // kept open by the whole-playlist run
   winamp::GlobalHotkeys globalHotkeys_;

@@ -84,8 +84,8 @@ bool FrmConfig::Load(platform::WindowHandle owner) {
 }
 
 void FrmConfig::CreateControls() {
-  for (const auto* table :
-       {&Frame(), &layout::FirstPage(), &layout::ProfilePage(), &layout::UndoPage(), &CloseGroup()}) {
+  for (const auto* table : {&Frame(), &layout::FirstPage(), &layout::ProfilePage(), &layout::UndoPage(),
+                            &CloseGroup(), &layout::ProfilePageLater(), &layout::UndoPageLater()}) {
     for (const layout::Placement& p : *table) {
       platform::ControlSpec spec;
       spec.kind = p.kind;
@@ -113,6 +113,8 @@ void FrmConfig::OpeningSequence() {
     working.playlistEntry = plugin_->playlistEntry();
     working.artistFromTags = plugin_->artistFromTags();
     working.libraryEntry = plugin_->libraryEntry();
+    working.companionFiles = plugin_->companionFiles();
+    working.removeEmptyFolders = plugin_->removeEmptyFolders();
     ShowProfilePage(working);
   });
   f.AddItem(c_.cmbKey, L"<None>");
@@ -125,6 +127,7 @@ void FrmConfig::OpeningSequence() {
     f.AddItem(c_.cmbUndoKey, L"+ " + std::wstring(1, letter));
   Skippable([&] { ShowUndoShortcut(); });
   Skippable([&] { f.SetChecked(c_.chkNotify, plugin_->notify()); });
+  Skippable([&] { f.SetText(c_.txtHoldingFolder, plugin_->holdingFolder()); });
   Skippable([&] { ShowJournal(); });
   Skippable([&] {
     std::vector<std::wstring> names;
@@ -281,6 +284,10 @@ void FrmConfig::OnClick(platform::ControlId control) {
       SetUndoKey_Click();
     else if (control == c_.chkNotify && plugin_)
       plugin_->Setnotify(form_->Checked(c_.chkNotify));
+    else if (control == c_.chooseHolding && plugin_)
+      ChooseHolding_Click();
+    else if (control == c_.setHolding && plugin_)
+      SetHolding_Click();
   });
 }
 

@@ -49,13 +49,15 @@ class FrmConfig : public platform::FormEvents {
     platform::ControlId automateGroup = 0, cmdSort = 0, playlistHelp = 0;
     // The profile's other settings.
     platform::ControlId activeGroup = 0, chkAlwaysActive = 0, artistGroup = 0, chkArtistFromTags = 0,
-                        playlistGroup = 0, playlistEntryLabel = 0, cmbPlaylistEntry = 0, chkLibraryEntry = 0,
-                        profileNote = 0;
+                        chkRemoveEmptyFolders = 0, chkCompanionFiles = 0, playlistGroup = 0,
+                        playlistEntryLabel = 0, cmbPlaylistEntry = 0, chkLibraryEntry = 0, profileNote = 0;
     // Undo, notices and the journal.
     platform::ControlId undoGroup = 0, undoLast = 0, undoKeyLabel = 0;
     platform::ControlId chkUndoCtrl = 0, chkUndoAlt = 0, chkUndoShift = 0, chkUndoWin = 0, cmbUndoKey = 0,
                         setUndoKey = 0;
     platform::ControlId noticeGroup = 0, chkNotify = 0, journalGroup = 0, journalList = 0, openJournal = 0;
+    platform::ControlId holdingGroup = 0, holdingNote = 0, txtHoldingFolder = 0, chooseHolding = 0,
+                        setHolding = 0;
     platform::ControlId closeGroup = 0, closeDialog = 0;
   };
   const Controls& controls() const { return c_; }
@@ -71,8 +73,10 @@ class FrmConfig : public platform::FormEvents {
   void cmdSort_Click();       // whole playlist
   void PlaylistHelp_Click();  // "?"
   void CloseDialog_Click();
-  void SetUndoKey_Click();   // "Use for undo"
-  void OpenJournal_Click();  // "Open in editor"
+  void SetUndoKey_Click();     // "Use for undo"
+  void OpenJournal_Click();    // "Open in editor"
+  void ChooseHolding_Click();  // "Choose..." beside the holding folder
+  void SetHolding_Click();     // "Use as holding folder"
   void Form_Unload();
 
   void RunWholePlaylist();

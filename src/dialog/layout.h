@@ -47,5 +47,9 @@ inline constexpr int kUndoPageIndex = 2;
 const std::vector<Placement>& FirstPage();
 const std::vector<Placement>& ProfilePage();
 const std::vector<Placement>& UndoPage();
+// Controls the pages gained later: made after Close, so that the controls
+// made before keep their numbers.
+const std::vector<Placement>& ProfilePageLater();
+const std::vector<Placement>& UndoPageLater();
 
 }  // namespace vandrel::dialog::layout

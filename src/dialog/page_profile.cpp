@@ -1,6 +1,7 @@
 // The profile's settings beyond the first page's: whether its shortcut stays
-// active beside the working one's, artist folders from the songs' tags, and
-// what becomes of the song's playlist entry and its Media Library record. Saved and loaded with the rest.
+// active beside the working one's, artist folders from the songs' tags,
+// folders left empty, and what becomes of the song's playlist entry and its
+// Media Library record. Saved and loaded with the rest.
 #include <algorithm>
 
 #include "dialog/frm_config.h"
@@ -37,13 +38,23 @@ const std::vector<Placement>& ProfilePage() {
       {&C::playlistEntryLabel, ControlKind::Label, &C::playlistGroup, 8, 20, 233, 17,
        L"The song's playlist entry:", kVerdana, kBackground, false, 0},
       {&C::cmbPlaylistEntry, ControlKind::DropDown, &C::playlistGroup, 8, 40, 233, 24, L"", kVerdana, kWhite,
-       false, 42},
+       false, 44},
       {&C::chkLibraryEntry, ControlKind::CheckBox, &C::playlistGroup, 8, 76, 233, 32,
-       L"Keep the Media Library's record with the file", kVerdana, kBackground, false, 43},
+       L"Keep the Media Library's record with the file", kVerdana, kBackground, false, 45},
       {&C::profileNote, ControlKind::Label, &C::profilePage, 8, 192, 321, 49,
        L"These settings belong to the profile, as those of the first page do: Save Settings saves them "
        L"all, Load Settings applies them all.",
        kVerdana, kBackground, false, 0},
+  };
+  return page;
+}
+
+const std::vector<Placement>& ProfilePageLater() {
+  static const std::vector<Placement> page = {
+      {&C::chkRemoveEmptyFolders, ControlKind::CheckBox, &C::artistGroup, 8, 86, 305, 32,
+       L"Remove the folders the song leaves empty", kVerdana, kBackground, false, 43},
+      {&C::chkCompanionFiles, ControlKind::CheckBox, &C::artistGroup, 8, 54, 305, 32,
+       L"Its lyrics, cue sheet, picture and the like go with the song", kVerdana, kBackground, false, 42},
   };
   return page;
 }
@@ -59,6 +70,8 @@ void FrmConfig::ShowProfilePage(const settings::Profile& profile) {
   f.Select(c_.cmbPlaylistEntry, profile.playlistEntry);
   f.SetChecked(c_.chkArtistFromTags, profile.artistFromTags);
   f.SetChecked(c_.chkLibraryEntry, profile.libraryEntry);
+  f.SetChecked(c_.chkCompanionFiles, profile.companionFiles);
+  f.SetChecked(c_.chkRemoveEmptyFolders, profile.removeEmptyFolders);
 }
 
 void FrmConfig::CollectProfilePage(settings::Profile& profile) {
@@ -67,6 +80,8 @@ void FrmConfig::CollectProfilePage(settings::Profile& profile) {
   profile.playlistEntry = std::max(0, f.SelectedIndex(c_.cmbPlaylistEntry));
   profile.artistFromTags = f.Checked(c_.chkArtistFromTags);
   profile.libraryEntry = f.Checked(c_.chkLibraryEntry);
+  profile.companionFiles = f.Checked(c_.chkCompanionFiles);
+  profile.removeEmptyFolders = f.Checked(c_.chkRemoveEmptyFolders);
 }
 
 }  // namespace vandrel::dialog

@@ -37,7 +37,7 @@ namespace layout {
 
 using platform::ControlKind;
 
-// The right column is left free (for a folder that holds songs, say).
+// The right column holds the holding folder.
 const std::vector<Placement>& UndoPage() {
   static const std::vector<Placement> page = {
       {&C::undoGroup, ControlKind::Group, &C::undoPage, 8, 8, 321, 137, L" Undo ", kVerdana, kBackground,
@@ -68,6 +68,23 @@ const std::vector<Placement>& UndoPage() {
        false, 68},
       {&C::openJournal, ControlKind::Button, &C::journalGroup, 8, 156, 153, 25, L"Open in editor", kVerdana,
        std::nullopt, false, 69},
+  };
+  return page;
+}
+
+const std::vector<Placement>& UndoPageLater() {
+  static const std::vector<Placement> page = {
+      {&C::holdingGroup, ControlKind::Group, &C::undoPage, 337, 8, 246, 193, L" Holding folder ", kVerdana,
+       kBackground, false, 0},
+      {&C::holdingNote, ControlKind::Label, &C::holdingGroup, 8, 20, 230, 64,
+       L"Where a song may go that the Recycle Bin cannot take (empty: nowhere). You are asked each time.",
+       kVerdana, kBackground, false, 0},
+      {&C::txtHoldingFolder, ControlKind::TextBox, &C::holdingGroup, 8, 90, 230, 25, L"", kVerdana,
+       std::nullopt, false, 70},
+      {&C::chooseHolding, ControlKind::Button, &C::holdingGroup, 8, 122, 230, 25, L"Choose...", kVerdana,
+       std::nullopt, false, 71},
+      {&C::setHolding, ControlKind::Button, &C::holdingGroup, 8, 154, 230, 25, L"Use as holding folder",
+       kVerdana, kPaleYellow, false, 72},
   };
   return page;
 }
@@ -110,6 +127,38 @@ void FrmConfig::ShowJournal() {
   const std::size_t from = shown.size() > kJournalLinesShown ? shown.size() - kJournalLinesShown : 0;
   for (std::size_t i = from; i < shown.size(); ++i) f.AddItem(c_.journalList, shown[i]);
   f.Select(c_.journalList, f.ItemCount(c_.journalList) - 1);  // the newest in sight
+}
+
+void FrmConfig::ChooseHolding_Click() {
+  const std::wstring chosen = platform::Widgets().PickFolder(
+      form_->Handle(), L"The holding folder: where songs may go that the Recycle Bin cannot take");
+  if (chosen.empty()) return;
+  form_->SetText(c_.txtHoldingFolder, chosen);
+  SetHolding_Click();
+}
+
+void FrmConfig::SetHolding_Click() {
+  std::wstring folder = form_->Text(c_.txtHoldingFolder);
+  folder.erase(0, folder.find_first_not_of(L' '));
+  folder.erase(folder.find_last_not_of(L' ') + 1);
+  if (folder.empty()) {
+    plugin_->SetholdingFolder(L"");
+    ShowBox(L"No holding folder: a song the Recycle Bin cannot take is deleted for good or kept, as you say.",
+            platform::Icon::Information);
+    return;
+  }
+  const bool onDrive = folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
+  const platform::OpResult writable = onDrive ? platform::Files().CanWriteIn(folder)
+                                              : platform::OpResult{123, L"It is not a folder on a drive."};
+  if (!writable.ok()) {
+    ShowBox(L"The holding folder\r\n" + folder + L"\r\ncannot take files:\r\n\r\n" + writable.Reason() +
+                L"\r\n\r\nThe holding folder stays as it was.",
+            platform::Icon::Exclamation);
+    form_->SetText(c_.txtHoldingFolder, plugin_->holdingFolder());
+    return;
+  }
+  plugin_->SetholdingFolder(folder);
+  ShowBox(L"A song the Recycle Bin cannot take may now go to\r\n" + folder, platform::Icon::Information);
 }
 
 void FrmConfig::OpenJournal_Click() {

@@ -104,6 +104,7 @@ void FrmConfig::RunWholePlaylist() {
     try {
       platform::Windows().SendMessage(plugin_->WinAmpWindowHandle(), winamp::kWmCommand, winamp::kCmdStop, 0);
       bool networkShown = false;
+      disposal::RunChoices choices;  // the Recycle Bin's question is asked once a run
       for (std::int32_t index = 0; index < count && stopped.empty(); ++index) {
         const std::wstring song = winamp::GetPlaylistFileName(plugin_->WinAmpWindowHandle(), index);
         progress.Show(index, song);
@@ -114,12 +115,14 @@ void FrmConfig::RunWholePlaylist() {
         }
         // The network refusal is shown once per run; later ones pass quietly.
         disposal::Disposal disposal;
-        const disposal::ActOutcome outcome = plugin_->Dispose(song, !networkShown, &disposal, index);
+        const disposal::ActOutcome outcome =
+            plugin_->Dispose(song, !networkShown, &disposal, index, &choices);
         if (!IsLoaded()) return;
         switch (outcome) {
           case disposal::ActOutcome::Disposed:
             ++disposed;
-            done.emplace_back(index, disposal.movedTo);
+            // A song held is one Winamp wanted deleted: its entry goes as after a delete.
+            done.emplace_back(index, disposal.what == L"moved" ? disposal.movedTo : L"");
             break;
           case disposal::ActOutcome::NetworkRefused:
             networkShown = true;

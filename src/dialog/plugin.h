@@ -35,15 +35,24 @@ class Plugin {
   // The Media Library's record follows the file.
   virtual bool libraryEntry() = 0;
   virtual void SetlibraryEntry(bool theValue) = 0;
+  // The song's companion files (same name, another extension of the
+  // settings file's list) go with it.
+  virtual bool companionFiles() = 0;
+  virtual void SetcompanionFiles(bool theValue) = 0;
+  // The folders a song leaves empty are removed.
+  virtual bool removeEmptyFolders() = 0;
+  virtual void SetremoveEmptyFolders(bool theValue) = 0;
   // Throws vandrel::Error when a delete or move fails.
   virtual disposal::ActOutcome Act() = 0;
   // Act's rules for the file `song`, Winamp already stopped and left where it
   // is. With `showNetworkRefusal` false a network path is refused without its
   // box: the whole-playlist run shows it once per run. `done` receives what a
   // completed delete or move did; `index` is the entry's place, for the
-  // journal. Throws as Act does.
+  // journal; `run` keeps the answers that hold for the run's later songs.
+  // Throws as Act does.
   virtual disposal::ActOutcome Dispose(const std::wstring& song, bool showNetworkRefusal,
-                                       disposal::Disposal* done, std::int32_t index) = 0;
+                                       disposal::Disposal* done, std::int32_t index,
+                                       disposal::RunChoices* run) = 0;
   // Winamp's main window as the wrapper reports it; commands go there.
   virtual platform::WindowHandle WinAmpWindowHandle() = 0;
   virtual void MoveToPlaylistStart() = 0;
@@ -59,6 +68,10 @@ class Plugin {
   // Whether a notice tells of each press's disposal and each undo; saved at once.
   virtual bool notify() = 0;
   virtual void Setnotify(bool on) = 0;
+  // Where songs the Recycle Bin cannot take may go (empty: nowhere), as
+  // "iniConfig" keeps it; saved at once.
+  virtual std::wstring holdingFolder() = 0;
+  virtual void SetholdingFolder(const std::wstring& folder) = 0;
   // The profile that the working settings now come from (loaded in the dialog).
   virtual void SetWorkingProfile(const std::wstring& name) = 0;
   // Registers the shortcuts of the always-active profiles as the settings

@@ -120,9 +120,13 @@ void FrmConfig::LoadSettings_Click() {
   }
   later.artistFromTags = settings::ProfileArtistFromTags(keys, values);
   later.libraryEntry = settings::ProfileLibraryEntry(keys, values);
+  later.companionFiles = settings::ProfileFlag(keys, values, settings::kCompanionFilesPosition);
+  later.removeEmptyFolders = settings::ProfileFlag(keys, values, settings::kRemoveEmptyFoldersPosition);
   plugin_->SetplaylistEntry(later.playlistEntry);
   plugin_->SetartistFromTags(later.artistFromTags);
   plugin_->SetlibraryEntry(later.libraryEntry);
+  plugin_->SetcompanionFiles(later.companionFiles);
+  plugin_->SetremoveEmptyFolders(later.removeEmptyFolders);
   ShowProfilePage(later);
 
   if (!notes.empty()) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "winamp/library.h"
@@ -12,11 +13,19 @@ namespace vandrel::disposal {
 
 // What a completed delete or move did.
 struct Disposal {
-  std::wstring what;     // "deleted" (for good), "recycled" or "moved"
-  std::wstring movedTo;  // the new path after a move
+  std::wstring what;     // "deleted" (for good), "recycled", "moved" or "held"
+  std::wstring movedTo;  // the new path after a move, or in the holding folder
   std::wstring binItem;  // after a recycle: where the Recycle Bin keeps the file, when known
   // The Media Library record that went with the file: what it held.
   std::optional<winamp::LibraryRecord> record = std::nullopt;
+  // The song's companion files that went with it: where each was, what was
+  // done with it and its new path (or Recycle Bin item); those that stayed.
+  struct Companion {
+    std::wstring path, what, newPath;
+  };
+  std::vector<Companion> companions = {};
+  std::vector<std::wstring> companionsStayed = {};
+  std::vector<std::wstring> removedFolders = {};  // the folders it left empty and that went, innermost first
 };
 
 // What the action reads from the plug-in at the moment it runs.
@@ -35,6 +44,17 @@ class ActHost {
   virtual bool artistFromTags() { return false; }
   // The song's Media Library record follows the file.
   virtual bool libraryEntry() { return false; }
+  // Whether the folders a song leaves empty go, and the folders that never
+  // go that way (the target folders of every profile).
+  virtual bool removeEmptyFolders() { return false; }
+  // Whether the song's companion files go with it, and their extensions
+  // (';' between them, without dots).
+  virtual bool companionFiles() { return false; }
+  virtual std::wstring companionExtensions() { return L""; }
+  virtual std::vector<std::wstring> keptFolders() { return {}; }
+  // Where a song goes that the Recycle Bin cannot take, when the user says
+  // so; empty: nowhere, the song is deleted for good or kept.
+  virtual std::wstring holdingFolder() { return L""; }
   // Told of each completed disposal of a press, once Winamp plays on: the
   // file, what was done and the playlist index its entry had.
   virtual void Record(const std::wstring& /*song*/, const Disposal& /*done*/, std::int32_t /*index*/) {}
@@ -51,6 +71,15 @@ inline constexpr wchar_t kNoTargetFolder[] =
 inline constexpr wchar_t kNoPlaylistEditor[] =
     L"Winamp names no playlist editor, so the entries of deleted or moved files stay in the playlist.";
 
+// What becomes of a song that the Recycle Bin cannot take.
+enum class BinRefused { Hold, Delete, Keep };
+
+// The answers that hold for the rest of a whole-playlist run, so that it asks
+// once, not once per song.
+struct RunChoices {
+  std::optional<BinRefused> binRefused;
+};
+
 // How one call of Act ended.
 enum class ActOutcome {
   Disposed,        // deleted, or moved
@@ -63,8 +92,8 @@ enum class ActOutcome {
 };
 
 // Runs the action. A delete follows Winamp's own preference: into the Recycle
-// Bin, or for good; a file the Recycle Bin cannot take goes for good only when
-// the user says so, and one the shell destroyed instead is told and counted
+// Bin, or for good; a file the Recycle Bin cannot take goes into the holding
+// folder or for good only when the user says so, and one the shell destroyed instead is told and counted
 // as deleted for good. A delete or move that finds the file still held by another
 // program is tried again for about two seconds. A failed attribute change,
 // delete or move throws
@@ -83,8 +112,14 @@ ActOutcome Act(ActHost& host, bool showNetworkRefusal = true);
 // telling Winamp to move on: with `stopFirst` Winamp is stopped before the
 // file is touched (the whole-playlist run stops it once, beforehand).
 // `done`, when given, receives what a completed delete or move did.
+// `run`, given by the whole-playlist run, keeps the answers that hold for
+// its later songs.
 ActOutcome Dispose(ActHost& host, const std::wstring& song, bool showNetworkRefusal, bool stopFirst,
-                   Disposal* done = nullptr);
+                   Disposal* done = nullptr, RunChoices* run = nullptr);
+
+// The place in `folder` for the file named `name`: the name itself, or the
+// first of "Song (2).mp3", "Song (3).mp3", ... that nothing holds.
+std::wstring FreePlaceIn(const std::wstring& folder, const std::wstring& name);
 
 // The Media Library follows a completed disposal of `song` (library.cpp),
 // where the host's libraryEntry() asks for it and Winamp has a library that

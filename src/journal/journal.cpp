@@ -10,7 +10,7 @@ namespace vandrel::journal {
 namespace {
 
 constexpr std::uint64_t kKeptBytes = kMostBytes / 4 * 3;
-constexpr const wchar_t* kKinds[] = {L"deleted", L"recycled", L"moved", L"undone"};
+constexpr const wchar_t* kKinds[] = {L"deleted", L"recycled", L"moved", L"held", L"undone"};
 
 std::wstring Field(std::wstring text) {
   for (wchar_t& c : text)
@@ -126,9 +126,18 @@ std::string Format(const Line& line) {
   std::string text = line.time + '\t' + ToUtf8(Field(line.what)) + '\t' + ToUtf8(Field(line.path)) + '\t' +
                      ToUtf8(Field(line.newPath)) + '\t' + ToUtf8(Field(line.profile)) + '\t' +
                      std::to_string(line.index);
-  if (line.record)
+  // The later fields only as far as the last one that holds something.
+  const std::size_t fields = !line.companionOf.empty()      ? 3
+                             : !line.removedFolders.empty() ? 2
+                             : line.record                  ? 1
+                                                            : 0;
+  if (fields >= 1 && line.record)
     text += '\t' + std::to_string(line.record->rating) + ',' + std::to_string(line.record->playcount) + ',' +
             std::to_string(line.record->lastplay);
+  else if (fields >= 1)
+    text += '\t';
+  if (fields >= 2) text += '\t' + ToUtf8(Field(line.removedFolders));
+  if (fields >= 3) text += '\t' + ToUtf8(Field(line.companionOf));
   return text + "\r\n";
 }
 
@@ -136,7 +145,7 @@ std::optional<Line> Parse(const std::string& text) {
   std::string body = text;
   while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   const std::vector<std::string> fields = Split(body, '\t');
-  if ((fields.size() != 6 && fields.size() != 7) || fields[0].empty() || fields[5].empty() ||
+  if (fields.size() < 6 || fields.size() > 9 || fields[0].empty() || fields[5].empty() ||
       fields[5].size() > 10)
     return std::nullopt;
   for (std::size_t i = fields[5][0] == '-' ? 1 : 0; i < fields[5].size(); ++i)
@@ -154,17 +163,33 @@ std::optional<Line> Parse(const std::string& text) {
   line.path = *path;
   line.newPath = *newPath;
   line.profile = *profile;
+  if (fields.size() >= 8) {
+    std::optional<std::wstring> folders = FromUtf8(fields[7]);
+    if (!folders || (!folders->empty() && folders->back() != L'|') ||
+        (folders->empty() && fields.size() == 8))
+      return std::nullopt;
+    line.removedFolders = *folders;
+  }
+  if (fields.size() == 9) {
+    std::optional<std::wstring> song = FromUtf8(fields[8]);
+    if (!song || song->empty()) return std::nullopt;
+    line.companionOf = *song;
+  }
   const long long index = std::stoll(fields[5]);
   if (index < -1 || index > INT32_MAX) return std::nullopt;
   line.index = static_cast<std::int32_t>(index);
-  if (fields.size() == 7) {
+  // The Media Library's record; empty where only later fields hold something.
+  if (fields.size() >= 7 && !(fields.size() > 7 && fields[6].empty())) {
     line.record = ParseRecord(fields[6]);
     if (!line.record) return std::nullopt;
   }
   return line;
 }
 
-std::optional<Line> NewestUndoable(const std::string& text) {
+namespace {
+
+// Every disposal's line not taken back, oldest first.
+std::vector<Line> NotTakenBack(const std::string& text) {
   std::vector<Line> open;
   for (const std::string& raw : Split(text, '\n')) {
     std::optional<Line> line = Parse(raw);
@@ -181,8 +206,37 @@ std::optional<Line> NewestUndoable(const std::string& text) {
       }
     }
   }
-  if (open.empty()) return std::nullopt;
-  return open.back();
+  return open;
+}
+
+}  // namespace
+
+std::optional<Line> NewestUndoable(const std::string& text) {
+  const std::vector<Line> open = NotTakenBack(text);
+  for (auto line = open.rbegin(); line != open.rend(); ++line)
+    if (line->companionOf.empty()) return *line;
+  return std::nullopt;
+}
+
+std::vector<Line> CompanionsNotTakenBack(const std::string& text, const Line& song) {
+  std::vector<Line> companions;
+  for (Line& line : NotTakenBack(text))
+    if (line.companionOf == song.path && line.profile == song.profile && line.index == song.index)
+      companions.push_back(std::move(line));
+  return companions;
+}
+
+std::wstring JoinFolders(const std::vector<std::wstring>& folders) {
+  std::wstring joined;
+  for (const std::wstring& folder : folders) joined += folder + L'|';
+  return joined;
+}
+
+std::vector<std::wstring> SplitFolders(const std::wstring& joined) {
+  std::vector<std::wstring> folders;
+  for (std::size_t start = 0, end; (end = joined.find(L'|', start)) != std::wstring::npos; start = end + 1)
+    folders.push_back(joined.substr(start, end - start));
+  return folders;
 }
 
 platform::OpResult Append(const std::wstring& path, const Line& line) { return Writer(path).Write(line); }

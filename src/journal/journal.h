@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "winamp/library.h"
@@ -22,14 +23,21 @@ inline constexpr std::uint64_t kMostBytes = 1024 * 1024;
 
 struct Line {
   std::string time;         // local, ISO 8601
-  std::wstring what;        // "deleted", "recycled", "moved" or "undone"
+  std::wstring what;        // "deleted", "recycled", "moved", "held" or "undone"
   std::wstring path;        // the file as Winamp named it
-  std::wstring newPath;     // where a move put it; empty otherwise
+  std::wstring newPath;     // where a move put it, or the holding folder, or the Recycle Bin's item
   std::wstring profile;     // the settings that acted
   std::int32_t index = -1;  // the playlist index the entry had
   // The seventh field: the Media Library record that went with the file, as
   // "rating,play count,last play".
   std::optional<winamp::LibraryRecord> record = std::nullopt;
+  // The folders the song left empty and that went, innermost first, each
+  // closed by '|' (which no path holds); an eighth field, written only when
+  // there are any, so lines without it read as before.
+  std::wstring removedFolders = {};
+  // On a companion file's line: the song it went with (its line comes just
+  // before); a ninth field, written only on such lines.
+  std::wstring companionOf = {};
   friend bool operator==(const Line&, const Line&) = default;
 };
 
@@ -41,8 +49,10 @@ std::wstring PathBeside(const std::wstring& settingsFile);
 // a space.
 std::string Format(const Line& line);
 // One line of the file (with or without its CR LF); none when it is not one
-// that Format writes: other field counts (six, or seven with a record), an unknown kind, a path missing, an
-// index that is no number, bytes that are not UTF-8.
+// that Format writes: other field counts (six; seven with a Media Library
+// record; eight with removed folders; nine on a companion file's line), an
+// unknown kind, a path missing, an index that is no number, bytes that are
+// not UTF-8.
 std::optional<Line> Parse(const std::string& text);
 
 // The journal file, open while lines come one after another (the
@@ -65,11 +75,19 @@ class Writer {
 // Appends one line: the file is opened, written and closed.
 platform::OpResult Append(const std::wstring& path, const Line& line);
 
-// The newest disposal of the journal's text that no later "undone" line has
-// taken back (an "undone" line takes back the newest earlier disposal of the
-// same path, new path, profile and index); lines that do not parse are passed
-// over. None when every disposal was taken back.
+// The newest disposal of a song in the journal's text that no later "undone"
+// line has taken back (an "undone" line takes back the newest earlier
+// disposal of the same path, new path, profile and index); lines that do not
+// parse are passed over, and so are companion files' lines. None when every
+// disposal was taken back.
 std::optional<Line> NewestUndoable(const std::string& text);
+// The lines of the companion files that went with the song of `song`'s line
+// and were not taken back.
+std::vector<Line> CompanionsNotTakenBack(const std::string& text, const Line& song);
+
+// The removed folders as a Line holds them, and back.
+std::wstring JoinFolders(const std::vector<std::wstring>& folders);
+std::vector<std::wstring> SplitFolders(const std::wstring& joined);
 
 std::string ToUtf8(const std::wstring& text);
 // None when the bytes are not UTF-8.

@@ -103,8 +103,8 @@ class WindowSystem {
 };
 
 enum class Icon { Information, Question, Exclamation, Critical };
-enum class Buttons { Ok, OkCancel };
-enum class Answer { Ok, Cancel };
+enum class Buttons { Ok, OkCancel, YesNoCancel };  // Yes is the default button
+enum class Answer { Ok, Cancel, Yes, No };
 
 // Modal message boxes and the system's text rules.
 class UserInterface {
@@ -185,6 +185,15 @@ class FileSystem {
   virtual OpResult ReplaceAllBytes(const std::wstring& path, const std::string& bytes) = 0;
   // Removes a folder; fails when it is not empty.
   virtual OpResult RemoveFolder(const std::wstring& path) = 0;
+  // The names (without folder) of the files, not folders, in `folder` whose
+  // names begin with `prefix`, whatever the case (the system's own match,
+  // which may take in names whose short form matches: look again above).
+  virtual OpResult FilesStartingWith(const std::wstring& folder, const std::wstring& prefix,
+                                     std::vector<std::wstring>& names) = 0;
+  // Whether a file can be made in the folder: one is made and gone again at
+  // once. Fails, with the reason, where the folder is missing or cannot be
+  // written.
+  virtual OpResult CanWriteIn(const std::wstring& folder) = 0;
   // Opens the file for AppendFile::Append, created when missing; null, with
   // `result` telling why, when it cannot be opened.
   virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path, OpResult& result) = 0;

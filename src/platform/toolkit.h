@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -165,10 +166,16 @@ class Toolkit {
   // A notice of a line or two for about `milliseconds`, in the corner of the
   // work area (by the notification area) of the monitor that shows `winamp` (a window),
   // scaled with the display. It never takes the focus or the keyboard; a
-  // click dismisses it; a newer one replaces it.
-  virtual void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) = 0;
+  // click dismisses it; a newer one replaces it. With `undo`, it carries an
+  // "Undo" of its own at its right end: a click there takes the notice away
+  // and then calls `undo`.
+  virtual void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds,
+                          std::function<void()> undo = nullptr) = 0;
   // Takes the notice off the screen, if one is up.
   virtual void HideNotice() = 0;
+  // The system's folder picker over `owner`, titled `title`: the folder the
+  // user chose, or empty when none was chosen.
+  virtual std::wstring PickFolder(WindowHandle owner, const std::wstring& title) = 0;
 };
 
 inline Toolkit& Widgets() { return *Current().toolkit; }

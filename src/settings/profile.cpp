@@ -75,7 +75,9 @@ std::array<std::wstring, kProfileKeys.size()> ProfileValues(const Profile& p) {
           flag(p.alwaysActive),
           std::to_wstring(p.playlistEntry),
           flag(p.artistFromTags),
-          flag(p.libraryEntry)};
+          flag(p.libraryEntry),
+          flag(p.companionFiles),
+          flag(p.removeEmptyFolders)};
 }
 
 bool ReadProfile(const std::wstring& name, Profile& profile) {
@@ -104,6 +106,8 @@ bool ReadProfile(const std::wstring& name, Profile& profile) {
   ProfilePlaylistEntry(name, keys, values, profile.playlistEntry);
   profile.artistFromTags = ProfileArtistFromTags(keys, values);
   profile.libraryEntry = ProfileLibraryEntry(keys, values);
+  profile.companionFiles = ProfileFlag(keys, values, kCompanionFilesPosition);
+  profile.removeEmptyFolders = ProfileFlag(keys, values, kRemoveEmptyFoldersPosition);
   return true;
 }
 
@@ -137,7 +141,11 @@ std::wstring ProfilePlaylistEntry(const std::wstring& name, const std::vector<st
 }
 
 bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values) {
-  constexpr std::size_t at = kArtistFromTagsPosition;
+  return ProfileFlag(keys, values, kArtistFromTagsPosition);
+}
+
+bool ProfileFlag(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values,
+                 std::size_t at) {
   return at < keys.size() && at < values.size() && platform::Ui().Lower(keys[at]) == kProfileReadNames[at] &&
          ProfileBoolean(values[at]);
 }

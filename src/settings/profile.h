@@ -18,25 +18,38 @@ inline constexpr wchar_t kLastUsedKey[] = L"LastUsed";
 inline constexpr wchar_t kUndoKeyKey[] = L"UndoKey";
 inline constexpr wchar_t kUndoModifiersKey[] = L"UndoModifiers";
 inline constexpr wchar_t kNotifyKey[] = L"Notify";
+// Where a song goes that the Recycle Bin cannot take, when the user says so
+// (none while missing or empty).
+inline constexpr wchar_t kHoldingFolderKey[] = L"HoldingFolder";
+// The extensions of a song's companion files, ';' between them (case-blind).
+inline constexpr wchar_t kCompanionExtensionsKey[] = L"CompanionExtensions";
+inline constexpr wchar_t kCompanionExtensions[] = L"lrc;txt;cue;log;nfo;jpg;jpeg;png";
 
 // Keys as written, in their fixed order, and the lower-case names readers
 // expect. The first five are every profile's; the later ones (the hotkey's
 // modifier keys, whether its shortcut stays active beside the working one's,
 // what becomes of the playlist entry, whether the artist folder is named
 // after the song's artist tag, whether the Media Library's record follows
-// the file) came later, so a profile without them is complete.
-inline constexpr std::array<const wchar_t*, 10> kProfileKeys = {
-    L"Key",       L"moveToFolder", L"savingPlace",   L"sortingOption",  L"createArtistFolder",
-    L"modifiers", L"alwaysActive", L"playlistEntry", L"artistFromTags", L"libraryEntry"};
-inline constexpr std::array<const wchar_t*, 10> kProfileReadNames = {
-    L"key",       L"movetofolder", L"savingplace",   L"sortingoption",  L"createartistfolder",
-    L"modifiers", L"alwaysactive", L"playlistentry", L"artistfromtags", L"libraryentry"};
+// the file, whether the song's companion files go with it, whether folders a
+// song leaves empty go) came later, so a profile without them is complete.
+inline constexpr std::array<const wchar_t*, 12> kProfileKeys = {
+    L"Key",           L"moveToFolder",       L"savingPlace",
+    L"sortingOption", L"createArtistFolder", L"modifiers",
+    L"alwaysActive",  L"playlistEntry",      L"artistFromTags",
+    L"libraryEntry",  L"companionFiles",     L"removeEmptyFolders"};
+inline constexpr std::array<const wchar_t*, 12> kProfileReadNames = {
+    L"key",           L"movetofolder",       L"savingplace",
+    L"sortingoption", L"createartistfolder", L"modifiers",
+    L"alwaysactive",  L"playlistentry",      L"artistfromtags",
+    L"libraryentry",  L"companionfiles",     L"removeemptyfolders"};
 inline constexpr std::size_t kRequiredEntries = 5;
 inline constexpr std::size_t kModifiersPosition = 5;
 inline constexpr std::size_t kAlwaysActivePosition = 6;
 inline constexpr std::size_t kPlaylistEntryPosition = 7;
 inline constexpr std::size_t kArtistFromTagsPosition = 8;
 inline constexpr std::size_t kLibraryEntryPosition = 9;
+inline constexpr std::size_t kCompanionFilesPosition = 10;
+inline constexpr std::size_t kRemoveEmptyFoldersPosition = 11;
 
 // What becomes of the playing entry once its file was deleted or moved.
 inline constexpr std::int32_t kLeaveEntry = 0;   // it stays as it was
@@ -59,6 +72,9 @@ bool ProfileArtistFromTags(const std::vector<std::wstring>& keys, const std::vec
 // record with the file: false when it has no such entry at its place (as
 // before the entry existed).
 bool ProfileLibraryEntry(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values);
+// A yes-or-no entry at its place: false when the profile has none there.
+bool ProfileFlag(const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values,
+                 std::size_t position);
 // One profile as the settings file holds it, read by position as the plug-in
 // applies it: an entry missing or out of place keeps the default here.
 struct Profile {
@@ -73,6 +89,8 @@ struct Profile {
   std::int32_t playlistEntry = kLeaveEntry;
   bool artistFromTags = false;
   bool libraryEntry = false;
+  bool companionFiles = false;      // the song's companion files go with it
+  bool removeEmptyFolders = false;  // the folders a song leaves empty go
   friend bool operator==(const Profile&, const Profile&) = default;
 };
 

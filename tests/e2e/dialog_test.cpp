@@ -217,9 +217,11 @@ TEST(Dialog, SaveDeleteAndLoadProfilesThroughTheControlsThenRunTheWholePlaylist)
   EXPECT_EQ(dialog.Click(item::Save), nullptr);
   // As the dialog saves them: with the later entries, off.
   const std::string rockmix = ProfileSection("rockmix", {11, true, kept + "\\mysongs", true, true, 3}) +
-                              "alwaysActive=0\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n";
+                              "alwaysActive=0\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n"
+                              "companionFiles=0\r\nremoveEmptyFolders=0\r\n";
   const std::string trash = ProfileSection("trash", {20, false, "C:\\", false, false, 3}) +
-                            "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=0\r\n";
+                            "alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=0\r\n"
+                            "companionFiles=0\r\nremoveEmptyFolders=0\r\n";
   const std::string config = "[iniConfig]\r\nLastUsed=trash\r\n";
   EXPECT_EQ(Split(ReadWholeFile(session.Ini())), Split(test + other + config + rockmix + trash));
 

@@ -177,6 +177,31 @@ TEST(RecycleBin, AFullOneTakesTheSongAndGivesItBackOneThatCannotIsAskedFirstOneT
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 
+TEST(RecycleBin, ASongItCannotTakeGoesIntoTheHoldingFolderUnderAFreeNameAndComesBack) {
+  TempFolder music;
+  const std::string a = music.File("a.mp3", "song a");
+  const std::string held = music.Path("Held");
+  music.File("Held\\a.mp3", "older");
+  OwnRecycleBin none(0, false);
+  PluginSession session;
+  ASSERT_TRUE(session.Start(
+      {a}, SettingsFile({}) + "HoldingFolder=" + held + "\r\nUndoKey=26\r\nUndoModifiers=3\r\n"));
+  ASSERT_TRUE(session.standin().SetRecycleBin(true));
+  ASSERT_TRUE(PressWinKey('K'));
+  EXPECT_NE(Answer(FindMessageBox("Vandrel"), IDYES).find("move it into the holding folder\r\n" + held + "?"),
+            std::string::npos);
+  ASSERT_TRUE(WaitUntil([&] { return !FileExists(a) && !session.standin().State().handling; }));
+  EXPECT_EQ(ReadWholeFile(held + "\\a (2).mp3"), "song a");
+  EXPECT_EQ(ReadWholeFile(held + "\\a.mp3"), "older");
+  const std::string journal = session.Ini().substr(0, session.Ini().rfind('\\') + 1) + "vandrel-journal.txt";
+  EXPECT_NE(ReadWholeFile(journal).find("\theld\t" + a + "\t" + held + "\\a (2).mp3\t"), std::string::npos);
+  ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(a) && !session.standin().State().handling; }));
+  EXPECT_EQ(ReadWholeFile(a), "song a");
+  EXPECT_FALSE(FileExists(held + "\\a (2).mp3"));
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
 TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFileName) {
   TempFolder music, target;
   const struct {
@@ -204,6 +229,33 @@ TEST(Tags, TheArtistTagNamesTheFolderAndAnUntaggedOrUnusableOneLeavesItToTheFile
     ASSERT_TRUE(session.Press('K'));
     EXPECT_TRUE(FileExists(target.Path(song.movedTo))) << song.name;
   }
+  EXPECT_EQ(session.standin().Shutdown(), 0);
+}
+
+TEST(Companions, LyricsAndPictureGoWithAMovedSongAnotherSongStaysAndUndoBringsAllBack) {
+  TempFolder music, target;
+  const std::string song = music.File("Band\\Album\\Song.mp3", "song");
+  music.File("Band\\Album\\Song.lrc", "lyrics");
+  music.File("Band\\Album\\Song.jpg", "picture");
+  music.File("Band\\Album\\Song.flac", "another song");
+  ProfileText p;
+  p.moveToFolder = true;
+  p.savingPlace = target.path();
+  p.playlistEntry = 0;
+  p.artistFromTags = true;  // written, so the later entries follow at their places
+  std::string settings = ProfileSection("test", p) + "companionFiles=1\r\nremoveEmptyFolders=1\r\n" +
+                         "[iniConfig]\r\nLastUsed=test\r\nUndoKey=26\r\nUndoModifiers=3\r\n";
+  PluginSession session;
+  ASSERT_TRUE(session.Start({song}, settings));
+  ASSERT_TRUE(session.Press('K'));
+  EXPECT_EQ(ReadWholeFile(target.Path("Song.lrc")) + ReadWholeFile(target.Path("Song.jpg")), "lyricspicture");
+  EXPECT_EQ(ReadWholeFile(music.Path("Band\\Album\\Song.flac")), "another song") << "and its folder stays";
+  ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU}, 'Z'));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(song) && !session.standin().State().handling; }));
+  EXPECT_EQ(
+      ReadWholeFile(music.Path("Band\\Album\\Song.lrc")) + ReadWholeFile(music.Path("Band\\Album\\Song.jpg")),
+      "lyricspicture");
+  EXPECT_FALSE(FileExists(target.Path("Song.lrc")));
   EXPECT_EQ(session.standin().Shutdown(), 0);
 }
 

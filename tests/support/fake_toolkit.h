@@ -145,10 +145,15 @@ class FakeToolkit : public platform::Toolkit {
     if (onPump) onPump();
   }
   std::vector<std::wstring> notices;  // every notice shown; "" when one was taken off
-  void ShowNotice(const std::wstring& text, platform::WindowHandle, unsigned) override {
+  std::function<void()> undo;         // the newest notice's Undo, if it has one
+  void ShowNotice(const std::wstring& text, platform::WindowHandle, unsigned,
+                  std::function<void()> withUndo) override {
     notices.push_back(text);
+    undo = std::move(withUndo);
   }
   void HideNotice() override { notices.push_back(L""); }
+  std::wstring picked;  // what the folder picker answers
+  std::wstring PickFolder(platform::WindowHandle, const std::wstring&) override { return picked; }
 
  private:
   FakeFiles& files_;

@@ -428,6 +428,20 @@ class FakeFiles : public platform::FileSystem {
     folders.erase(k);
     return {};
   }
+  platform::OpResult FilesStartingWith(const std::wstring& folder, const std::wstring& prefix,
+                                       std::vector<std::wstring>& names) override {
+    names.clear();
+    for (const auto& [key, bytes] : files)
+      if (Parent(key) == Key(folder) &&
+          key.compare(Parent(key).size() + 1, prefix.size(), Lowered(prefix)) == 0)
+        names.push_back(key.substr(Parent(key).size() + 1));
+    return {};
+  }
+  // Fails while "CanWriteIn <folder>" is failing.
+  platform::OpResult CanWriteIn(const std::wstring& folder) override {
+    if (!IsFolder(folder)) return Fail(3);
+    return Check(L"CanWriteIn " + Key(folder));
+  }
   // Each write fails while "Append <path>" is failing.
   struct Appending : platform::AppendFile {
     Appending(FakeFiles& files, std::wstring key) : files(files), key(std::move(key)) {}

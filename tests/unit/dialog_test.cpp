@@ -33,7 +33,8 @@ const std::wstring kSample = kRockmix + std::wstring(L"[iniConfig]\r\nLastUsed=t
 std::wstring Saved(std::wstring text) {
   for (auto at = text.find(L"modifiers="); at != npos; at = text.find(L"modifiers=", at + 1))
     text.insert(text.find(L"\r\n", at) + 2,
-                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=1\r\n");
+                L"alwaysActive=0\r\nplaylistEntry=0\r\nartistFromTags=0\r\nlibraryEntry=1\r\ncompanionFiles="
+                L"0\r\nremoveEmptyFolders=0\r\n");
   return text;
 }
 
@@ -326,11 +327,14 @@ TEST_F(DialogTest, AnActiveProfileIsShownRegisteredOnSaveWarnedOfASharedShortcut
   f.Pick(c().cmbKey, 13);
   f.Pick(c().cmbPlaylistEntry, 2);
   f.Tick(c().chkArtistFromTags, true);
+  f.Tick(c().chkRemoveEmptyFolders, true);
+  f.Tick(c().chkCompanionFiles, true);
   f.Click(c().saveSettings);
   EXPECT_NE(windows.IdOf('M', kCtrlAlt), 0);
-  EXPECT_TRUE(
-      File().ends_with(L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\n"))
-      << File() << "as loaded: the profile had no such entry";
+  EXPECT_TRUE(File().ends_with(
+      L"alwaysActive=1\r\nplaylistEntry=2\r\nartistFromTags=1\r\nlibraryEntry=0\r\ncompanionFiles="
+      L"1\r\nremoveEmptyFolders=1\r\n"))
+      << File() << "the library as loaded: the profile had no such entry";
   f.Pick(c().cmbPlaylistEntry, 0);
   f.Tick(c().chkArtistFromTags, false);
   f.Click(c().loadSettings);
@@ -474,6 +478,30 @@ TEST_F(PlaylistRunTest, ActsOnEveryEntryCountsAndClearsThePlaylist) {
   ASSERT_EQ(progress.size(), 7u);
   EXPECT_EQ(progress[0], L"4660 Entry 1 of 7 C:\\a.mp3");
   EXPECT_EQ(progress[6], L"4660 Entry 7 of 7 \\\\server\\share\\y.mp3");
+}
+
+TEST_F(PlaylistRunTest, TheHoldingFolderIsSetOnTheUndoPageAndARunAsksOnceForAllItsSongs) {
+  FakeForm& f = Open();
+  f.Type(c().txtHoldingFolder, L"D:\\Held");
+  f.Click(c().setHolding);
+  EXPECT_EQ(ui.Texts().back().find(L"The holding folder\r\nD:\\Held\r\ncannot take files"), 0u);
+  EXPECT_EQ(f.Text(c().txtHoldingFolder), L"") << "as it was";
+  files.AddFolder(L"D:\\Held");
+  toolkit.picked = L"D:\\Held";
+  f.Click(c().chooseHolding);
+  EXPECT_EQ(plugin.holdingFolder(), L"D:\\Held");
+  EXPECT_NE(File().find(L"HoldingFolder=D:\\Held"), std::wstring::npos);
+
+  windows.usesRecycleBin = 1;
+  files.noBin = true;
+  for (const char* name : {"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"}) Add(name);
+  ui.shown.clear();
+  ui.answers = {Answer::Ok, Answer::Yes};
+  Run();
+  ASSERT_EQ(ui.shown.size(), 3u);
+  EXPECT_NE(ui.shown[1].text.find(L"every song of this run"), std::wstring::npos);
+  for (const wchar_t* held : {L"D:\\Held\\a.mp3", L"D:\\Held\\b.mp3", L"D:\\Held\\c.mp3"})
+    EXPECT_TRUE(files.IsFile(held)) << held;
 }
 
 TEST_F(PlaylistRunTest, ACancelAFailureOrNoTargetEndsTheRunWithoutClearing) {

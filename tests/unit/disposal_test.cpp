@@ -32,6 +32,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   std::int32_t playlistEntry() override { return entry; }
   bool artistFromTags() override { return fromTags; }
   bool libraryEntry() override { return library; }
+  std::wstring holdingFolder() override { return holding; }
   platform::WindowHandle WinAmpWindowHandle() override { return testing::FakeWindows::kWinamp; }
   void Record(const std::wstring&, const disposal::Disposal& done, std::int32_t) override {
     recorded.push_back(done.what);
@@ -58,6 +59,7 @@ class DisposalTest : public ::testing::Test, public disposal::ActHost {
   std::optional<winamp::LibraryRecord> record;  // the last disposal's
   std::int32_t entry = 0;
   std::wstring target = L"D:\\Sorted";
+  std::wstring holding;
   std::vector<std::wstring> recorded;  // what each completed disposal did
   testing::FakeWindows windows;
   testing::FakeFiles files;
@@ -346,6 +348,48 @@ TEST_F(DisposalTest, AFileTheRecycleBinCannotTakeGoesForGoodOnlyWhenAskedAndIsJo
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_NE(ui.shown[0].text.find(L"was deleted for good"), npos);
   EXPECT_EQ(recorded, (std::vector<std::wstring>{L"deleted", L"deleted"}));
+}
+
+TEST_F(DisposalTest, AHoldingFolderIsOfferedFirstTakesTheSongUnderAFreeNameAndARunAsksOnce) {
+  windows.usesRecycleBin = 1;
+  files.noBin = true;
+  holding = L"D:\\Held\\";
+  files.AddFolder(L"D:\\Held");
+  files.AddFile(L"D:\\Held\\Artist - Title.mp3", "older");
+  ui.answers = {platform::Answer::Yes};
+  disposal::Disposal done;
+  EXPECT_EQ(disposal::Dispose(*this, kSong, true, true, &done), ActOutcome::Disposed);
+  EXPECT_EQ(done.what, L"held");
+  EXPECT_EQ(done.movedTo, L"D:\\Held\\Artist - Title (2).mp3");
+  EXPECT_EQ(files.files[L"d:\\held\\artist - title.mp3"], "older") << "nothing there is replaced";
+  EXPECT_EQ(files.files[L"d:\\held\\artist - title (2).mp3"], "song");
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"move it into the holding folder\r\nD:\\Held?"), npos) << ui.shown[0].text;
+
+  // A run asks once; its answer holds for every later song the Recycle Bin cannot take.
+  ui.shown.clear();
+  disposal::RunChoices run;
+  ui.answers = {platform::Answer::No};
+  for (const wchar_t* song : {L"C:\\Music\\a.mp3", L"C:\\Music\\b.mp3", L"C:\\Music\\c"}) {
+    files.AddFile(song);
+    EXPECT_EQ(disposal::Dispose(*this, song, true, false, &done, &run), ActOutcome::Disposed);
+    EXPECT_EQ(done.what, L"deleted");
+    EXPECT_FALSE(files.IsFile(song));
+  }
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"every song of this run"), npos);
+  EXPECT_EQ(disposal::FreePlaceIn(L"D:\\", L"c"), L"D:\\c");
+
+  // A holding folder that cannot be written is said, and the question offers a delete for good.
+  ui.shown.clear();
+  files.AddFile(kSong);
+  files.failing[L"CanWriteIn d:\\held"] = 5;
+  ui.answers = {platform::Answer::Cancel};
+  EXPECT_EQ(disposal::Dispose(*this, kSong, true, true, &done), ActOutcome::Kept);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find(L"delete it for good?"), npos);
+  EXPECT_NE(ui.shown[0].text.find(L"The holding folder\r\nD:\\Held\r\ncannot take it: System error 5"), npos);
+  EXPECT_TRUE(files.IsFile(kSong));
 }
 
 TEST_F(DisposalTest, NamesReadWideFirstThenAnsiUpTo255BytesAndNonFilesLeftAlone) {

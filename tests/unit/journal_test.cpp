@@ -76,7 +76,7 @@ TEST_F(JournalTest, EachDisposalIsALineAndAJournalThatCannotBeWrittenIsToldOnceW
   windows.usesRecycleBin = 0;
   // The run's line is in the file before it touches the next entry (a
   // killed player loses none); a recycled song's names its Recycle Bin item.
-  EXPECT_EQ(plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0), disposal::ActOutcome::Disposed);
+  EXPECT_EQ(plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0, nullptr), disposal::ActOutcome::Disposed);
   EXPECT_EQ(Journal(),
             "2026-12-07T11:27:03\tmoved\tC:\\b.mp3\tD:\\Keep\\b.mp3\tkeep\t1\r\n"
             "2026-12-07T11:27:03\trecycled\tC:\\c.mp3\tc:\\$recycle.bin\\$r1\tkeep\t2\r\n"
@@ -85,8 +85,8 @@ TEST_F(JournalTest, EachDisposalIsALineAndAJournalThatCannotBeWrittenIsToldOnceW
 
   files.failing[L"Append c:\\plugins\\vandrel-journal.txt"] = 112;  // the disk is full
   files.AddFile(L"C:\\a.mp3");
-  plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0);
-  plugin.Dispose(L"C:\\d.mp3", true, nullptr, 3);
+  plugin.Dispose(L"C:\\a.mp3", true, nullptr, 0, nullptr);
+  plugin.Dispose(L"C:\\d.mp3", true, nullptr, 3, nullptr);
   plugin.FlushJournal();
   EXPECT_FALSE(files.IsFile(L"C:\\a.mp3") || files.IsFile(L"C:\\d.mp3")) << "disposed all the same";
   ASSERT_EQ(ui.shown.size(), 1u);
@@ -101,7 +101,7 @@ TEST_F(JournalTest, AFullJournalKeepsItsNewestWholeLines) {
   files.files[testing::FakeFiles::Key(kJournal)] = text;
   files.AddFile(L"C:\\z.mp3");
   plugin.SetmoveToFolder(false);
-  plugin.Dispose(L"C:\\z.mp3", true, nullptr, 7);
+  plugin.Dispose(L"C:\\z.mp3", true, nullptr, 7, nullptr);
   plugin.FlushJournal();
   const std::string kept = Journal();
   EXPECT_LT(kept.size(), journal::kMostBytes * 3 / 4 + old.size());
@@ -155,6 +155,121 @@ TEST_F(JournalTest, UndoTakesBackNewestFirstPuttingFileFoldersAndEntryBackAndRef
   EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a file is at\r\nC:\\Artist - a.mp3"), 0u);
   EXPECT_TRUE(files.IsFile(L"D:\\Keep\\a\\artist\\Artist - a.mp3"));
   EXPECT_EQ(files.files[testing::FakeFiles::Key(a)], "new");
+}
+
+TEST_F(JournalTest, ASongHeldIsJournalledToldAndPutBackAndTheHoldingFolderIsKeptAcrossStarts) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  files.AddFolder(L"D:\\Held");
+  files.AddFile(L"C:\\a.mp3", "a");
+  windows.playlist = {"C:\\a.mp3"};
+  plugin.SetholdingFolder(L"D:\\Held");
+  plugin.IZekWinAmpGenPlugin_Quit();
+  plugin.IZekWinAmpGenPlugin_Initialize(wrapper);
+  EXPECT_EQ(plugin.holdingFolder(), L"D:\\Held");
+  plugin.SetmoveToFolder(false);
+  windows.usesRecycleBin = 1;
+  files.noBin = true;
+  ui.answers = {platform::Answer::Yes};
+  plugin.SetplaylistEntry(2);  // a song held goes from the playlist, as after a delete
+  plugin.Act();
+  EXPECT_TRUE(windows.playlist.empty());
+  EXPECT_EQ(Journal(), "2026-12-07T11:27:03\theld\tC:\\a.mp3\tD:\\Held\\a.mp3\tkeep\t0\r\n");
+  EXPECT_EQ(kit.notices.back(), L"Held in D:\\Held: a.mp3");
+  ui.answers = {platform::Answer::Ok};
+  plugin.UndoLast();
+  EXPECT_NE(ui.shown.back().text.find(L"It comes back from the holding folder\r\nD:\\Held\\a.mp3"),
+            std::wstring::npos);
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\a.mp3")], "a");
+  EXPECT_TRUE(files.IsFolder(L"D:\\Held"));
+  EXPECT_EQ(kit.notices.back(), L"Put back: a.mp3");
+  EXPECT_EQ(windows.playlist, std::vector<std::string>{"C:\\a.mp3"});
+}
+
+TEST_F(JournalTest, FoldersASongLeftEmptyGoUpToOneThatHoldsAnythingAndUndoMakesThemAgain) {
+  const std::wstring song = L"C:\\Music\\Band\\Album\\a.mp3";
+  files.AddFile(song, "a");
+  files.AddFile(L"C:\\Music\\other.mp3");
+  files.AddFile(L"D:\\Keep\\k.mp3");
+  windows.playlist = {"C:\\Music\\Band\\Album\\a.mp3", "D:\\Keep\\k.mp3"};
+  plugin.SetremoveEmptyFolders(true);
+  plugin.Act();
+  EXPECT_FALSE(files.IsFolder(L"C:\\Music\\Band"));
+  EXPECT_TRUE(files.IsFolder(L"C:\\Music")) << "it holds something";
+  EXPECT_EQ(Journal(),
+            "2026-12-07T11:27:03\tmoved\tC:\\Music\\Band\\Album\\a.mp3\tD:\\Keep\\a.mp3\tkeep\t0\t\t"
+            "C:\\Music\\Band\\Album|C:\\Music\\Band|\r\n");
+  plugin.UndoLast();
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(song)], "a");
+  plugin.SetmoveToFolder(false);
+  windows.position = 1;
+  files.files.erase(testing::FakeFiles::Key(L"D:\\Keep\\a.mp3"));
+  plugin.Act();
+  EXPECT_TRUE(files.IsFolder(L"D:\\Keep")) << "a target folder stays";
+}
+
+TEST_F(JournalTest, TheNoticesUndoTakesBackWhatItToldOfWhileThatIsTheNewestNotTakenBack) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  files.AddFile(L"C:\\a.mp3", "a");
+  files.AddFile(L"C:\\b.mp3", "b");
+  windows.playlist = {"C:\\a.mp3", "C:\\b.mp3"};
+  plugin.Act();
+  const std::function<void()> undoA = kit.undo;
+  windows.position = 1;
+  plugin.Act();
+  const std::function<void()> undoB = kit.undo;
+  ASSERT_TRUE(undoA && undoB);
+  undoA();
+  EXPECT_EQ(ui.Texts().back().find(L"Nothing was changed: a.mp3 is no longer the newest"), 0u);
+  EXPECT_FALSE(files.IsFile(L"C:\\a.mp3"));
+  undoB();
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\b.mp3")], "b");
+  EXPECT_EQ(kit.notices.back(), L"Put back: b.mp3");
+  EXPECT_FALSE(kit.undo) << "a put back has no Undo";
+  undoA();
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"C:\\a.mp3")], "a");
+}
+
+TEST_F(JournalTest, CompanionFilesGoWithTheSongEachOnItsOwnLineAndComeBackWithIt) {
+  testing::FakeToolkit kit{files};
+  platform::ScopedServices withNotices{{&windows, &ui, &files, &profile, &kit}};
+  const std::wstring song = L"C:\\Music\\Song.mp3";
+  files.AddFile(song, "song");
+  for (const wchar_t* other : {L"C:\\Music\\Song.lrc", L"C:\\Music\\song.JPG", L"C:\\Music\\Song.flac",
+                               L"C:\\Music\\Song.mp3.txt", L"C:\\Music\\Songs.lrc"})
+    files.AddFile(other, "other");
+  windows.playlist = {"C:\\Music\\Song.mp3"};
+  plugin.SetcompanionFiles(true);
+  plugin.Act();
+  for (const wchar_t* moved : {L"D:\\Keep\\Song.mp3", L"D:\\Keep\\Song.lrc", L"D:\\Keep\\Song.JPG"})
+    EXPECT_TRUE(files.IsFile(moved)) << moved;
+  for (const wchar_t* stays : {L"C:\\Music\\Song.flac", L"C:\\Music\\Song.mp3.txt", L"C:\\Music\\Songs.lrc"})
+    EXPECT_TRUE(files.IsFile(stays)) << stays;
+  EXPECT_NE(
+      Journal().find("\tmoved\tC:\\Music\\song.lrc\tD:\\Keep\\Song.lrc\tkeep\t0\t\t\tC:\\Music\\Song.mp3\r\n"),
+      std::string::npos)
+      << Journal();
+  ui.answers = {platform::Answer::Ok};
+  plugin.UndoLast();
+  for (const wchar_t* back : {L"C:\\Music\\Song.mp3", L"C:\\Music\\Song.lrc", L"C:\\Music\\Song.jpg"})
+    EXPECT_TRUE(files.IsFile(back)) << back;
+  EXPECT_FALSE(files.IsFile(L"D:\\Keep\\Song.lrc"));
+
+  // Into the Recycle Bin, and a name taken at the destination.
+  files.AddFile(L"D:\\Keep\\Song.lrc", "there");
+  windows.playlist = {"C:\\Music\\Song.mp3"};
+  plugin.Act();
+  EXPECT_EQ(kit.notices.back(), L"Moved to D:\\Keep: Song.mp3\r\nStayed where they were: song.lrc");
+  EXPECT_EQ(files.files[testing::FakeFiles::Key(L"D:\\Keep\\Song.lrc")], "there");
+  files.AddFile(L"D:\\Keep\\x.mp3");
+  files.AddFile(L"D:\\Keep\\x.cue");
+  windows.playlist = {"D:\\Keep\\x.mp3"};
+  plugin.SetmoveToFolder(false);
+  windows.usesRecycleBin = 1;
+  plugin.Act();
+  EXPECT_EQ(files.bin.size(), 2u);
+  EXPECT_FALSE(files.IsFile(L"D:\\Keep\\x.cue"));
 }
 
 TEST_F(JournalTest, TheUndoShortcutRestoresFromTheRecycleBinAndStepsPastADeleteForGoodAtItsSecondPress) {

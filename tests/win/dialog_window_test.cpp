@@ -56,8 +56,8 @@ int Page() { return static_cast<int>(SendMessageW(Item(1), TCM_GETCURSEL, 0, 0))
 // and its "Open in editor" (54); Close (56) on every page.
 const std::vector<std::vector<int>> kReadingOrder = {
     {1, 6, 7, 8, 10, 11, 15, 16, 17, 18, 19, 21, 22, 23, 25, 26, 27, 28, 30, 31, 56},
-    {1, 33, 35, 38, 39, 56},
-    {1, 42, 44, 45, 46, 47, 48, 49, 51, 53, 54, 56}};
+    {1, 33, 35, 58, 57, 38, 39, 56},
+    {1, 42, 44, 45, 46, 47, 48, 49, 51, 53, 54, 61, 62, 63, 56}};
 
 class DialogWindow : public ::testing::Test {
  protected:
@@ -230,6 +230,24 @@ TEST_F(DialogWindow, TheNoticeNeverTakesTheFocusAndGoesWhenClickedReplacedOrItsT
   EXPECT_FALSE(IsWindow(notice)) << "a click dismisses it";
   EXPECT_EQ(GetForegroundWindow(), owner);
 
+  // Its Undo, a visible control at its right end: a click there undoes, and the notice goes.
+  int undone = 0;
+  kit.ShowNotice(L"Deleted for good: a.mp3", winamp, 60000, [&] { ++undone; });
+  notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
+  HWND undo = FindWindowExW(notice, nullptr, L"Static", L"Undo");
+  ASSERT_NE(undo, nullptr);
+  EXPECT_TRUE(IsWindowVisible(undo));
+  GetWindowRect(undo, &r);
+  RECT whole{};
+  GetWindowRect(notice, &whole);
+  EXPECT_GT(r.left, Centre(whole).x) << "at its right end";
+  SetCursorPos(Centre(r).x, Centre(r).y);
+  SendInput(2, click, sizeof(INPUT));
+  PumpFor(300);
+  EXPECT_EQ(undone, 1);
+  EXPECT_FALSE(IsWindow(notice));
+  EXPECT_EQ(GetForegroundWindow(), owner);
+
   kit.ShowNotice(L"brief", winamp, 200);
   notice = FindWindowW(platform::win32::kNoticeClass, nullptr);
   PumpFor(600);
@@ -336,7 +354,7 @@ TEST_F(DialogWindow, EveryPageFitsTheDialogAndTheDialogItsScreen) {
       click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
       SendInput(2, click, sizeof(INPUT));
     });
-    steps.insert(steps.end(), 3, [] {});  // time for the click
+    steps.insert(steps.end(), 15, [] {});  // time for the click, on a busy machine too
     steps.push_back([] { dialog::UnloadConfig(); });
     g_steps = std::move(steps);
     UINT_PTR timer = SetTimer(nullptr, 0, 200, &NextStep);

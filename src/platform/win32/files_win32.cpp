@@ -51,6 +51,7 @@ class FindHandle {
   FindHandle(const FindHandle&) = delete;
   FindHandle& operator=(const FindHandle&) = delete;
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
 
  private:
   HANDLE handle_;
@@ -261,6 +262,25 @@ class Win32FileSystem final : public FileSystem {
   // target's place in one step; on any failure the target is as it was and
   // the temporary file is gone.
   OpResult RemoveFolder(const std::wstring& path) override { return Result(RemoveDirectoryW(path.c_str())); }
+  OpResult FilesStartingWith(const std::wstring& folder, const std::wstring& prefix,
+                             std::vector<std::wstring>& names) override {
+    names.clear();
+    WIN32_FIND_DATAW found{};
+    FindHandle find(FindFirstFileW((folder + L"\\" + prefix + L"*").c_str(), &found));
+    if (!find.valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? OpResult{} : Result(FALSE);
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(find.get(), &found));
+    return {};
+  }
+  OpResult CanWriteIn(const std::wstring& folder) override {
+    std::wstring probe = folder;
+    if (!probe.empty() && probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
+    probe += L"vandrel-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.valid() ? OpResult{} : Result(FALSE);
+  }
   std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path, OpResult& result) override {
     auto file =
         std::make_unique<OpenAppendFile>(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,

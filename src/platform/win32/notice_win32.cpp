@@ -1,7 +1,11 @@
 // The notice: a small window of text in a corner of a monitor's work area,
-// shown for a moment without ever taking the focus or the keyboard.
+// shown for a moment without ever taking the focus or the keyboard; with an
+// "Undo" of its own at its right end, a static control that tells of clicks.
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/win32/win32.h"
 #include "platform/win32/win32_services.h"
@@ -11,6 +15,8 @@ namespace vandrel::platform::win32 {
 namespace {
 
 constexpr UINT_PTR kTimeUp = 1;
+constexpr int kUndoId = 1;
+constexpr wchar_t kUndoText[] = L"Undo";
 // At 96 dots per inch; they grow with the display's scaling.
 constexpr int kMargin = 12, kPadding = 10, kWidest = 420;
 
@@ -23,8 +29,8 @@ HINSTANCE ModuleOfThisCode() {
 
 class Notice {
  public:
-  Notice(const std::wstring& text, HWND winamp, unsigned milliseconds)
-      : text_(text), instance_(ModuleOfThisCode()) {
+  Notice(const std::wstring& text, HWND winamp, unsigned milliseconds, std::function<void()> undo)
+      : text_(text), undo_(std::move(undo)), instance_(ModuleOfThisCode()) {
     int dpi = 96;
     if (HDC screen = GetDC(nullptr)) {
       dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -52,15 +58,19 @@ class Notice {
 
     // Its size from the text; its place the bottom right corner of the work
     // area (where the notification area is) of the monitor showing Winamp.
-    RECT textRect{0, 0, scaled(kWidest), 0};
+    RECT textRect{0, 0, scaled(kWidest), 0}, undoRect{0, 0, 0, 0};
     if (HDC dc = GetDC(nullptr)) {
       HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
       DrawTextW(dc, text_.c_str(), -1, &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+      if (undo_) DrawTextW(dc, kUndoText, -1, &undoRect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
       SelectObject(dc, old);
       ReleaseDC(nullptr, dc);
     }
     padding_ = scaled(kPadding);
-    const int width = textRect.right + 2 * padding_ + 2, height = textRect.bottom + 2 * padding_ + 2;
+    // The Undo sits after the text, a padding apart, as wide as its word.
+    undoWidth_ = undo_ ? undoRect.right + padding_ : 0;
+    const int width = textRect.right + undoWidth_ + 2 * padding_ + 2,
+              height = std::max(textRect.bottom, undoRect.bottom) + 2 * padding_ + 2;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(winamp, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -70,6 +80,13 @@ class Notice {
                               work.bottom - scaled(kMargin) - height, width, height, nullptr, nullptr,
                               instance_, this);
     if (!window_) return;
+    if (undo_) {
+      HWND undoControl =
+          CreateWindowExW(0, L"STATIC", kUndoText, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_RIGHT,
+                          width - 2 - padding_ - undoRect.right, padding_, undoRect.right, undoRect.bottom,
+                          window_, reinterpret_cast<HMENU>(kUndoId), instance_, nullptr);
+      SendMessageW(undoControl, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
     SetTimer(window_, kTimeUp, milliseconds, nullptr);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
@@ -95,6 +112,8 @@ class Notice {
   void Paint(HWND window);
 
   std::wstring text_;
+  std::function<void()> undo_;
+  int undoWidth_ = 0;
   HINSTANCE instance_;
   HFONT font_ = nullptr;
   ATOM classAtom_ = 0;
@@ -114,6 +133,7 @@ void Notice::Paint(HWND window) {
   RECT rect;
   GetClientRect(window, &rect);
   InflateRect(&rect, -padding_, -padding_);
+  rect.right -= undoWidth_;
   HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
@@ -138,6 +158,21 @@ LRESULT CALLBACK Notice::Proc(HWND window, UINT message, WPARAM wParam, LPARAM l
           return 0;
         }
         break;
+      case WM_CTLCOLORSTATIC:
+        // The Undo in the colour of a link, on the notice's own background.
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_HOTLIGHT));
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
+      case WM_COMMAND:
+        // A click on its Undo: the notice goes first (what the undo shows
+        // may replace it), then the undo runs.
+        if (LOWORD(wParam) == kUndoId && HIWORD(wParam) == STN_CLICKED && notice && Shown().get() == notice) {
+          std::function<void()> undo = std::move(notice->undo_);
+          Shown().reset();
+          if (undo) undo();
+          return 0;
+        }
+        break;
       case WM_TIMER:
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
@@ -154,9 +189,10 @@ LRESULT CALLBACK Notice::Proc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) {
+void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds,
+                std::function<void()> undo) {
   Shown().reset();
-  Shown() = std::make_unique<Notice>(text, reinterpret_cast<HWND>(winamp), milliseconds);
+  Shown() = std::make_unique<Notice>(text, reinterpret_cast<HWND>(winamp), milliseconds, std::move(undo));
 }
 
 void HideNotice() { Shown().reset(); }

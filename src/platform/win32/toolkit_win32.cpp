@@ -15,6 +15,7 @@
 #include "platform/win32/win32_services.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 namespace vandrel::platform::win32 {
 
@@ -927,10 +928,29 @@ class Win32ToolkitImpl : public Toolkit {
   }
 
   std::uint64_t Milliseconds() override { return GetTickCount64(); }
-  void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds) override {
-    win32::ShowNotice(text, winamp, milliseconds);
+  void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds,
+                  std::function<void()> undo) override {
+    win32::ShowNotice(text, winamp, milliseconds, std::move(undo));
   }
   void HideNotice() override { win32::HideNotice(); }
+
+  std::wstring PickFolder(WindowHandle owner, const std::wstring& title) override {
+    // The picker wants COM on this thread; it is let go of only where it was started here.
+    struct ComOnThread {
+      HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      ~ComOnThread() {
+        if (SUCCEEDED(started)) CoUninitialize();
+      }
+    } com;
+    BROWSEINFOW info{};
+    info.hwndOwner = reinterpret_cast<HWND>(owner);
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    std::unique_ptr<ITEMIDLIST, decltype(&CoTaskMemFree)> chosen(SHBrowseForFolderW(&info), &CoTaskMemFree);
+    wchar_t path[MAX_PATH] = {};
+    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path)) return L"";
+    return path;
+  }
 
   void PumpMessages() override {
     MSG message;

@@ -2,6 +2,8 @@
 // process-wide object; InstallServices puts them all in force.
 #pragma once
 
+#include <functional>
+
 #include "platform/platform.h"
 
 namespace vandrel::platform::win32 {
@@ -45,7 +47,8 @@ OpResult RestoreRecycled(const std::wstring& path);
 
 // The notice window (Toolkit::ShowNotice), of the window class kNoticeClass.
 inline constexpr wchar_t kNoticeClass[] = L"VandrelNotice";
-void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds);
+void ShowNotice(const std::wstring& text, WindowHandle winamp, unsigned milliseconds,
+                std::function<void()> undo);
 void HideNotice();
 
 // The module whose file name OwnModuleFileName reports (null: the program).

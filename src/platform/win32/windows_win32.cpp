@@ -227,11 +227,22 @@ class Win32UserInterface final : public UserInterface {
         flags |= MB_ICONERROR;
         break;
     }
-    flags |= buttons == Buttons::OkCancel ? MB_OKCANCEL : MB_OK;
+    flags |= buttons == Buttons::OkCancel      ? MB_OKCANCEL
+             : buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL | MB_DEFBUTTON1
+                                               : MB_OK;
     HWND owner = reinterpret_cast<HWND>(BoxOwner());
     if (owner && !IsWindow(owner)) owner = nullptr;
     int answer = ::MessageBoxA(owner, ToAnsi(text).c_str(), ToAnsi(title).c_str(), flags);
-    return answer == IDOK ? Answer::Ok : Answer::Cancel;
+    switch (answer) {
+      case IDOK:
+        return Answer::Ok;
+      case IDYES:
+        return Answer::Yes;
+      case IDNO:
+        return Answer::No;
+      default:
+        return Answer::Cancel;
+    }
   }
   std::wstring Lower(const std::wstring& text) override {
     std::wstring out = text;

@@ -31,14 +31,21 @@ class StubPlugin : public dialog::Plugin {
   void SetartistFromTags(bool) override {}
   bool libraryEntry() override { return false; }
   void SetlibraryEntry(bool) override {}
+  bool companionFiles() override { return false; }
+  void SetcompanionFiles(bool) override {}
+  bool removeEmptyFolders() override { return false; }
+  void SetremoveEmptyFolders(bool) override {}
   disposal::ActOutcome Act() override { return disposal::ActOutcome::NotThere; }
-  disposal::ActOutcome Dispose(const std::wstring&, bool, disposal::Disposal*, std::int32_t) override {
+  disposal::ActOutcome Dispose(const std::wstring&, bool, disposal::Disposal*, std::int32_t,
+                               disposal::RunChoices*) override {
     return disposal::ActOutcome::NotThere;
   }
   platform::WindowHandle WinAmpWindowHandle() override {
     return reinterpret_cast<platform::WindowHandle>(owner_);
   }
   void MoveToPlaylistStart() override {}
+  std::wstring holdingFolder() override { return L""; }
+  void SetholdingFolder(const std::wstring&) override {}
   void SetWorkingProfile(const std::wstring&) override {}
   void RefreshShortcuts(bool) override {}
   void FlushJournal() override {}
