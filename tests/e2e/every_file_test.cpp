@@ -243,7 +243,8 @@ TEST(Companions, LyricsAndPictureGoWithAMovedSongAnotherSongStaysAndUndoBringsAl
   p.savingPlace = target.path();
   p.playlistEntry = 0;
   p.artistFromTags = true;  // written, so the later entries follow at their places
-  std::string settings = ProfileSection("test", p) + "companionFiles=1\r\nremoveEmptyFolders=1\r\n" +
+  std::string settings = ProfileSection("test", p) +
+                         "libraryEntry=0\r\ncompanionFiles=1\r\nremoveEmptyFolders=1\r\n" +
                          "[iniConfig]\r\nLastUsed=test\r\nUndoKey=26\r\nUndoModifiers=3\r\n";
   PluginSession session;
   ASSERT_TRUE(session.Start({song}, settings));
