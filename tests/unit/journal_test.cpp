@@ -246,9 +246,9 @@ TEST_F(JournalTest, CompanionFilesGoWithTheSongEachOnItsOwnLineAndComeBackWithIt
     EXPECT_TRUE(files.IsFile(moved)) << moved;
   for (const wchar_t* stays : {L"C:\\Music\\Song.flac", L"C:\\Music\\Song.mp3.txt", L"C:\\Music\\Songs.lrc"})
     EXPECT_TRUE(files.IsFile(stays)) << stays;
-  EXPECT_NE(
-      Journal().find("\tmoved\tC:\\Music\\song.lrc\tD:\\Keep\\Song.lrc\tkeep\t0\t\t\tC:\\Music\\Song.mp3\r\n"),
-      std::string::npos)
+  EXPECT_NE(Journal().find(
+                "\tmoved\tC:\\Music\\song.lrc\tD:\\Keep\\Song.lrc\tkeep\t0\t\t\tC:\\Music\\Song.mp3\r\n"),
+            std::string::npos)
       << Journal();
   ui.answers = {platform::Answer::Ok};
   plugin.UndoLast();
