@@ -25,12 +25,6 @@ namespace {
 
 constexpr int kPlaylist = 10000;
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 std::string Name(int i) {
   char name[64];
   std::snprintf(name, sizeof name, "Artist %03d - Title %05d.mp3", i % 7, i);

@@ -9,8 +9,6 @@
 //
 // Prints the medians and the ratios against their targets.
 #include <windows.h>
-// After <windows.h>.
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,12 +25,6 @@ using namespace vandrel::testing;
 namespace {
 
 constexpr int kFull = 3000;
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 struct Presses {
   std::vector<double> toPlay, own, undos;
@@ -100,36 +92,21 @@ Presses Run(int presses, bool recycle, bool undo, const std::string& journal = "
   return out;
 }
 
-// The shell's own delete into this process's Recycle Bin.
-std::vector<double> BareRecycle(int count) {
+// `count` files each removed bare by `remove`, each timed: the shell's own
+// delete into this process's Recycle Bin, or a delete for good.
+std::vector<double> Bare(int count, void (*remove)(const std::string&)) {
   TempFolder folder;
   std::vector<double> times;
   for (int i = 0; i < count; ++i) {
     const std::string name = folder.File("bare " + std::to_string(i) + ".mp3", "x");
-    std::wstring path(name.begin(), name.end());
-    path.push_back(L'\0');  // the list of names ends with a second NUL
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = path.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     const double start = Now();
-    SHFileOperationW(&operation);
+    remove(name);
     times.push_back(Now() - start);
   }
   return times;
 }
 
-std::vector<double> BareDelete(int count) {
-  TempFolder folder;
-  std::vector<double> times;
-  for (int i = 0; i < count; ++i) {
-    const std::string path = folder.File("bare " + std::to_string(i) + ".mp3", "x");
-    const double start = Now();
-    DeleteFileA(path.c_str());
-    times.push_back(Now() - start);
-  }
-  return times;
-}
+void DeleteForGood(const std::string& file) { DeleteFileA(file.c_str()); }
 
 }  // namespace
 
@@ -139,13 +116,13 @@ int main(int argc, char** argv) {
   // One Recycle Bin, empty, then holding 3,000 items: this process's shell
   // keeps the one it found first.
   OwnRecycleBin bin(0);
-  const double bareEmpty = Median(BareRecycle(presses));
+  const double bareEmpty = Median(Bare(presses, ShellRecycle));
   const double empty = Median(Run(presses, true, false).toPlay);
   bin.Fill(kFull);
-  const double bareFull = Median(BareRecycle(presses));
+  const double bareFull = Median(Bare(presses, ShellRecycle));
   Presses intoFull = Run(presses, true, true);
   const double withFull = Median(intoFull.toPlay);
-  const double bareDelete = Median(BareDelete(presses));
+  const double bareDelete = Median(Bare(presses, DeleteForGood));
   Presses forGood = Run(presses, false, false);
   const double share = Median(forGood.toPlay) - bareDelete;
   const double limit = 1.5 * (bareFull + std::max(0.0, share));

@@ -245,14 +245,22 @@ void Vandrel::Setnotify(bool on) {
 }
 
 std::vector<std::wstring> Vandrel::keptFolders() {
-  std::vector<std::wstring> kept{savingPlace_}, names;
-  if (!settings::SettingsIni().Enum_SectionNames(names)) return kept;
-  for (const std::wstring& name : names) {
-    settings::Profile profile;
-    if (name != settings::kConfigSection && settings::ReadProfile(name, profile) &&
-        !profile.savingPlace.empty())
-      kept.push_back(profile.savingPlace);
+  // Every profile read once, at the first need after the start or a change
+  // of the profiles: not at each press, nor at each entry of a run.
+  if (!profileTargets_) {
+    profileTargets_.emplace();
+    std::vector<std::wstring> names;
+    if (settings::SettingsIni().Enum_SectionNames(names)) {
+      for (const std::wstring& name : names) {
+        settings::Profile profile;
+        if (name != settings::kConfigSection && settings::ReadProfile(name, profile) &&
+            !profile.savingPlace.empty())
+          profileTargets_->push_back(profile.savingPlace);
+      }
+    }
   }
+  std::vector<std::wstring> kept{savingPlace_};
+  kept.insert(kept.end(), profileTargets_->begin(), profileTargets_->end());
   return kept;
 }
 
@@ -399,6 +407,7 @@ void Vandrel::UpdateDescription() {
 }
 
 void Vandrel::RefreshShortcuts(bool tellClashes) {
+  profileTargets_.reset();  // the profiles may have changed
   platform::WindowHandle window = RequireWrapper().WinAmpWindowHandle();
   std::set<std::wstring> problems;
   std::vector<std::wstring> boxes;

@@ -150,9 +150,11 @@ class Vandrel : public dialog::Plugin, public disposal::ActHost, public hotkey::
   std::int32_t undoKey_ = 0;  // none
   std::int32_t undoModifiers_ = 0;
   bool notify_ = true;
-  std::wstring holdingFolder_;                    // none
-  std::string stepPast_;                          // the delete for good the undo shortcut has named once
-  std::unique_ptr<journal::Writer> journalOpen_;  // kept open by the whole-playlist run
+  std::wstring holdingFolder_;  // none
+  std::string stepPast_;        // the delete for good the undo shortcut has named once
+  std::unique_ptr<journal::Writer> journalOpen_;
+  // The saved profiles' target folders (keptFolders), read at the first need.
+  std::optional<std::vector<std::wstring>> profileTargets_;  // kept open by the whole-playlist run
   winamp::GlobalHotkeys globalHotkeys_;
   std::set<std::wstring> goneEntriesTold_;  // entries whose profile is gone, by profile
 };

@@ -206,6 +206,17 @@ TEST_F(JournalTest, FoldersASongLeftEmptyGoUpToOneThatHoldsAnythingAndUndoMakesT
   files.files.erase(testing::FakeFiles::Key(L"D:\\Keep\\a.mp3"));
   plugin.Act();
   EXPECT_TRUE(files.IsFolder(L"D:\\Keep")) << "a target folder stays";
+  // A profile saved meanwhile: its target folder stays too.
+  files.files[testing::FakeFiles::Key(L"C:\\Plugins\\vandrel.ini")] +=
+      "[later]\r\nKey=3\r\nmoveToFolder=1\r\nsavingPlace=C:\\Later\r\nsortingOption=0\r\ncreateArtistFolder="
+      "0\r\nmodifiers=3\r\n";
+  plugin.RefreshShortcuts(false);  // as the dialog's Save does
+  files.AddFile(L"C:\\Later\\l.mp3");
+  windows.playlist = {"C:\\Later\\l.mp3"};
+  windows.position = 0;
+  plugin.Act();
+  EXPECT_FALSE(files.IsFile(L"C:\\Later\\l.mp3"));
+  EXPECT_TRUE(files.IsFolder(L"C:\\Later"));
 }
 
 TEST_F(JournalTest, TheNoticesUndoTakesBackWhatItToldOfWhileThatIsTheNewestNotTakenBack) {

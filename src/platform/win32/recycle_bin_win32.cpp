@@ -145,9 +145,8 @@ class RecycleBin {
     return {};
   }
 
-  // The items deleted from the path, and the newest of them.
-  OpResult Find(std::uint32_t& count, ItemList* newest) {
-    count = 0;
+  // The newest of the items deleted from the path.
+  OpResult Find(ItemList& newest) {
     Com<IEnumIDList> items;
     HRESULT hr =
         bin_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items.put());
@@ -158,12 +157,11 @@ class RecycleBin {
       ULONG fetched = 0;
       if (items->Next(1, item.put(), &fetched) != S_OK || fetched != 1) break;
       if (!CameFrom(bin_.operator->(), item.get(), folder_, name_)) continue;
-      ++count;
       // Without deletion dates, the one listed last.
       const double at = DeletedAt(bin_.operator->(), item.get());
-      if (newest && at >= newestAt) {
+      if (at >= newestAt) {
         newestAt = at;
-        newest->reset(item.release());
+        newest.reset(item.release());
       }
     }
     return {};
@@ -220,11 +218,10 @@ class RecycleBin {
 OpResult RestoreRecycled(const std::wstring& path) {
   RecycleBin bin;
   OpResult result = bin.Open(path);
-  std::uint32_t count = 0;
   ItemList newest;
-  if (result.ok()) result = bin.Find(count, &newest);
+  if (result.ok()) result = bin.Find(newest);
   if (!result.ok()) return result;
-  if (count == 0 || !newest.get()) {
+  if (!newest.get()) {
     return Failed(ERROR_FILE_NOT_FOUND, L"The Recycle Bin holds no file deleted from there.");
   }
   result = bin.Restore(newest.get());
